@@ -1,0 +1,96 @@
+#include "app/RenderLoop.h"
+
+#include <windows.h>
+
+#include "app/ApplicationState.h"
+#include "app/FrameClock.h"
+#include "app/SceneManager.h"
+#include "render/CapabilityCheck.h"
+#include "render/ErrorScreen.h"
+
+int RunRenderLoop(RenderLoopHost& host, RenderLoopState s) {
+  bool checking = true;
+  int32_t frameCount = 0;
+
+  if (!host.CheckSystemRequirements()) {
+    s.errorScreen = true;
+    host.ShowErrorScreen();
+    return 0;
+  }
+  if (s.errorScreen) {
+    host.ShowErrorScreen();
+    return 0;
+  }
+
+  const int64_t counterFrequency = host.CounterFrequency();
+  const int64_t startTicks = host.CounterTicks();
+  const double startTime = host.ClockTime();
+
+  if (!s.stopRequested.load(std::memory_order_relaxed)) {
+    do {
+      const double t = host.ClockTime();
+      if (t - s.lastFrameTime > 0.001) {
+        s.lastFrameTime = t;
+        host.UpdateScene();
+        if (checking) {
+          host.DrawFrame(true);
+          if (s.releaseFrameSurfaces) host.ReleaseFrameSurfaces();
+          // Two views of the same second: the raw counter including the frame just
+          // presented, then the frame clock taken before it.
+          const float elapsed =
+              static_cast<float>(host.CounterTicks() - startTicks) / static_cast<float>(counterFrequency);
+          if (elapsed > 1.0f && frameCount < 20) {
+            s.errorScreen = true;
+            host.ShowErrorScreen();
+            return 0;
+          }
+          if (t - startTime > 1.0) {
+            if (frameCount < 20) {
+              s.errorScreen = true;
+              host.ShowErrorScreen();
+              return 0;
+            }
+            checking = false;
+          }
+          ++frameCount;
+        } else {
+          host.DrawFrame(false);
+          if (s.releaseFrameSurfaces) host.ReleaseFrameSurfaces();
+          ++frameCount;
+        }
+      }
+    } while (!s.stopRequested.load(std::memory_order_relaxed));
+  }
+
+  if (s.errorScreen) host.ShowErrorScreen();
+  return 0;
+}
+
+namespace {
+class PlatformRenderLoopHost final : public RenderLoopHost {
+public:
+  double ClockTime() override { return GetFrameClock().Time(); }
+  int64_t CounterFrequency() override {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f.QuadPart;
+  }
+  int64_t CounterTicks() override {
+    LARGE_INTEGER c;
+    QueryPerformanceCounter(&c);
+    return c.QuadPart;
+  }
+  bool CheckSystemRequirements() override { return ::CheckSystemRequirements(); }
+  void ShowErrorScreen() override { ::ShowErrorScreen(); }
+  void UpdateScene() override { SceneManager::Update(); }
+  void DrawFrame(bool blankFrame) override { SceneManager::DrawFrame(blankFrame); }
+  void ReleaseFrameSurfaces() override { GetApplicationState().window.blobs.ReleaseFrameSurfaces(); }
+};
+}  // namespace
+
+unsigned long __stdcall RenderThreadProc(void*) {
+  ApplicationState& app = GetApplicationState();
+  PlatformRenderLoopHost host;
+  return RunRenderLoop(host, {app.stopRequested, app.errorScreen, app.lastFrameTime,
+                              app.effectFamily == Blobs});
+}

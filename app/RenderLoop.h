@@ -1,0 +1,33 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+
+// What the frame loop needs from the outside world. The real render thread
+// feeds it from the platform; tests feed it a scripted clock.
+class RenderLoopHost {
+public:
+  virtual ~RenderLoopHost() = default;
+  virtual double ClockTime() = 0;        // FrameClock seconds
+  virtual int64_t CounterFrequency() = 0;  // raw performance counter
+  virtual int64_t CounterTicks() = 0;
+  virtual bool CheckSystemRequirements() = 0;
+  virtual void ShowErrorScreen() = 0;
+  virtual void UpdateScene() = 0;
+  virtual void DrawFrame(bool blankFrame) = 0;
+  virtual void ReleaseFrameSurfaces() = 0;  // only for families that hold per-frame targets
+};
+
+struct RenderLoopState {
+  std::atomic<bool>& stopRequested;
+  bool& errorScreen;
+  double& lastFrameTime;
+  bool releaseFrameSurfaces;  // the Blobs family
+};
+
+// The render thread's body: capability re-check, the one-second start-up speed
+// test on blanked frames (at least 20 frames), then frames paced by a 1 ms
+// minimum interval until a stop is requested.
+int RunRenderLoop(RenderLoopHost& host, RenderLoopState state);
+
+// Thread procedure of the saver's render thread.
+unsigned long __stdcall RenderThreadProc(void* unused);

@@ -1,0 +1,6 @@
+#include "effects/ParticleSystem.h"
+
+ParticleSystem& GetParticleSystem() {
+  static ParticleSystem system;
+  return system;
+}

@@ -1,0 +1,248 @@
+#include "host/ScreenSaverHost.h"
+
+#include <commctrl.h>
+
+#include "app/ApplicationState.h"
+#include "host/CommandLine.h"
+#include "ui/ConfigDialog.h"
+
+namespace {
+
+HostState g_host;
+
+class Win32HostPlatform final : public HostPlatform {
+public:
+  POINT CursorPos() override {
+    POINT pt{};
+    GetCursorPos(&pt);
+    return pt;
+  }
+  void PostClose(HWND window) override { PostMessageW(window, WM_CLOSE, 0, 0); }
+  void HideCursor() override { SetCursor(nullptr); }
+  DWORD TickCount() override { return GetTickCount(); }
+  LRESULT SendVerifyRequest(HWND window) override { return SendMessageW(window, kVerifyPasswordMessage, 0, 0); }
+  void RemovePendingTimers(HWND window) override {
+    MSG msg;
+    PeekMessageW(&msg, window, WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD);
+  }
+  BYTE AcLineStatus() override {
+    SYSTEM_POWER_STATUS status;
+    return GetSystemPowerStatus(&status) ? status.ACLineStatus : 255;
+  }
+  LRESULT DefaultProc(HWND w, UINT m, WPARAM wp, LPARAM lp) override { return DefWindowProcW(w, m, wp, lp); }
+  bool ReadUsePassword(DWORD& value) override {
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+      return false;
+    DWORD size = sizeof(value);
+    const bool ok = RegQueryValueExW(key, L"ScreenSaveUsePassword", nullptr, nullptr,
+                                     reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return ok;
+  }
+  HMODULE LoadPasswordLibrary() override { return LoadLibraryW(L"PASSWORD.CPL"); }
+  VerifyPasswordFn FindVerifyPassword(HMODULE library) override {
+    return reinterpret_cast<VerifyPasswordFn>(reinterpret_cast<void*>(GetProcAddress(library, "VerifyScreenSavePwd")));
+  }
+  void FreePasswordLibrary(HMODULE library) override { FreeLibrary(library); }
+  void SetScreenSaverRunning(bool running) override {
+    BOOL previous;
+    SystemParametersInfoW(97 /* SPI_SCREENSAVERRUNNING */, running ? 1 : 0, &previous, 0);
+  }
+};
+
+Win32HostPlatform g_platform;
+
+using ImmAssociateContextFn = HIMC(WINAPI*)(HWND, HIMC);
+ImmAssociateContextFn FindImmAssociateContext() {
+  // Only when the input-method library is already part of the process.
+  HMODULE imm = GetModuleHandleW(L"IMM32.DLL");
+  if (!imm) return nullptr;
+  return reinterpret_cast<ImmAssociateContextFn>(reinterpret_cast<void*>(GetProcAddress(imm, "ImmAssociateContext")));
+}
+
+bool IsLegacyPasswordPlatform() {
+  OSVERSIONINFOW info{};
+  info.dwOSVersionInfoSize = 276;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  return GetVersionExW(&info) && info.dwPlatformId == 1 /* VER_PLATFORM_WIN32_WINDOWS */;
+#pragma GCC diagnostic pop
+}
+
+void HideCursorUnlessPreview() {
+  if (!g_host.previewMode) SetCursor(nullptr);
+}
+
+int ChangePassword(uint32_t handle) {
+  HWND parent = reinterpret_cast<HWND>(static_cast<uintptr_t>(handle));
+  if (!parent || !IsWindow(parent)) parent = GetForegroundWindow();
+  if (HMODULE mpr = LoadLibraryW(L"MPR.DLL")) {
+    using PwdChangePasswordFn = DWORD(WINAPI*)(LPCWSTR, HWND, DWORD, void*);
+    auto change = reinterpret_cast<PwdChangePasswordFn>(reinterpret_cast<void*>(GetProcAddress(mpr, "PwdChangePasswordW")));
+    if (change) change(L"SCRSAVE", parent, 0, nullptr);
+    FreeLibrary(mpr);
+  }
+  return 0;
+}
+
+int RunSaver(HWND parent) {
+  int x, y, width, height;
+  DWORD style, exStyle = 0;
+  const wchar_t* title;
+  if (parent) {
+    RECT rc{};
+    GetClientRect(parent, &rc);
+    x = y = 0;
+    width = rc.right;
+    height = rc.bottom;
+    style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
+    title = kPreviewTitle;
+    g_host.previewMode = true;
+  } else {
+    x = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    if (width == 0 || height == 0) {
+      HDC dc = GetDC(nullptr);
+      RECT box{};
+      GetClipBox(dc, &box);
+      ReleaseDC(nullptr, dc);
+      x = box.left;
+      y = box.top;
+      width = box.right - box.left;
+      height = box.bottom - box.top;
+    }
+    style = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    exStyle = WS_EX_TOPMOST;
+    title = kSaverTitle;
+    // One full-screen saver at a time.
+    if (HWND running = FindWindowW(kSaverClassName, kSaverTitle)) {
+      SetForegroundWindow(running);
+      return 0;
+    }
+    g_host.acLineStatus = g_platform.AcLineStatus();
+    if (g_host.legacyPasswordPlatform) HostLoadPasswordLibrary(g_host, g_platform);
+  }
+  g_host.autoPlayMessage = g_host.legacyPasswordPlatform ? RegisterWindowMessageW(L"QueryCancelAutoPlay") : 0;
+
+  WNDCLASSW cls{};
+  cls.style = CS_OWNDC | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+  cls.lpfnWndProc = RealScreenSaverProc;
+  cls.hInstance = g_host.instance;
+  cls.hIcon = LoadIconW(g_host.instance, MAKEINTRESOURCEW(100));
+  cls.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  cls.lpszClassName = kSaverClassName;
+  int exitCode = 0;
+  if (RegisterClassW(&cls)) {
+    g_host.saverWindow =
+        CreateWindowExW(exStyle, kSaverClassName, title, style, x, y, width, height, parent, nullptr, g_host.instance, nullptr);
+    if (g_host.saverWindow) {
+      if (!parent) SetForegroundWindow(g_host.saverWindow);
+      MSG msg;
+      while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+      }
+      exitCode = static_cast<int>(msg.wParam);
+    }
+  }
+  HostUnloadPasswordLibrary(g_host, g_platform);
+  return exitCode;
+}
+
+}  // namespace
+
+HostState& GetHostState() { return g_host; }
+
+int ScreenSaverMain(HINSTANCE instance, const wchar_t* arguments, int) {
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES};
+  InitCommonControlsEx(&icc);
+  g_host.instance = instance;
+  g_host.legacyPasswordPlatform = IsLegacyPasswordPlatform();
+
+  const ModeRequest request = ParseMode(arguments);
+  switch (request.mode) {
+    case SaverMode::Configure:
+      RegisterDialogClasses(instance);
+      return 0;
+    case SaverMode::Run:
+      return RunSaver(nullptr);
+    case SaverMode::Preview: {
+      HWND parent = reinterpret_cast<HWND>(static_cast<uintptr_t>(request.handle));
+      if (!parent || !IsWindow(parent)) return -1;
+      return RunSaver(parent);
+    }
+    case SaverMode::ChangePassword:
+      if (!g_host.legacyPasswordPlatform) return -1;
+      return ChangePassword(request.handle);
+    case SaverMode::Invalid:
+    default:
+      return -1;
+  }
+}
+
+LRESULT CALLBACK DefScreenSaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return HostDefProc(g_host, g_platform, hwnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK RealScreenSaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      if (auto associate = FindImmAssociateContext()) g_host.imeContext = associate(hwnd, nullptr);
+      g_host.lastCursor = g_platform.CursorPos();
+      HideCursorUnlessPreview();
+      break;
+    case WM_DESTROY:
+      if (auto associate = FindImmAssociateContext(); associate && g_host.imeContext)
+        associate(hwnd, g_host.imeContext);
+      PostQuitMessage(0);
+      break;
+    case WM_SETTEXT:
+      return 0;
+    case WM_PAINT:
+      if (g_host.closing) return DefWindowProcW(hwnd, message, wParam, lParam);
+      HideCursorUnlessPreview();
+      break;
+    case WM_HELP:
+    case WM_CONTEXTMENU:
+      if (g_host.previewMode) {
+        HWND parent = GetParent(hwnd);
+        if (parent && IsWindow(parent))
+          PostMessageW(parent, message, reinterpret_cast<WPARAM>(parent), lParam);
+        return 1;
+      }
+      break;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      if (g_host.closing) return DefWindowProcW(hwnd, message, wParam, lParam);
+      break;
+    case WM_SYSCOMMAND:
+      if (!g_host.previewMode) {
+        switch (wParam) {
+          case SC_NEXTWINDOW:
+          case SC_PREVWINDOW:
+          case SC_SCREENSAVE:
+            return 0;
+          case SC_MONITORPOWER:
+            PostMessageW(hwnd, WM_CLOSE, 0, 0);
+            break;
+          default:
+            break;
+        }
+      }
+      break;
+    case WM_TIMER:
+      if (g_host.closing) return 0;
+      Sleep(0);
+      break;
+    default:
+      break;
+  }
+  return ScreenSaverProc(hwnd, message, wParam, lParam);
+}

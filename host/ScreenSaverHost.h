@@ -1,0 +1,19 @@
+#pragma once
+#include <windows.h>
+
+#include "host/HostLogic.h"
+
+// The generic half of the saver window: mode dispatch, window class, closing
+// rules. Messages it does not keep go to ScreenSaverProc.
+
+constexpr wchar_t kSaverClassName[] = L"WindowsScreenSaverClass";
+constexpr wchar_t kSaverTitle[] = L"Screen Saver";
+constexpr wchar_t kPreviewTitle[] = L"Preview";
+
+// The process's exit code for the given command-line arguments.
+int ScreenSaverMain(HINSTANCE instance, const wchar_t* arguments, int showCommand);
+
+LRESULT CALLBACK RealScreenSaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK DefScreenSaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+HostState& GetHostState();

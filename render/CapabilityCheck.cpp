@@ -1,0 +1,3 @@
+#include "render/CapabilityCheck.h"
+
+bool CheckSystemRequirements() { return true; }

@@ -1,0 +1,4 @@
+#pragma once
+
+// TODO: adapter name and acceleration rules.
+bool CheckSystemRequirements();

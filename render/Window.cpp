@@ -1,0 +1,98 @@
+#include "render/Window.h"
+
+#include "resources/ZipReader.h"
+
+namespace {
+constexpr DWORD kLogoFvf = D3DFVF_XYZRHW | D3DFVF_TEX1;
+}
+
+bool Window::Create(HWND window) {
+  ReleaseAll();
+  if (!window || !IsWindow(window)) return false;
+  hwnd = window;
+  GetClientRect(hwnd, &clientRect);
+
+  direct3D.Attach(Direct3DCreate9(D3D_SDK_VERSION));
+  if (!direct3D) return false;
+
+  // Windowed flip chain sized by the window, current display format, 16-bit depth,
+  // default (vertical-blank) presentation interval.
+  D3DPRESENT_PARAMETERS pp{};
+  pp.SwapEffect = D3DSWAPEFFECT_FLIP;
+  pp.Windowed = TRUE;
+  pp.EnableAutoDepthStencil = TRUE;
+  pp.AutoDepthStencilFormat = D3DFMT_D16;
+
+  D3DCAPS9 caps{};
+  if (FAILED(direct3D->GetDeviceCaps(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &caps)) || caps.VertexProcessingCaps == 0)
+    return false;
+  if (FAILED(direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, hwnd, D3DCREATE_HARDWARE_VERTEXPROCESSING,
+                                    &pp, device.ReleaseAndGetAddressOf())))
+    return false;
+
+  device->SetRenderState(D3DRS_LIGHTING, FALSE);
+  device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  device->SetRenderState(D3DRS_ZENABLE, 0);
+  device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_NONE);
+  device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_NONE);
+  device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
+
+  if (FAILED(D3DXCreateFontW(device.Get(), 14, 0, 700, 0, FALSE, DEFAULT_CHARSET, 0, 0, 0,
+                             L"Tahoma \x041F\x043E\x043B\x0443\x0436\x0438\x0440\x043D\x044B\x0439",
+                             font.ReleaseAndGetAddressOf())))
+    OutputDebugStringW(L"Failed create font. Window::Create()\n");
+  return true;
+}
+
+bool Window::Init() {
+  auto& archive = WorkSpace::GetResourceArchive();
+  uint32_t size = 0;
+  const uint8_t* data = archive.ReadEntry(L"Resource/logo.png", size);
+  if (!data || size == 0) {
+    archive.FreeEntry();
+    return false;
+  }
+  const HRESULT hr = D3DXCreateTextureFromFileInMemoryEx(
+      device.Get(), data, size, 0, 0, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0,
+      &logoInfo, nullptr, logoTexture.ReleaseAndGetAddressOf());
+  if (FAILED(hr)) OutputDebugStringW(L"Failed to load logo texture. Window::Init ()\n");
+  archive.FreeEntry();
+  return SUCCEEDED(hr);
+}
+
+bool LogoQuad(const RECT& rc, uint32_t logoWidth, uint32_t logoHeight, LogoVertex (&quad)[4]) {
+  if (rc.right - rc.left < 640 || rc.bottom - rc.top < 480) return false;
+  const float H = static_cast<float>(rc.bottom);
+  const float w = static_cast<float>(logoWidth), h = static_cast<float>(logoHeight);
+  quad[0] = {5.0f, H - 5.0f, 0.0f, 1.0f, 0.0f, 1.0f};
+  quad[1] = {w + 5.0f, H - 5.0f, 0.0f, 1.0f, 1.0f, 1.0f};
+  quad[2] = {w + 5.0f, H - h - 5.0f, 0.0f, 1.0f, 1.0f, 0.0f};
+  quad[3] = {5.0f, H - h - 5.0f, 0.0f, 1.0f, 0.0f, 0.0f};
+  return true;
+}
+
+void Window::DrawLogo() {
+  LogoVertex quad[4];
+  if (!device || !LogoQuad(clientRect, logoInfo.Width, logoInfo.Height, quad)) return;
+  device->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
+  device->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
+  device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  device->SetTexture(0, logoTexture.Get());
+  device->SetFVF(kLogoFvf);
+  device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(LogoVertex));
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+}
+
+void Window::ReleaseAll() {
+  sparks.Release();
+  blobs.Release();
+  desktop.Release();
+  fire.Release();
+  logoTexture.Reset();
+  font.Reset();
+  device.Reset();
+  direct3D.Reset();
+}

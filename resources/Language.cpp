@@ -1,0 +1,3 @@
+#include "resources/Language.h"
+
+bool LoadLanguage() { return false; }

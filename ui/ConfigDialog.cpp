@@ -1,0 +1,3 @@
+#include "ui/ConfigDialog.h"
+
+BOOL RegisterDialogClasses(HINSTANCE) { return TRUE; }
