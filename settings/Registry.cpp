@@ -1,0 +1,15 @@
+#include "settings/Registry.h"
+
+#include <windows.h>
+
+bool ReadRegistryDword(const std::wstring& subKey, const std::wstring& valueName, uint32_t& value) {
+  HKEY key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+  DWORD type = REG_DWORD, size = sizeof(DWORD);
+  DWORD data = 0;
+  const bool read =
+      RegQueryValueExW(key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) == ERROR_SUCCESS;
+  const bool closed = RegCloseKey(key) == ERROR_SUCCESS;
+  if (read) value = data;
+  return read && closed;
+}

@@ -1,0 +1,11 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+// True only when the key under HKEY_LOCAL_MACHINE opened, the value was read
+// (at most 4 bytes, type not examined) and the key closed without error.
+bool ReadRegistryDword(const std::wstring& subKey, const std::wstring& valueName, uint32_t& value);
+
+// The interface language chosen outside the saver (for example at installation).
+constexpr wchar_t kLanguageKey[] = L"SOFTWARE\\QUENDRA\\ScreenSaver\\Fire\\";
+constexpr wchar_t kLanguageValue[] = L"CurLang";
