@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/RenderLoop.h"
+
+namespace {
+// A scripted world: the frame clock and the raw counter advance by a fixed step
+// per drawn frame, so each test places the 20th frame where it wants it.
+class ScriptedHost : public RenderLoopHost {
+public:
+  double now = 0.0;            // frame clock seconds
+  int64_t ticks = 0;           // raw counter, 1000 ticks per second
+  double frameSeconds = 0.01;  // time a drawn frame takes
+  bool capable = true;
+  int stopAfterFrames = -1;
+  std::atomic<bool>* stop = nullptr;
+  std::vector<std::string> calls;
+  int drawn = 0;
+  int blanked = 0;
+  int errorScreens = 0;
+  int spinsWithoutFrame = 0;
+
+  double ClockTime() override { return now; }
+  int64_t CounterFrequency() override { return 1000; }
+  int64_t CounterTicks() override { return ticks; }
+  bool CheckSystemRequirements() override { return capable; }
+  void ShowErrorScreen() override { ++errorScreens; calls.push_back("error"); }
+  void UpdateScene() override { calls.push_back("update"); }
+  void DrawFrame(bool blank) override {
+    calls.push_back(blank ? "blank" : "draw");
+    ++drawn;
+    if (blank) ++blanked;
+    now += frameSeconds;
+    ticks += static_cast<int64_t>(frameSeconds * 1000.0 + 0.5);
+    if (stopAfterFrames >= 0 && drawn >= stopAfterFrames) stop->store(true);
+  }
+  void ReleaseFrameSurfaces() override { calls.push_back("release"); }
+};
+
+struct Loop {
+  std::atomic<bool> stop{false};
+  bool errorScreen = false;
+  double lastFrameTime = -1.0;
+  ScriptedHost host;
+  Loop() { host.stop = &stop; }
+  int Run(bool blobs = false) { return RunRenderLoop(host, {stop, errorScreen, lastFrameTime, blobs}); }
+};
+}  // namespace
+
+TEST(RenderLoop, FailedCapabilityCheckShowsErrorScreenEvenIfWindowThreadPassed) {
+  Loop l;
+  l.host.capable = false;
+  EXPECT_EQ(l.Run(), 0);
+  EXPECT_TRUE(l.errorScreen);
+  EXPECT_EQ(l.host.errorScreens, 1);
+  EXPECT_EQ(l.host.drawn, 0);
+}
+
+TEST(RenderLoop, SceneNotBuiltShowsErrorScreen) {
+  Loop l;
+  l.errorScreen = true;
+  l.Run();
+  EXPECT_EQ(l.host.errorScreens, 1);
+  EXPECT_EQ(l.host.drawn, 0);
+}
+
+TEST(RenderLoop, FastDeviceBlanksTheFirstSecondThenDrawsForReal) {
+  Loop l;
+  l.host.frameSeconds = 0.01;  // 100 fps
+  l.host.stopAfterFrames = 150;
+  l.Run();
+  EXPECT_EQ(l.host.errorScreens, 0);
+  EXPECT_FALSE(l.errorScreen);
+  // Frames starting within the first second are blanked; the first one starting
+  // after it ends the test and is itself still blanked.
+  EXPECT_GE(l.host.blanked, 100);
+  EXPECT_LE(l.host.blanked, 102);
+  EXPECT_EQ(l.host.drawn, 150);
+}
+
+TEST(RenderLoop, SlowDeviceFailsTheSpeedTest) {
+  Loop l;
+  l.host.frameSeconds = 0.1;  // 10 fps
+  l.host.stopAfterFrames = 1000;
+  l.Run();
+  EXPECT_TRUE(l.errorScreen);
+  EXPECT_EQ(l.host.errorScreens, 1);
+  EXPECT_LE(l.host.drawn, 12);
+  EXPECT_EQ(l.host.drawn, l.host.blanked);
+}
+
+TEST(RenderLoop, TwentiethFramePresentedWithinTheSecondPasses) {
+  // 20 frames of 0.05 s: the 20th is presented at exactly 1.0 s on the counter
+  // (not more than 1.0), and the next frame begins after the second with 20 counted.
+  Loop l;
+  l.host.frameSeconds = 0.05;
+  l.host.now = 0.0;
+  l.lastFrameTime = -1.0;
+  l.host.stopAfterFrames = 40;
+  l.Run();
+  EXPECT_EQ(l.host.errorScreens, 0);
+  EXPECT_EQ(l.host.drawn, 40);
+}
+
+TEST(RenderLoop, TwentiethFramePresentedJustAfterTheSecondFails) {
+  // The 20th frame begins within the second but is presented 1.01 s after the start.
+  class LateHost : public ScriptedHost {
+  public:
+    void DrawFrame(bool blank) override {
+      ScriptedHost::DrawFrame(blank);
+      if (drawn == 20) ticks = 1010;
+    }
+  };
+  std::atomic<bool> stop{false};
+  bool errorScreen = false;
+  double last = -1.0;
+  LateHost host;
+  host.stop = &stop;
+  host.frameSeconds = 0.0499;
+  host.stopAfterFrames = 100;
+  RunRenderLoop(host, {stop, errorScreen, last, false});
+  EXPECT_TRUE(errorScreen);
+  EXPECT_EQ(host.errorScreens, 1);
+  EXPECT_EQ(host.drawn, 20);
+}
+
+TEST(RenderLoop, NoFrameWithinOneMillisecondOfTheLast) {
+  class StillClock : public ScriptedHost {
+  public:
+    int reads = 0;
+    std::atomic<bool>* stopFlag = nullptr;
+    double ClockTime() override {
+      if (++reads > 50) stopFlag->store(true);
+      return now;  // never advances by itself
+    }
+    void DrawFrame(bool blank) override {
+      ++drawn;
+      (void)blank;
+    }
+  };
+  std::atomic<bool> stop{false};
+  bool errorScreen = false;
+  double last = 0.0005;  // within 1 ms of the clock's 0.0
+  StillClock host;
+  host.stopFlag = &stop;
+  RunRenderLoop(host, {stop, errorScreen, last, false});
+  EXPECT_EQ(host.drawn, 0);
+  EXPECT_TRUE(host.calls.empty());  // no update either
+}
+
+TEST(RenderLoop, StopDuringSpeedTestEndsWithoutErrorScreen) {
+  Loop l;
+  l.host.frameSeconds = 0.01;
+  l.host.stopAfterFrames = 5;
+  l.Run();
+  EXPECT_EQ(l.host.drawn, 5);
+  EXPECT_EQ(l.host.blanked, 5);
+  EXPECT_EQ(l.host.errorScreens, 0);
+}
+
+TEST(RenderLoop, StopBeforeTheLoopDrawsNothing) {
+  Loop l;
+  l.stop = true;
+  l.Run();
+  EXPECT_EQ(l.host.drawn, 0);
+  EXPECT_EQ(l.host.errorScreens, 0);
+}
+
+TEST(RenderLoop, UpdateComesBeforeEachFrameAndBlobsReleaseAfter) {
+  Loop l;
+  l.host.stopAfterFrames = 2;
+  l.Run(true);
+  const std::vector<std::string> expected{"update", "blank", "release", "update", "blank", "release"};
+  EXPECT_EQ(l.host.calls, expected);
+}
