@@ -6,7 +6,8 @@ bool ReadRegistryDword(const std::wstring& subKey, const std::wstring& valueName
   HKEY key;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
   DWORD type = REG_DWORD, size = sizeof(DWORD);
-  DWORD data = 0;
+  // Shorter data is taken as it lies over the caller's value.
+  DWORD data = value;
   const bool read =
       RegQueryValueExW(key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) == ERROR_SUCCESS;
   const bool closed = RegCloseKey(key) == ERROR_SUCCESS;

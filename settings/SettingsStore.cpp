@@ -1,19 +1,164 @@
 #include "settings/SettingsStore.h"
 
+#include <windows.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <climits>
+#include <cwctype>
+#include <memory>
+
+#include "resources/Strings.h"
+
 namespace {
 const std::pair<const wchar_t*, int32_t> kDefaults[] = {
     {L"BlobsSpeed", 40},   {L"BlobsSize", 80},          {L"ShowImages", 1},
     {L"SelectCubeMap", 0}, {L"SelectSparksEffect", 0}, {L"SelectFireEffect", 0},
 };
-}  // namespace
+constexpr std::wstring_view kBeginMarker = L"#Picture Info _ begin";
+constexpr std::wstring_view kEndMarker = L"#Picture Info _ end";
+// The reader's line buffer: a longer line arrives as several pieces.
+constexpr size_t kMaxLineBytes = 2047;
 
-bool SettingsStore::Load(const std::wstring&) {
-  Clear();
-  for (const auto& [key, value] : kDefaults) values_.emplace_back(key, value);
-  return false;
+// Files written by earlier versions hold ANSI lines; this version writes UTF-8,
+// which keeps every character. A file that is not valid UTF-8 as a whole is read
+// the old way.
+bool IsUtf8(std::string_view bytes) {
+  if (bytes.empty()) return true;
+  return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), nullptr,
+                             0) > 0;
 }
 
-bool SettingsStore::Save(const std::wstring&) const { return false; }
+// Lines as a text-mode reader with a 2048-byte buffer sees them: CR LF read as a
+// line feed, one trailing line feed removed, over-long lines cut into pieces.
+std::vector<std::string> SplitLines(std::string_view bytes) {
+  std::string text;
+  text.reserve(bytes.size());
+  for (size_t i = 0; i < bytes.size(); ++i)
+    if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) text.push_back(bytes[i]);
+
+  std::vector<std::string> lines;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t n = 0;
+    while (pos + n < text.size() && n < kMaxLineBytes)
+      if (text[pos + n++] == '\n') break;
+    std::string piece(text, pos, n);
+    pos += n;
+    if (!piece.empty() && piece.back() == '\n') piece.pop_back();
+    lines.push_back(std::move(piece));
+  }
+  return lines;
+}
+
+struct FileCloser {
+  void operator()(HANDLE h) const {
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+  }
+};
+using UniqueFile = std::unique_ptr<void, FileCloser>;
+
+bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
+  UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.get() == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size{};
+  // A settings file is a few hundred bytes; anything past 16 MB is not one of ours.
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > (16 << 20)) return false;
+  bytes.resize(static_cast<size_t>(size.QuadPart));
+  DWORD read = 0;
+  if (!bytes.empty() && !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
+    return false;
+  bytes.resize(read);
+  return true;
+}
+}  // namespace
+
+int32_t ParseSettingsInteger(std::wstring_view text) {
+  size_t i = 0;
+  while (i < text.size() && std::iswspace(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) negative = text[i++] == L'-';
+  int64_t value = 0;
+  for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
+    value = value * 10 + (text[i] - L'0');
+    if (value > static_cast<int64_t>(INT32_MAX) + 1) break;
+  }
+  if (negative) value = -value;
+  if (value > INT32_MAX) return INT32_MAX;
+  if (value < INT32_MIN) return INT32_MIN;
+  return static_cast<int32_t>(value);
+}
+
+void SettingsStore::StoreDefaults() {
+  for (const auto& [key, value] : kDefaults) values_.emplace_back(key, value);
+}
+
+bool SettingsStore::Load(const std::wstring& path) {
+  Clear();
+  StoreDefaults();
+  std::string bytes;
+  if (!ReadWholeFile(path, bytes)) return false;
+  LoadFromText(bytes);
+  return true;
+}
+
+void SettingsStore::LoadFromText(std::string_view bytes) {
+  const bool utf8 = IsUtf8(bytes);
+  bool pictures = true;
+  for (const std::string& piece : SplitLines(bytes)) {
+    const std::wstring line = utf8 ? FromUtf8(piece) : FromAnsi(piece);
+    if (pictures) {
+      if (line == kEndMarker)
+        pictures = false;
+      else if (line != kBeginMarker)
+        images_.push_back(line);
+    } else {
+      ApplyValueLine(line);
+    }
+  }
+}
+
+// "Key value": leading spaces skipped, the key runs to the next space, the value
+// is everything after that one space. Blank lines and unknown keys change nothing.
+void SettingsStore::ApplyValueLine(std::wstring_view line) {
+  const size_t start = line.find_first_not_of(L' ');
+  if (start == std::wstring_view::npos) return;
+  line.remove_prefix(start);
+  const size_t space = line.find(L' ');
+  if (space == std::wstring_view::npos || space + 1 == line.size()) return;
+  SetValue(std::wstring(line.substr(0, space)), ParseSettingsInteger(line.substr(space + 1)));
+}
+
+std::string SettingsStore::ToText() const {
+  std::string text = ToUtf8(kBeginMarker) + "\r\n";
+  for (const std::wstring& image : images_) text += ToUtf8(image) + "\r\n";
+  text += ToUtf8(kEndMarker) + "\r\n";
+  for (const auto& [key, unused] : kDefaults) text += ToUtf8(key) + " " + std::to_string(GetValue(key)) + "\r\n";
+  return text;
+}
+
+bool SettingsStore::Save(const std::wstring& path) const {
+  const std::string text = ToText();
+  const std::wstring temp = path + L".new";
+  {
+    UniqueFile file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok = WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+                    written == text.size() && FlushFileBuffers(file.get());
+    if (!ok) {
+      file.reset();
+      DeleteFileW(temp.c_str());
+      return false;
+    }
+  }
+  if (!MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    DeleteFileW(temp.c_str());
+    return false;
+  }
+  return true;
+}
 
 int32_t SettingsStore::GetValue(const std::wstring& key) const {
   for (const auto& [k, v] : values_)
@@ -44,4 +189,24 @@ void SettingsStore::Clear() {
   values_.clear();
 }
 
-std::wstring GetSettingsPath() { return {}; }
+std::wstring SettingsPathFromProgram(std::wstring s) {
+  const size_t last = s.find_last_not_of(L" \t\r\n\v\f");
+  s.erase(last == std::wstring::npos ? 0 : last + 1);
+  s.erase(0, std::min(s.size(), s.find_first_not_of(L" \t\r\n\v\f")));
+  if (!s.empty() && s.front() == L'"') s = s.size() >= 2 ? s.substr(1, s.size() - 2) : std::wstring();
+  s.erase(s.size() >= 3 ? s.size() - 3 : 0);
+  return s + L"scr.settings";
+}
+
+std::wstring GetSettingsPath() {
+  int count = 0;
+  LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!args || count < 1) {
+    if (args) LocalFree(args);
+    PostQuitMessage(0);
+    return {};
+  }
+  std::wstring program = args[0];
+  LocalFree(args);
+  return SettingsPathFromProgram(std::move(program));
+}

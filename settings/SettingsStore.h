@@ -1,14 +1,27 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
-// TODO: the settings file.
+// The user's choices: the picture list and six integer options, kept in a text
+// file beside the saver ("#Picture Info _ begin" ... "#Picture Info _ end", then
+// "Key value" lines).
 class SettingsStore {
 public:
+  // Empties the store, stores the six defaults, then reads the file over them.
+  // False when the file cannot be opened (the defaults stand then).
   bool Load(const std::wstring& path);
+  // Writes the whole store beside the old file and swaps it in with one rename,
+  // so an interrupted save leaves the previous file intact. False when nothing
+  // could be written.
   bool Save(const std::wstring& path) const;
+
+  // The same as Load/Save without the file: the parser and the writer.
+  void LoadFromText(std::string_view bytes);
+  std::string ToText() const;
+
   int32_t GetValue(const std::wstring& key) const;
   bool SetValue(const std::wstring& key, int32_t value);
 
@@ -19,9 +32,23 @@ public:
   void RemoveAllImages() { images_.clear(); }
   void Clear();
 
+  const std::vector<std::pair<std::wstring, int32_t>>& Values() const { return values_; }
+
 private:
+  void StoreDefaults();
+  void ApplyValueLine(std::wstring_view line);
+
   std::vector<std::wstring> images_;
   std::vector<std::pair<std::wstring, int32_t>> values_;
 };
 
+// The settings file for the executable named by the first command-line argument:
+// that text trimmed, unquoted, less its last three characters, plus "scr.settings".
+std::wstring SettingsPathFromProgram(std::wstring program);
+// The same for this process; posts a quit message and gives "" when the command
+// line cannot be split.
 std::wstring GetSettingsPath();
+
+// Runtime-style text to integer: leading white space, optional sign, decimal
+// digits up to the first other character, 0 without digits, clamped on overflow.
+int32_t ParseSettingsInteger(std::wstring_view text);

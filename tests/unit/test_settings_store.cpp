@@ -1,0 +1,268 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "resources/Strings.h"
+#include "settings/Registry.h"
+#include "settings/SettingsStore.h"
+
+namespace {
+// A fresh folder under the temporary directory, removed with its files afterwards.
+class SettingsFileTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    dir_ = std::wstring(base) + L"varnelle-settings-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(dir_.c_str(), nullptr);
+    path_ = dir_ + L"\\Demo.scr.settings";
+  }
+  void TearDown() override {
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileW((dir_ + L"\\*").c_str(), &fd);
+    if (find != INVALID_HANDLE_VALUE) {
+      do {
+        const std::wstring file = dir_ + L"\\" + fd.cFileName;
+        SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(file.c_str());
+      } while (FindNextFileW(find, &fd));
+      FindClose(find);
+    }
+    RemoveDirectoryW(dir_.c_str());
+  }
+  void WriteBytes(const std::string& bytes) {
+    std::ofstream(path_.c_str(), std::ios::binary) << bytes;
+  }
+  std::string ReadBytes(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+  std::wstring dir_, path_;
+};
+
+void ExpectDefaults(const SettingsStore& s) {
+  EXPECT_EQ(s.GetValue(L"BlobsSpeed"), 40);
+  EXPECT_EQ(s.GetValue(L"BlobsSize"), 80);
+  EXPECT_EQ(s.GetValue(L"ShowImages"), 1);
+  EXPECT_EQ(s.GetValue(L"SelectCubeMap"), 0);
+  EXPECT_EQ(s.GetValue(L"SelectSparksEffect"), 0);
+  EXPECT_EQ(s.GetValue(L"SelectFireEffect"), 0);
+  ASSERT_EQ(s.Values().size(), 6u);
+  EXPECT_EQ(s.Values()[0].first, L"BlobsSpeed");
+  EXPECT_EQ(s.Values()[5].first, L"SelectFireEffect");
+}
+
+SettingsStore Parse(const std::string& text) {
+  SettingsStore s;
+  s.Load(L"");  // defaults only
+  s.LoadFromText(text);
+  return s;
+}
+}  // namespace
+
+TEST_F(SettingsFileTest, MissingFileGivesDefaultsAndDropsEarlierState) {
+  SettingsStore s;
+  s.Load(L"");
+  s.AddImage(L"C:\\old.jpg");
+  s.SetValue(L"ShowImages", 0);
+  EXPECT_FALSE(s.Load(path_));
+  EXPECT_EQ(s.ImageCount(), 0);
+  ExpectDefaults(s);
+}
+
+TEST_F(SettingsFileTest, RoundTripKeepsPicturesAndValuesInOrder) {
+  SettingsStore s;
+  s.Load(path_);
+  for (const wchar_t* p : {L"C:\\Pictures\\a.jpg", L"D:\\b c\\d.png", L"", L"e.bmp"}) s.AddImage(p);
+  s.SetValue(L"BlobsSpeed", 100);
+  s.SetValue(L"SelectFireEffect", 2);
+  s.SetValue(L"ShowImages", 0);
+  s.SetValue(L"SelectCubeMap", -7);
+  ASSERT_TRUE(s.Save(path_));
+
+  EXPECT_EQ(ReadBytes(path_),
+            "#Picture Info _ begin\r\nC:\\Pictures\\a.jpg\r\nD:\\b c\\d.png\r\n\r\ne.bmp\r\n#Picture Info _ end\r\n"
+            "BlobsSpeed 100\r\nBlobsSize 80\r\nShowImages 0\r\nSelectCubeMap -7\r\nSelectSparksEffect 0\r\n"
+            "SelectFireEffect 2\r\n");
+  SettingsStore t;
+  ASSERT_TRUE(t.Load(path_));
+  ASSERT_EQ(t.ImageCount(), 4);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(t.GetImage(i), s.GetImage(i));
+  EXPECT_EQ(t.Values(), s.Values());
+}
+
+// Pictures of a Russian or Japanese user keep their names; the file is UTF-8.
+TEST_F(SettingsFileTest, NonAsciiPathsSurviveSaveAndLoad) {
+  const std::wstring russian = L"C:\\\x0424\x043E\x0442\x043E\\\x0424\x043E\x0442\x043E.jpg";
+  const std::wstring japanese = L"D:\\\x5199\x771F\\\x65C5\x884C.png";
+  SettingsStore s;
+  s.Load(path_);
+  s.AddImage(russian);
+  s.AddImage(japanese);
+  ASSERT_TRUE(s.Save(path_));
+  EXPECT_NE(ReadBytes(path_).find(ToUtf8(russian) + "\r\n"), std::string::npos);
+  SettingsStore t;
+  ASSERT_TRUE(t.Load(path_));
+  ASSERT_EQ(t.ImageCount(), 2);
+  EXPECT_EQ(t.GetImage(0), russian);
+  EXPECT_EQ(t.GetImage(1), japanese);
+}
+
+// Files of earlier versions: ANSI bytes, which are not valid UTF-8.
+TEST_F(SettingsFileTest, OldAnsiFilesLoadAsBefore) {
+  WriteBytes("#Picture Info _ begin\r\nC:\\caf\xE9\\cr\xE8me.jpg\r\n#Picture Info _ end\r\nBlobsSize 12\r\n");
+  SettingsStore s;
+  ASSERT_TRUE(s.Load(path_));
+  ASSERT_EQ(s.ImageCount(), 1);
+  EXPECT_EQ(s.GetImage(0), FromAnsi("C:\\caf\xE9\\cr\xE8me.jpg"));
+  EXPECT_EQ(s.GetValue(L"BlobsSize"), 12);
+}
+
+TEST_F(SettingsFileTest, FailedSaveLeavesTheOldFileWhole) {
+  SettingsStore s;
+  s.Load(path_);
+  s.AddImage(L"first.jpg");
+  ASSERT_TRUE(s.Save(path_));
+  const std::string before = ReadBytes(path_);
+
+  // A file held open by someone else cannot be replaced: the new content must not
+  // reach it, nor linger beside it.
+  HANDLE held = CreateFileW(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  s.AddImage(L"second.jpg");
+  EXPECT_FALSE(s.Save(path_));
+  CloseHandle(held);
+  EXPECT_EQ(ReadBytes(path_), before);
+  EXPECT_EQ(GetFileAttributesW((path_ + L".new").c_str()), INVALID_FILE_ATTRIBUTES);
+
+  EXPECT_TRUE(s.Save(path_));
+  SettingsStore t;
+  t.Load(path_);
+  EXPECT_EQ(t.ImageCount(), 2);
+  EXPECT_EQ(GetFileAttributesW((path_ + L".new").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(SettingsFileTest, SaveIntoMissingFolderFails) {
+  SettingsStore s;
+  s.Load(L"");
+  EXPECT_FALSE(s.Save(dir_ + L"\\no such folder\\x.scr.settings"));
+}
+
+TEST(SettingsParse, ValueLinesFollowTheRuntimeConversion) {
+  const std::string head = "#Picture Info _ begin\n#Picture Info _ end\n";
+  EXPECT_EQ(Parse(head + "BlobsSpeed abc\n").GetValue(L"BlobsSpeed"), 0);
+  EXPECT_EQ(Parse(head + "BlobsSpeed    7\n").GetValue(L"BlobsSpeed"), 7);
+  EXPECT_EQ(Parse(head + "   BlobsSpeed 12xyz\n").GetValue(L"BlobsSpeed"), 12);
+  EXPECT_EQ(Parse(head + "BlobsSpeed -3\n").GetValue(L"BlobsSpeed"), -3);
+  EXPECT_EQ(Parse(head + "BlobsSpeed +5\n").GetValue(L"BlobsSpeed"), 5);
+  EXPECT_EQ(Parse(head + "BlobsSpeed 99999999999\n").GetValue(L"BlobsSpeed"), INT32_MAX);
+  EXPECT_EQ(Parse(head + "BlobsSpeed\n").GetValue(L"BlobsSpeed"), 40);   // key alone
+  EXPECT_EQ(Parse(head + "BlobsSpeed \n").GetValue(L"BlobsSpeed"), 40);  // no value text
+  EXPECT_EQ(Parse(head + "blobsspeed 5\n").GetValue(L"BlobsSpeed"), 40);
+  EXPECT_EQ(Parse(head + "BlobsSpeed 5\nBlobsSpeed 6\n").GetValue(L"BlobsSpeed"), 6);
+  EXPECT_EQ(Parse(head + "BlobsSpeed\t5\n").GetValue(L"BlobsSpeed"), 40);  // the key runs to a space
+}
+
+TEST(SettingsParse, UnknownKeysAndBlankLinesChangeNothing) {
+  const SettingsStore s =
+      Parse("#Picture Info _ begin\r\n#Picture Info _ end\r\nColour 5\r\n\r\n    \r\n \t \r\nShowImages 0\r\n");
+  EXPECT_EQ(s.GetValue(L"ShowImages"), 0);
+  EXPECT_EQ(s.Values().size(), 6u);
+  EXPECT_EQ(s.GetValue(L"Colour"), 0);
+  EXPECT_EQ(s.ImageCount(), 0);
+}
+
+TEST(SettingsParse, PictureSectionTakesEveryOtherLine) {
+  // Lines before the begin marker and empty lines are pictures too.
+  SettingsStore s = Parse("early.jpg\n#Picture Info _ begin\na.jpg\n\nb.jpg\n#Picture Info _ end\nBlobsSize 3\n");
+  ASSERT_EQ(s.ImageCount(), 4);
+  EXPECT_EQ(s.GetImage(0), L"early.jpg");
+  EXPECT_EQ(s.GetImage(2), L"");
+  EXPECT_EQ(s.GetImage(3), L"b.jpg");
+  EXPECT_EQ(s.GetValue(L"BlobsSize"), 3);
+
+  // Without the end marker everything is a picture and the values stay at their defaults.
+  s = Parse("#Picture Info _ begin\na.jpg\nBlobsSize 3\n");
+  EXPECT_EQ(s.ImageCount(), 2);
+  EXPECT_EQ(s.GetValue(L"BlobsSize"), 80);
+}
+
+TEST(SettingsParse, OverlongLinesArriveInPieces) {
+  const std::string longPath(2047 + 10, 'x');
+  SettingsStore s = Parse("#Picture Info _ begin\n" + longPath + "\n" + std::string(2046, 'y') + "\n");
+  ASSERT_EQ(s.ImageCount(), 3);
+  EXPECT_EQ(s.GetImage(0).size(), 2047u);
+  EXPECT_EQ(s.GetImage(1).size(), 10u);
+  EXPECT_EQ(s.GetImage(2).size(), 2046u);
+}
+
+TEST(SettingsStoreList, EditingAndLookups) {
+  SettingsStore s;
+  s.Load(L"");
+  EXPECT_FALSE(s.SetValue(L"Other", 3));
+  EXPECT_TRUE(s.SetValue(L"BlobsSize", 3));
+  s.AddImage(L"a");
+  s.AddImage(L"b");
+  s.AddImage(L"c");
+  s.RemoveImage(1);
+  s.RemoveImage(7);
+  s.RemoveImage(-1);
+  EXPECT_EQ(s.ImageCount(), 2);
+  EXPECT_EQ(s.GetImage(1), L"c");
+  EXPECT_EQ(s.GetImage(2), L"");
+  EXPECT_EQ(s.GetImage(-1), L"");
+  s.RemoveAllImages();
+  EXPECT_EQ(s.ImageCount(), 0);
+  EXPECT_EQ(s.GetValue(L"BlobsSize"), 3);
+}
+
+TEST(SettingsPath, DerivedFromTheProgramText) {
+  EXPECT_EQ(SettingsPathFromProgram(L"C:\\Savers\\Demo.scr"), L"C:\\Savers\\Demo.scr.settings");
+  EXPECT_EQ(SettingsPathFromProgram(L"C:\\Demo.exe"), L"C:\\Demo.scr.settings");
+  EXPECT_EQ(SettingsPathFromProgram(L"\"C:\\Program Files\\Demo.scr\""), L"C:\\Program Files\\Demo.scr.settings");
+  EXPECT_EQ(SettingsPathFromProgram(L"  C:\\Demo.scr  \t"), L"C:\\Demo.scr.settings");
+  EXPECT_EQ(SettingsPathFromProgram(L"\"C:\\Demo.scr\"   "), L"C:\\Demo.scr.settings");
+  EXPECT_EQ(SettingsPathFromProgram(L"ab"), L"scr.settings");
+  EXPECT_EQ(SettingsPathFromProgram(L"\""), L"scr.settings");
+  // Short and long forms of one program name two files.
+  EXPECT_NE(SettingsPathFromProgram(L"C:\\PROGRA~1\\Demo.scr"), SettingsPathFromProgram(L"C:\\Program Files\\Demo.scr"));
+}
+
+TEST(SettingsPath, ForThisProcess) {
+  const std::wstring path = GetSettingsPath();
+  const std::wstring tail = L"unit_tests.scr.settings";
+  ASSERT_GE(path.size(), tail.size());
+  EXPECT_EQ(path.substr(path.size() - tail.size()), tail);
+}
+
+TEST(RegistryRead, DwordRules) {
+  const wchar_t* key = L"SOFTWARE\\VarnelleTest";
+  HKEY h;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr),
+            ERROR_SUCCESS);
+  const DWORD six = 6;
+  const uint64_t wide = 5;
+  const BYTE one = 0x22;
+  RegSetValueExW(h, L"Dword", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&six), 4);
+  RegSetValueExW(h, L"Qword", 0, REG_QWORD, reinterpret_cast<const BYTE*>(&wide), 8);
+  RegSetValueExW(h, L"Byte", 0, REG_BINARY, &one, 1);
+  RegCloseKey(h);
+
+  uint32_t v = 0;
+  EXPECT_TRUE(ReadRegistryDword(key, L"Dword", v));
+  EXPECT_EQ(v, 6u);
+  v = 9;
+  EXPECT_FALSE(ReadRegistryDword(key, L"Missing", v));
+  EXPECT_EQ(v, 9u);
+  EXPECT_FALSE(ReadRegistryDword(key, L"Qword", v));  // longer than four bytes
+  EXPECT_EQ(v, 9u);
+  v = 0x11111111;
+  EXPECT_TRUE(ReadRegistryDword(key, L"Byte", v));  // shorter data lies over the old value
+  EXPECT_EQ(v, 0x11111122u);
+  EXPECT_FALSE(ReadRegistryDword(L"SOFTWARE\\VarnelleTest\\Nothing", L"Dword", v));
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, key);
+}
