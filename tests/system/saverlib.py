@@ -1,0 +1,122 @@
+"""Shared helpers for the system tests: start the real saver under Wine on the
+test's Xvfb screen, find its windows, send input, take and measure screenshots."""
+import os
+import subprocess
+import tempfile
+import time
+
+from PIL import Image
+
+BIN = os.environ.get("VARNELLE_BIN", os.path.join(os.path.dirname(__file__), "../../build/bin"))
+BUILD = os.environ.get("VARNELLE_BUILD", os.path.join(BIN, ".."))
+SAVER = os.path.join(BIN, "Varnelle.scr")
+HARNESS = os.path.join(BIN, "harness.exe")
+SHOTS = os.path.join(BUILD, "screenshots")
+
+
+def wine(*args, **kw):
+    """Starts a Windows program under Wine; returns the Popen."""
+    return subprocess.Popen(["wine", *args], stdout=kw.pop("stdout", subprocess.PIPE),
+                            stderr=kw.pop("stderr", subprocess.DEVNULL), stdin=subprocess.DEVNULL, **kw)
+
+
+def run_wine(*args, timeout=60):
+    """Runs a Windows program to its end; returns (exit code as signed 32-bit, stdout text)."""
+    p = wine(*args)
+    out, _ = p.communicate(timeout=timeout)
+    code = p.returncode
+    if code > 0x7FFFFFFF:
+        code -= 1 << 32
+    return code, out.decode("utf-8", "replace")
+
+
+def signed(code):
+    """Wine reports exit code -1 as 255 through the Unix wait status."""
+    return -1 if code == 255 else code
+
+
+def xdotool(*args, check=False):
+    r = subprocess.run(["xdotool", *args], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    if check and r.returncode != 0:
+        raise RuntimeError("xdotool %s failed" % (args,))
+    return r.stdout.strip()
+
+
+def find_windows(name, timeout=20.0):
+    """X window ids whose title matches the regular expression, waiting for them."""
+    end = time.time() + timeout
+    while time.time() < end:
+        ids = xdotool("search", "--onlyvisible", "--name", name)
+        if ids:
+            return ids.split()
+        time.sleep(0.2)
+    return []
+
+
+def window_geometry(wid):
+    out = xdotool("getwindowgeometry", "--shell", wid)
+    values = dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
+    return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+
+def screen_size():
+    w, h = xdotool("getdisplaygeometry").split()
+    return int(w), int(h)
+
+
+def screenshot(name):
+    """Saves a screenshot of the whole screen under build/screenshots; returns the PIL image."""
+    os.makedirs(SHOTS, exist_ok=True)
+    path = os.path.join(SHOTS, name + ".png")
+    subprocess.run(["import", "-window", "root", path], check=True, stderr=subprocess.DEVNULL)
+    return Image.open(path).convert("RGB")
+
+
+def wait_exit(proc, timeout):
+    try:
+        proc.wait(timeout=timeout)
+        return True
+    except subprocess.TimeoutExpired:
+        return False
+
+
+def kill(proc):
+    if proc.poll() is None:
+        proc.kill()
+        proc.wait()
+
+
+def settings_path(saver=SAVER):
+    """The settings file beside the executable: its path less the last three characters + 'scr.settings'."""
+    return saver[:-3] + "scr.settings"
+
+
+def write_settings(lines, saver=SAVER):
+    with open(settings_path(saver), "wb") as f:
+        f.write("".join(line + "\r\n" for line in lines).encode("ascii"))
+
+
+def standard_settings(fire_style=0, show_images=0, pictures=()):
+    return (["#Picture Info _ begin", *pictures, "#Picture Info _ end",
+             "BlobsSpeed 40", "BlobsSize 80", "ShowImages %d" % show_images, "SelectCubeMap 0",
+             "SelectSparksEffect 0", "SelectFireEffect %d" % fire_style])
+
+
+def lit_share(img, box=None, threshold=40):
+    """Share of pixels whose brightest channel exceeds the threshold."""
+    if box:
+        img = img.crop(box)
+    px = img.getdata()
+    lit = sum(1 for p in px if max(p) > threshold)
+    return lit / float(len(px))
+
+
+def mean_brightness(img, box=None):
+    if box:
+        img = img.crop(box)
+    px = img.getdata()
+    return sum(sum(p) for p in px) / (3.0 * len(px))
+
+
+def temp_dir():
+    return tempfile.mkdtemp(prefix="varnelle-test-", dir=BUILD)
