@@ -1,0 +1,95 @@
+// The device on a real window under Wine: the preview path on a child window
+// (whose frames never reach an X screenshot) is checked by reading the back buffer.
+#include <gtest/gtest.h>
+
+#include "app/ApplicationState.h"
+#include "app/SceneManager.h"
+#include "tests/unit/TestWindows.h"
+
+using Microsoft::WRL::ComPtr;
+
+TEST(Device, CreatesOnAPreviewSizedChildWithItsClientSize) {
+  TestWindow parent(L"DeviceParent", 300, 200);
+  TestWindow child(parent.hwnd, 152, 112);
+  Window w;
+  ASSERT_TRUE(w.Create(child.hwnd));
+  EXPECT_EQ(w.clientRect.right, 152);
+  EXPECT_EQ(w.clientRect.bottom, 112);
+  ComPtr<IDirect3DSurface9> back;
+  ASSERT_EQ(w.device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
+  D3DSURFACE_DESC desc{};
+  back->GetDesc(&desc);
+  EXPECT_EQ(desc.Width, 152u);
+  EXPECT_EQ(desc.Height, 112u);
+  DWORD value = 1;
+  w.device->GetRenderState(D3DRS_ZENABLE, &value);
+  EXPECT_EQ(value, 0u);
+  w.device->GetRenderState(D3DRS_CULLMODE, &value);
+  EXPECT_EQ(value, static_cast<DWORD>(D3DCULL_NONE));
+  w.ReleaseAll();
+  EXPECT_EQ(w.device, nullptr);
+}
+
+TEST(Device, SecondCreateReleasesTheFirstDevice) {
+  TestWindow window(L"DeviceTwice", 320, 240);
+  Window w;
+  ASSERT_TRUE(w.Create(window.hwnd));
+  IDirect3DDevice9* first = w.device.Get();
+  first->AddRef();
+  ASSERT_TRUE(w.Create(window.hwnd));
+  EXPECT_EQ(first->Release(), 0u);  // ours was the last reference
+  w.ReleaseAll();
+}
+
+TEST(Device, RefusesANullOrDeadWindow) {
+  Window w;
+  EXPECT_FALSE(w.Create(nullptr));
+  HWND dead;
+  {
+    TestWindow t(L"DeviceDead", 64, 64);
+    dead = t.hwnd;
+  }
+  EXPECT_FALSE(w.Create(dead));
+  EXPECT_EQ(w.device, nullptr);
+}
+
+namespace {
+// A solid white logo of 100 x 40 in place of the archive's picture.
+void UseWhiteLogo(Window& w) {
+  ASSERT_EQ(w.device->CreateTexture(100, 40, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                                    w.logoTexture.ReleaseAndGetAddressOf(), nullptr),
+            D3D_OK);
+  D3DLOCKED_RECT lr{};
+  ASSERT_EQ(w.logoTexture->LockRect(0, &lr, nullptr, 0), D3D_OK);
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 100; ++x) static_cast<uint32_t*>(lr.pBits)[y * (lr.Pitch / 4) + x] = 0xFFFFFFFF;
+  w.logoTexture->UnlockRect(0);
+  w.logoInfo.Width = 100;
+  w.logoInfo.Height = 40;
+}
+}  // namespace
+
+TEST(Device, LogoIsDrawnBottomLeftAndBlankedFramesHideIt) {
+  TestWindow window(L"DeviceBlank", 640, 480);
+  Window& w = GetApplicationState().window;
+  ASSERT_TRUE(w.Create(window.hwnd));
+  UseWhiteLogo(w);
+  w.ShowImages = 0;
+  SceneManager::DrawFrame(false);
+  EXPECT_EQ(ReadBackPixel(w.device.Get(), 50, 455) & 0xFFFFFF, 0xFFFFFFu);  // inside the logo
+  EXPECT_EQ(ReadBackPixel(w.device.Get(), 3, 455) & 0xFFFFFF, 0u);         // left of it
+  EXPECT_EQ(ReadBackPixel(w.device.Get(), 50, 430) & 0xFFFFFF, 0u);        // above it
+  SceneManager::DrawFrame(true);
+  EXPECT_EQ(ReadBackPixel(w.device.Get(), 50, 455) & 0xFFFFFF, 0u);
+  w.ReleaseAll();
+}
+
+TEST(Device, NoLogoInASmallWindow) {
+  TestWindow window(L"DeviceSmall", 639, 480);
+  Window& w = GetApplicationState().window;
+  ASSERT_TRUE(w.Create(window.hwnd));
+  UseWhiteLogo(w);
+  SceneManager::DrawFrame(false);
+  EXPECT_EQ(ReadBackPixel(w.device.Get(), 50, 455) & 0xFFFFFF, 0u);
+  w.ReleaseAll();
+}
