@@ -1,11 +1,106 @@
 #include "effects/UserTextures.h"
 
-bool UserTextures::AddTexture(const std::wstring&) { return false; }
-void UserTextures::Clear() {}
+#include <d3dx9.h>
+
+#include "app/ApplicationState.h"
+
+namespace {
+constexpr DWORD kBackdropFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+static_assert(sizeof(BackdropVertex) == 28);
+
+// Every colour byte, alpha included, set to the same weight.
+constexpr uint32_t Grey(uint8_t g) { return D3DCOLOR_ARGB(g, g, g, g); }
+
+void DrawQuad(IDirect3DDevice9* device, IDirect3DTexture9* texture, const RECT& area, uint32_t diffuse) {
+  BackdropVertex quad[4];
+  BackdropQuad(static_cast<float>(area.right), static_cast<float>(area.bottom), diffuse, quad);
+  device->SetTexture(0, texture);
+  device->SetFVF(kBackdropFvf);
+  device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(BackdropVertex));
+}
+
+// x87 registers hold more than a float; the fade steps in true single precision
+// so that it reaches 1 at the 1001st frame.
+float Single(float value) {
+  volatile float stored = value;
+  return stored;
+}
+
+// A list that shrank between rebuilds can leave indices beyond its end.
+void BringIntoRange(SlideState s, int count) {
+  if (s.slideIndex >= 0 && s.slideIndex < count && s.nextSlideIndex >= 0 && s.nextSlideIndex < count) return;
+  s.slideIndex = ((s.slideIndex % count) + count) % count;
+  s.nextSlideIndex = ((s.nextSlideIndex % count) + count) % count;
+  if (s.nextSlideIndex == s.slideIndex) s.nextSlideIndex = (s.slideIndex + 1) % count;
+}
+}  // namespace
+
+bool UserTextures::AddTexture(const std::wstring& path) {
+  Microsoft::WRL::ComPtr<IDirect3DTexture9> texture;
+  const HRESULT hr = device_ ? D3DXCreateTextureFromFileExW(device_, path.c_str(), D3DX_DEFAULT, D3DX_DEFAULT,
+                                                            D3DX_DEFAULT, 0, D3DFMT_UNKNOWN, D3DPOOL_DEFAULT,
+                                                            D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr, nullptr,
+                                                            texture.GetAddressOf())
+                             : E_POINTER;
+  if (FAILED(hr) || !texture) {
+    OutputDebugStringW(L"Failed to load texture. UserTextures::AddTexture ()\n");
+    return false;
+  }
+  textures_.push_back(std::move(texture));
+  return true;
+}
+
+void UserTextures::Clear() {
+  for (auto& texture : textures_) texture.Reset();
+  textures_.clear();
+  textures_.shrink_to_fit();
+}
 
 UserTextures& GetUserTextures() {
   static UserTextures textures;
   return textures;
 }
 
-void DrawUserImages() {}
+void BackdropQuad(float w, float h, uint32_t diffuse, BackdropVertex (&quad)[4]) {
+  quad[0] = {0.0f, 0.0f, 0.0f, 1.0f, diffuse, 0.0f, 0.0f};
+  quad[1] = {w, 0.0f, 0.0f, 1.0f, diffuse, 1.0f, 0.0f};
+  quad[2] = {w, h, 0.0f, 1.0f, diffuse, 1.0f, 1.0f};
+  quad[3] = {0.0f, h, 0.0f, 1.0f, diffuse, 0.0f, 1.0f};
+}
+
+SlideFrame AdvanceSlides(SlideState s, int count) {
+  BringIntoRange(s, count);
+  s.slideFade = Single(s.slideFade + 0.001f);
+  if (s.slideFade >= 1.0f) {
+    if (++s.slideIndex >= count) s.slideIndex = 0;
+    s.slideFade = 0.0f;
+    if (++s.nextSlideIndex >= count) s.nextSlideIndex = 0;
+  }
+  return {s.slideIndex, s.nextSlideIndex, static_cast<uint8_t>(Single(Single(1.0f - s.slideFade) * 255.0f)),
+          static_cast<uint8_t>(Single(s.slideFade * 255.0f))};
+}
+
+void DrawUserImages() {
+  ApplicationState& app = GetApplicationState();
+  IDirect3DDevice9* device = app.window.device.Get();
+  const UserTextures& textures = GetUserTextures();
+  const int count = textures.Count();
+  if (!device || count == 0) return;
+  const RECT& area = app.window.clientRect;
+
+  // One picture: opaque, with whatever blending the previous frame left (off).
+  if (count == 1) {
+    DrawQuad(device, textures.Texture(0), area, Grey(255));
+    return;
+  }
+
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+  device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCCOLOR);
+  device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  const SlideFrame frame = AdvanceSlides({app.slideIndex, app.nextSlideIndex, app.slideFade}, count);
+  DrawQuad(device, textures.Texture(frame.outgoing), area, Grey(frame.outWeight));
+  DrawQuad(device, textures.Texture(frame.incoming), area, Grey(frame.inWeight));
+  device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+}

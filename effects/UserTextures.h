@@ -1,17 +1,58 @@
 #pragma once
 #include <d3d9.h>
-#include <string>
+#include <wrl/client.h>
 
-// TODO: the user's pictures as a cross-fading backdrop.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The user's pictures as textures, in list order; drawn as a full-screen
+// backdrop behind the scene's effect by DrawUserImages.
 class UserTextures {
 public:
+  // The device the next AddTexture creates on; Clear keeps it.
   void SetDevice(IDirect3DDevice9* device) { device_ = device; }
+  // Appends the picture at the path exactly as stored; false (with a debug
+  // message) when the file cannot be made into a texture.
   bool AddTexture(const std::wstring& path);
   void Clear();
 
+  int Count() const { return static_cast<int>(textures_.size()); }
+  IDirect3DTexture9* Texture(int index) const { return textures_[index].Get(); }
+
 private:
   IDirect3DDevice9* device_ = nullptr;
+  std::vector<Microsoft::WRL::ComPtr<IDirect3DTexture9>> textures_;
 };
 
 UserTextures& GetUserTextures();
+
+// One frame of the backdrop into the render window's client area: one picture
+// opaque, two or more cross-fading in list order.
 void DrawUserImages();
+
+// The cross-fade, kept across scene rebuilds.
+struct SlideState {
+  int32_t& slideIndex;
+  int32_t& nextSlideIndex;
+  float& slideFade;
+};
+
+// What one cross-fade frame draws: the outgoing picture with all four colour bytes
+// at outWeight, then the incoming one at inWeight.
+struct SlideFrame {
+  int outgoing, incoming;
+  uint8_t outWeight, inWeight;
+};
+
+// Advances the cross-fade among `count` (>= 2) pictures by one frame. Indices left
+// over from a longer list are first brought back below `count`.
+SlideFrame AdvanceSlides(SlideState state, int count);
+
+// The backdrop quad: x, y, z, rhw, diffuse, u, v (pre-transformed, 28 bytes).
+struct BackdropVertex {
+  float x, y, z, rhw;
+  uint32_t diffuse;
+  float u, v;
+};
+void BackdropQuad(float width, float height, uint32_t diffuse, BackdropVertex (&quad)[4]);
