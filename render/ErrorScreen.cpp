@@ -1,19 +1,114 @@
 #include "render/ErrorScreen.h"
 
-#include <windows.h>
+#include <memory>
 
 #include "app/ApplicationState.h"
+#include "app/FrameClock.h"
+#include "resources/ZipReader.h"
+#include "settings/Registry.h"
 
-// TODO: the localised error picture; until then the window stays black.
+using namespace Gdiplus;
+using namespace Gdiplus::DllExports;
+
+namespace {
+constexpr const wchar_t* kErrorPictures[] = {
+    L"Resource/EnglishErrorFone.png", L"Resource/RussianErrorFone.png", L"Resource/GermanErrorFone.png",
+    L"Resource/FranceErrorFone.png",  L"Resource/SpannishErrorFone.png", L"Resource/ItalianErrorFone.png",
+    L"Resource/JapanErrorFone.png",
+};
+constexpr wchar_t kLogo[] = L"Resource/logo.png";
+
+// FrameClock seconds of the last redraw; kept from one error screen to the next.
+double g_lastDrawTime = 0.0;
+
+struct ImageDisposer {
+  void operator()(GpImage* image) const { GdipDisposeImage(image); }
+};
+struct GraphicsDeleter {
+  void operator()(GpGraphics* graphics) const { GdipDeleteGraphics(graphics); }
+};
+using UniqueImage = std::unique_ptr<GpImage, ImageDisposer>;
+using UniqueGraphics = std::unique_ptr<GpGraphics, GraphicsDeleter>;
+
+void DrawInto(GpGraphics* graphics, GpBitmap* image, const ErrorScreenRect& r) {
+  GdipDrawImageRect(graphics, image, r.x, r.y, r.width, r.height);
+}
+
+float ImageWidth(GpBitmap* image) {
+  UINT w = 0;
+  GdipGetImageWidth(image, &w);
+  return static_cast<float>(w);
+}
+
+float ImageHeight(GpBitmap* image) {
+  UINT h = 0;
+  GdipGetImageHeight(image, &h);
+  return static_cast<float>(h);
+}
+}  // namespace
+
+std::wstring ErrorScreenPicture(uint32_t curLang) {
+  return kErrorPictures[curLang < std::size(kErrorPictures) ? curLang : 0];
+}
+
+ErrorScreenLayout ComputeErrorScreenLayout(float W, float H, float bw, float bh, float lw, float lh) {
+  ErrorScreenLayout layout{};
+  layout.showBackground = W >= 640.0f && H >= 480.0f;
+  layout.background = {(W - bw) * 0.5f, (H - bh) * 0.5f, bw, bh};
+  if (layout.showBackground)
+    layout.logo = {0.0f, H - lh, lw, lh};
+  else  // the preview's reduced logo, a little right of the centre
+    layout.logo = {W * 0.5f - lw / 3.2f + 17.0f, H * 0.5f - lh / 3.2f, lw / 1.8f, lh / 1.8f};
+  return layout;
+}
+
+void RunErrorScreen(GpGraphics* target, int width, int height, GpBitmap* background, GpBitmap* logo,
+                    const std::atomic<bool>& stop) {
+  GpBitmap* offscreen = nullptr;
+  GdipCreateBitmapFromGraphics(width, height, target, &offscreen);
+  UniqueImage offscreenOwner(offscreen);
+  GpGraphics* composer = nullptr;
+  GdipGetImageGraphicsContext(offscreen, &composer);
+  UniqueGraphics composerOwner(composer);
+
+  const float W = static_cast<float>(width), H = static_cast<float>(height);
+  const ErrorScreenLayout layout = ComputeErrorScreenLayout(W, H, ImageWidth(background), ImageHeight(background),
+                                                            ImageWidth(logo), ImageHeight(logo));
+  FrameClock& clock = GetFrameClock();
+  while (!stop.load(std::memory_order_relaxed)) {
+    // Polls the clock without sleeping, as the frame loop does.
+    const double t = clock.Time();
+    if (t - g_lastDrawTime <= 0.01) continue;
+    g_lastDrawTime = t;
+    GdipGraphicsClear(composer, 0xFF000000);
+    if (layout.showBackground) DrawInto(composer, background, layout.background);
+    DrawInto(composer, logo, layout.logo);
+    GdipDrawImageRect(target, offscreen, 0.0f, 0.0f, W, H);
+  }
+  // Released in this order: the bitmap's graphics, then the bitmap.
+  composerOwner.reset();
+  offscreenOwner.reset();
+}
+
 void ShowErrorScreen() {
   ApplicationState& app = GetApplicationState();
-  while (!app.stopRequested.load(std::memory_order_relaxed)) {
-    if (HDC dc = GetDC(app.renderWindow)) {
-      RECT rc;
-      GetClientRect(app.renderWindow, &rc);
-      FillRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-      ReleaseDC(app.renderWindow, dc);
-    }
-    Sleep(10);
-  }
+  RECT client{};
+  GetClientRect(app.renderWindow, &client);
+
+  uint32_t curLang = 0;
+  ReadRegistryDword(kLanguageKey, kLanguageValue, curLang);
+  auto& archive = WorkSpace::GetResourceArchive();
+  UniqueImage background(archive.ReadEntryBitmap(ErrorScreenPicture(curLang)));
+  if (!background) return;
+  UniqueImage logo(archive.ReadEntryBitmap(kLogo));
+  if (!logo) return;
+
+  GpGraphics* window = nullptr;
+  GdipCreateFromHWNDICM(app.renderWindow, &window);
+  UniqueGraphics windowOwner(window);
+  RunErrorScreen(window, client.right, client.bottom, static_cast<GpBitmap*>(background.get()),
+                 static_cast<GpBitmap*>(logo.get()), app.stopRequested);
+  background.reset();
+  logo.reset();
+  windowOwner.reset();
 }

@@ -1,4 +1,34 @@
 #pragma once
+#include <atomic>
+#include <cstdint>
+#include <string>
 
-// Draws the error picture into the render window until a stop is requested.
+#include "resources/GdiPlus.h"
+
+// Draws the localised error picture, centred on black, with the logo at the
+// bottom-left (only a reduced logo in windows under 640 x 480), into the render
+// window until a stop is requested. Returns at once when a picture is missing.
 void ShowErrorScreen();
+
+struct ErrorScreenRect {
+  float x, y, width, height;
+};
+
+struct ErrorScreenLayout {
+  bool showBackground;  // false: only the reduced logo
+  ErrorScreenRect background;
+  ErrorScreenRect logo;
+};
+
+// Where the pictures go in a W x H client area, from their natural sizes.
+ErrorScreenLayout ComputeErrorScreenLayout(float width, float height, float backgroundWidth,
+                                           float backgroundHeight, float logoWidth, float logoHeight);
+
+// The archive entry of the error picture for a CurLang value; English for any
+// value past the table.
+std::wstring ErrorScreenPicture(uint32_t curLang);
+
+// The drawing loop on pictures already decoded: composes each frame off-screen and
+// copies it onto the target in one call, at most once per 10 ms, until `stop`.
+void RunErrorScreen(Gdiplus::GpGraphics* target, int width, int height, Gdiplus::GpBitmap* background,
+                    Gdiplus::GpBitmap* logo, const std::atomic<bool>& stop);

@@ -1,0 +1,219 @@
+// The error screen: where its pictures go, and what the drawing loop leaves on a
+// target, in process (a preview child's drawing never reaches an X screenshot).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "app/ApplicationState.h"
+#include "render/ErrorScreen.h"
+#include "resources/ZipReader.h"
+
+using namespace Gdiplus;
+using namespace Gdiplus::DllExports;
+
+TEST(ErrorScreenLayout, LargeWindowCentresTheBackgroundAndPutsTheLogoBottomLeft) {
+  const ErrorScreenLayout l = ComputeErrorScreenLayout(800, 600, 500, 300, 100, 50);
+  EXPECT_TRUE(l.showBackground);
+  EXPECT_FLOAT_EQ(l.background.x, 150);
+  EXPECT_FLOAT_EQ(l.background.y, 150);
+  EXPECT_FLOAT_EQ(l.background.width, 500);
+  EXPECT_FLOAT_EQ(l.background.height, 300);
+  EXPECT_FLOAT_EQ(l.logo.x, 0);
+  EXPECT_FLOAT_EQ(l.logo.y, 550);
+  EXPECT_FLOAT_EQ(l.logo.width, 100);
+  EXPECT_FLOAT_EQ(l.logo.height, 50);
+
+  // A picture larger than the window: centred, with negative offsets.
+  const ErrorScreenLayout big = ComputeErrorScreenLayout(640, 480, 1000, 700, 100, 50);
+  EXPECT_FLOAT_EQ(big.background.x, -180);
+  EXPECT_FLOAT_EQ(big.background.y, -110);
+}
+
+TEST(ErrorScreenLayout, SmallWindowsGetOnlyTheReducedLogo) {
+  const ErrorScreenLayout preview = ComputeErrorScreenLayout(152, 112, 500, 300, 100, 50);
+  EXPECT_FALSE(preview.showBackground);
+  EXPECT_NEAR(preview.logo.x, 61.75f, 1e-4f);
+  EXPECT_NEAR(preview.logo.y, 40.375f, 1e-4f);
+  EXPECT_NEAR(preview.logo.width, 55.56f, 0.01f);
+  EXPECT_NEAR(preview.logo.height, 27.78f, 0.01f);
+
+  EXPECT_TRUE(ComputeErrorScreenLayout(640, 480, 1, 1, 1, 1).showBackground);
+  EXPECT_FALSE(ComputeErrorScreenLayout(639, 480, 1, 1, 1, 1).showBackground);
+  EXPECT_FALSE(ComputeErrorScreenLayout(640, 479, 1, 1, 1, 1).showBackground);
+}
+
+TEST(ErrorScreenLayout, PicturePerLanguage) {
+  EXPECT_EQ(ErrorScreenPicture(0), L"Resource/EnglishErrorFone.png");
+  EXPECT_EQ(ErrorScreenPicture(3), L"Resource/FranceErrorFone.png");
+  EXPECT_EQ(ErrorScreenPicture(4), L"Resource/SpannishErrorFone.png");
+  EXPECT_EQ(ErrorScreenPicture(6), L"Resource/JapanErrorFone.png");
+  EXPECT_EQ(ErrorScreenPicture(7), L"Resource/EnglishErrorFone.png");
+  EXPECT_EQ(ErrorScreenPicture(0xFFFFFFFF), L"Resource/EnglishErrorFone.png");
+}
+
+namespace {
+struct BitmapOwner {
+  GpBitmap* bitmap = nullptr;
+  ~BitmapOwner() { GdipDisposeImage(bitmap); }
+};
+
+void MakeSolid(BitmapOwner& owner, int w, int h, ARGB colour) {
+  GdipCreateBitmapFromScan0(w, h, 0, PixelFormat32bppARGB, nullptr, &owner.bitmap);
+  GpGraphics* g = nullptr;
+  GdipGetImageGraphicsContext(owner.bitmap, &g);
+  GdipGraphicsClear(g, colour);
+  GdipDeleteGraphics(g);
+}
+
+ARGB PixelAt(GpBitmap* bitmap, int x, int y) {
+  ARGB c = 0;
+  GdipBitmapGetPixel(bitmap, x, y, &c);
+  return c;
+}
+
+// Runs the loop onto a W x H bitmap for a moment and returns that bitmap.
+void RunOnto(BitmapOwner& target, int w, int h, GpBitmap* background, GpBitmap* logo) {
+  MakeSolid(target, w, h, 0xFF808080);
+  GpGraphics* g = nullptr;
+  GdipGetImageGraphicsContext(target.bitmap, &g);
+  std::atomic<bool> stop{false};
+  std::thread stopper([&stop] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    stop = true;
+  });
+  RunErrorScreen(g, w, h, background, logo, stop);
+  stopper.join();
+  GdipDeleteGraphics(g);
+}
+
+constexpr ARGB kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlack = 0xFF000000;
+
+// Bounding box of the pixels of one colour.
+struct Box {
+  int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
+};
+Box Find(GpBitmap* bitmap, int w, int h, ARGB colour) {
+  Box b;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      if (PixelAt(bitmap, x, y) == colour) {
+        b.left = std::min(b.left, x);
+        b.top = std::min(b.top, y);
+        b.right = std::max(b.right, x);
+        b.bottom = std::max(b.bottom, y);
+      }
+  return b;
+}
+}  // namespace
+
+TEST(ErrorScreenDrawing, PreviewSizeDrawsOnlyTheReducedLogoOnBlack) {
+  BitmapOwner background, logo, target;
+  MakeSolid(background, 120, 90, kRed);
+  MakeSolid(logo, 100, 50, kGreen);
+  RunOnto(target, 152, 112, background.bitmap, logo.bitmap);
+
+  const Box g = Find(target.bitmap, 152, 112, kGreen);
+  EXPECT_NEAR(g.left, 62, 1);  // 61.75
+  EXPECT_NEAR(g.top, 41, 1);   // 40.375
+  EXPECT_NEAR(g.right + 1, 117, 1);  // 61.75 + 55.56
+  EXPECT_NEAR(g.bottom + 1, 68, 1);  // 40.375 + 27.78
+  EXPECT_EQ(Find(target.bitmap, 152, 112, kRed).right, -1);
+  EXPECT_EQ(PixelAt(target.bitmap, 5, 5), kBlack);
+  EXPECT_EQ(PixelAt(target.bitmap, 150, 110), kBlack);
+}
+
+TEST(ErrorScreenDrawing, FullSizeCentresTheBackgroundWithTheLogoBottomLeft) {
+  BitmapOwner background, logo, target;
+  MakeSolid(background, 200, 100, kRed);
+  MakeSolid(logo, 100, 50, kGreen);
+  RunOnto(target, 640, 480, background.bitmap, logo.bitmap);
+
+  const Box r = Find(target.bitmap, 640, 480, kRed);
+  EXPECT_EQ(r.left, 220);
+  EXPECT_EQ(r.top, 190);
+  EXPECT_EQ(r.right, 419);
+  EXPECT_EQ(r.bottom, 289);
+  const Box g = Find(target.bitmap, 640, 480, kGreen);
+  EXPECT_EQ(g.left, 0);
+  EXPECT_EQ(g.top, 430);
+  EXPECT_EQ(g.right, 99);
+  EXPECT_EQ(g.bottom, 479);
+  EXPECT_EQ(PixelAt(target.bitmap, 10, 10), kBlack);
+  EXPECT_EQ(PixelAt(target.bitmap, 639, 479), kBlack);
+}
+
+TEST(ErrorScreenDrawing, StopRequestedBeforehandDrawsNothing) {
+  BitmapOwner background, logo, target;
+  MakeSolid(background, 20, 20, kRed);
+  MakeSolid(logo, 10, 10, kGreen);
+  MakeSolid(target, 64, 64, 0xFF808080);
+  GpGraphics* g = nullptr;
+  GdipGetImageGraphicsContext(target.bitmap, &g);
+  std::atomic<bool> stop{true};
+  RunErrorScreen(g, 64, 64, background.bitmap, logo.bitmap, stop);
+  GdipDeleteGraphics(g);
+  EXPECT_EQ(PixelAt(target.bitmap, 32, 32), 0xFF808080);
+}
+
+// The whole screen on a real window, with the archive's pictures when the archive
+// is there: a preview-sized window shows the reduced logo and nothing else.
+TEST(ErrorScreenDrawing, ShowErrorScreenOnAPreviewSizedWindow) {
+  GpBitmap* probe = WorkSpace::GetResourceArchive().ReadEntryBitmap(L"Resource/logo.png");
+  if (!probe) GTEST_SKIP() << "no resource archive beside the tests";
+  UINT lw = 0, lh = 0;
+  GdipGetImageWidth(probe, &lw);
+  GdipGetImageHeight(probe, &lh);
+  GdipDisposeImage(probe);
+
+  WNDCLASSW cls{};
+  cls.lpfnWndProc = DefWindowProcW;
+  cls.hInstance = GetModuleHandleW(nullptr);
+  cls.lpszClassName = L"VarnelleErrorScreenTest";
+  RegisterClassW(&cls);
+  RECT rc{0, 0, 152, 112};
+  AdjustWindowRect(&rc, WS_POPUP, FALSE);
+  HWND hwnd = CreateWindowW(cls.lpszClassName, L"ErrorScreen", WS_POPUP | WS_VISIBLE, 0, 0, rc.right - rc.left,
+                            rc.bottom - rc.top, nullptr, nullptr, cls.hInstance, nullptr);
+  ASSERT_TRUE(hwnd);
+  ApplicationState& app = GetApplicationState();
+  const HWND savedWindow = app.renderWindow;
+  app.renderWindow = hwnd;
+  app.stopRequested = false;
+  std::thread screen(ShowErrorScreen);
+  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+
+  // What the window shows, copied out through GDI.
+  HDC windowDc = GetDC(hwnd);
+  HDC memory = CreateCompatibleDC(windowDc);
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 152, -112, 1, 32, BI_RGB};
+  uint32_t* pixels = nullptr;
+  HBITMAP dib = CreateDIBSection(windowDc, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&pixels), nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, dib);
+  BitBlt(memory, 0, 0, 152, 112, windowDc, 0, 0, SRCCOPY);
+  app.stopRequested = true;
+  screen.join();
+
+  // Lit pixels lie only inside the reduced logo's rectangle.
+  const ErrorScreenLayout l = ComputeErrorScreenLayout(152, 112, 1, 1, static_cast<float>(lw), static_cast<float>(lh));
+  int lit = 0, litOutside = 0;
+  for (int y = 0; y < 112; ++y)
+    for (int x = 0; x < 152; ++x) {
+      if ((pixels[y * 152 + x] & 0xFFFFFF) == 0) continue;
+      ++lit;
+      if (x < l.logo.x - 1 || x > l.logo.x + l.logo.width + 1 || y < l.logo.y - 1 || y > l.logo.y + l.logo.height + 1)
+        ++litOutside;
+    }
+  EXPECT_GT(lit, 0);
+  EXPECT_EQ(litOutside, 0);
+  EXPECT_EQ(pixels[0] & 0xFFFFFF, 0u);
+
+  SelectObject(memory, old);
+  DeleteObject(dib);
+  DeleteDC(memory);
+  ReleaseDC(hwnd, windowDc);
+  DestroyWindow(hwnd);
+  app.renderWindow = savedWindow;
+  app.stopRequested = false;
+}
