@@ -7,6 +7,7 @@
 
 #include "app/ApplicationState.h"
 #include "render/ErrorScreen.h"
+#include "resources/Language.h"
 #include "resources/ZipReader.h"
 
 using namespace Gdiplus;
@@ -159,6 +160,7 @@ TEST(ErrorScreenDrawing, StopRequestedBeforehandDrawsNothing) {
 // The whole screen on a real window, with the archive's pictures when the archive
 // is there: a preview-sized window shows the reduced logo and nothing else.
 TEST(ErrorScreenDrawing, ShowErrorScreenOnAPreviewSizedWindow) {
+  LoadLanguage();  // opens the archive beside the executable
   GpBitmap* probe = WorkSpace::GetResourceArchive().ReadEntryBitmap(L"Resource/logo.png");
   if (!probe) GTEST_SKIP() << "no resource archive beside the tests";
   UINT lw = 0, lh = 0;

@@ -1,0 +1,165 @@
+"""The user's pictures behind the flames, seen on the screen of the real saver.
+
+Each test runs its own copy of the saver (with the archive) in a private folder, so
+its settings file touches no other test. The backdrop is judged in the top band of
+the screen, above where the flames reach, by its median colour."""
+import os
+import shutil
+import struct
+import time
+import unittest
+import zlib
+
+from PIL import Image
+
+import saverlib as s
+
+RED = (220, 30, 30)
+BLUE = (30, 60, 230)
+GREEN = (40, 200, 60)
+MESSAGE = 'OutputDebugStringA "Failed to load texture. UserTextures::AddTexture ()\\n"'
+
+
+def windows_path(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def huge_png(path, side):
+    """A valid 1-bit PNG: a few kilobytes on disk, gigabytes once decoded."""
+    row = b"\x00" + b"\x00" * ((side + 7) // 8)
+    data = zlib.compress(row * side, 9)
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", side, side, 1, 0, 0, 0, 0))
+                + chunk(b"IDAT", data) + chunk(b"IEND", b""))
+
+
+def band_median(img, top=0, bottom=60):
+    """Median of each channel over a horizontal band."""
+    band = img.crop((0, top, img.size[0], bottom))
+    channels = list(zip(*band.getdata()))
+    return tuple(sorted(c)[len(c) // 2] for c in channels)
+
+
+class SaverCopy:
+    """The saver and its archive in a folder of their own, with a settings file."""
+
+    def __init__(self):
+        self.dir = s.temp_dir()
+        self.saver = os.path.join(self.dir, "Varnelle.scr")
+        shutil.copy(s.SAVER, self.saver)
+        archive = os.path.join(s.BIN, "VantorelResource.dat")
+        if os.path.exists(archive):
+            shutil.copy(archive, self.dir)
+
+    def picture(self, name, colour):
+        path = os.path.join(self.dir, name)
+        Image.new("RGB", (64, 64), colour).save(path)
+        return path
+
+    def settings(self, pictures, show_images=1):
+        lines = s.standard_settings(fire_style=0, show_images=show_images,
+                                    pictures=[windows_path(p) if p else "" for p in pictures])
+        with open(s.settings_path(self.saver), "wb") as f:
+            f.write("".join(line + "\r\n" for line in lines).encode("utf-8"))
+
+    def remove(self):
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+
+class Backdrop(unittest.TestCase):
+    def setUp(self):
+        self.copy = SaverCopy()
+        self.proc = None
+        s.xdotool("mousemove", "400", "300")
+
+    def tearDown(self):
+        if self.proc:
+            s.kill(self.proc)
+            time.sleep(2)  # Wine keeps a destroyed full-screen window for a moment
+        self.copy.remove()
+
+    def run_saver(self, name, env=None, backdrop=True):
+        """Starts the saver and screenshots it past the blanked first second. On this
+        shared machine a busy moment can fail the start-up speed test (a black error
+        screen without the archive): a run that should show a backdrop but shows
+        black is tried again."""
+        for attempt in range(3):
+            self.proc = s.wine(self.copy.saver, "/s", env=env, stdout=s.subprocess.DEVNULL,
+                               stderr=s.subprocess.PIPE if env else s.subprocess.DEVNULL)
+            self.assertTrue(s.find_windows("^Screen Saver$"), "no full-screen window")
+            time.sleep(2.5)
+            shot = s.screenshot(name)
+            if not backdrop or max(band_median(shot)) > 25 or attempt == 2:
+                return shot
+            s.kill(self.proc)
+            time.sleep(3)
+
+    def close_saver(self):
+        s.xdotool("key", "a")
+        self.assertTrue(s.wait_exit(self.proc, 10), "did not close on a key")
+        self.assertEqual(self.proc.returncode, 0)
+
+    def test_two_pictures_cross_fade_under_the_flames(self):
+        # The second picture's name is Russian: it has to survive the settings file.
+        red = self.copy.picture("red.png", RED)
+        blue = self.copy.picture("\u0424\u043e\u0442\u043e \u0441\u0438\u043d\u0435\u0435.png", BLUE)
+        self.copy.settings([red, blue])
+        first = self.run_saver("pictures-fade-1")
+        time.sleep(2.0)
+        second = s.screenshot("pictures-fade-2")
+        a, b = band_median(first), band_median(second)
+        # The outgoing red picture is on the screen, and fades as the blue one comes in.
+        self.assertGreater(a[0], 60, a)
+        self.assertGreater(a[0], a[2], a)
+        self.assertLess(b[0], a[0] - 3, (a, b))
+        self.assertGreaterEqual(b[2], a[2], (a, b))
+        self.close_saver()
+
+    def test_one_picture_is_shown_opaque_without_fading(self):
+        self.copy.settings([self.copy.picture("green.png", GREEN)])
+        a = band_median(self.run_saver("pictures-one-1"))
+        time.sleep(1.0)
+        b = band_median(s.screenshot("pictures-one-2"))
+        for got in (a, b):
+            for channel, want in zip(got, GREEN):
+                self.assertAlmostEqual(channel, want, delta=3)
+        self.close_saver()
+
+    def test_no_backdrop_when_switched_off_or_nothing_loads(self):
+        red = self.copy.picture("red.png", RED)
+        for pictures, show in (([red], 0), ([], 1)):
+            with self.subTest(pictures=len(pictures), show=show):
+                self.copy.settings(pictures, show_images=show)
+                top = band_median(self.run_saver("pictures-none-%d" % show, backdrop=False))
+                self.assertLess(max(top), 25, top)
+                self.close_saver()
+                self.proc = None
+                time.sleep(2)
+
+    def test_bad_pictures_are_skipped_and_the_saver_runs_on(self):
+        text = os.path.join(self.copy.dir, "notes.jpg")
+        with open(text, "w") as f:
+            f.write("not a picture\n")
+        empty = os.path.join(self.copy.dir, "empty.png")
+        open(empty, "wb").close()
+        huge = os.path.join(self.copy.dir, "huge.png")
+        huge_png(huge, 20000)
+        green = self.copy.picture("green.png", GREEN)
+        missing = os.path.join(self.copy.dir, "missing.jpg")
+        self.copy.settings([missing, text, empty, huge, green])
+        env = dict(os.environ, WINEDEBUG="-all,warn+seh")
+        top = band_median(self.run_saver("pictures-bad", env=env))
+        self.assertIsNone(self.proc.poll(), "the saver ended")
+        for channel, want in zip(top, GREEN):  # the one good picture, alone and opaque
+            self.assertAlmostEqual(channel, want, delta=3)
+        self.close_saver()
+        log = self.proc.stderr.read().decode("utf-8", "replace")
+        self.assertEqual(log.count(MESSAGE), 4, log[-2000:])
+
+
+if __name__ == "__main__":
+    unittest.main()
