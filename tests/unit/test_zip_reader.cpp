@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <unzip.h>
+
+#include "resources/Language.h"
+#include "resources/Strings.h"
+#include "resources/TextStorage.h"
+#include "resources/ZipReader.h"
+#include "test_archive_paths.h"
+
+using WorkSpace::ZipReader;
+
+namespace {
+constexpr uint32_t kUntouched = 0xC0FFEEu;
+
+// Kept in step with test_zip_fixtures.py.
+std::string EffectText() {
+  std::string text;
+  for (int i = 0; i < 40; ++i) text += "technique T" + std::to_string(i) + " { pass P0 { } }\n";
+  return text;
+}
+
+std::vector<uint8_t> NoiseBytes(size_t count, uint32_t x = 2463534242u) {
+  std::vector<uint8_t> out;
+  for (size_t i = 0; i < count; ++i) {
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    out.push_back(static_cast<uint8_t>(x & 0xFF));
+  }
+  return out;
+}
+
+std::string Read(ZipReader& reader, const std::wstring& name, bool* found = nullptr) {
+  uint32_t size = kUntouched;
+  const uint8_t* data = reader.ReadEntry(name, size);
+  if (found) *found = data != nullptr;
+  std::string bytes = data ? std::string(reinterpret_cast<const char*>(data), size) : std::string();
+  reader.FreeEntry();
+  return bytes;
+}
+
+// The compression method zip chose for an entry, straight from the archive.
+int StoredMethod(const std::wstring& archive, const char* name) {
+  unzFile zip = unzOpen(ToAnsi(archive).c_str());
+  if (!zip) return -1;
+  int method = -1;
+  unz_file_info info{};
+  if (unzLocateFile(zip, name, 0) == UNZ_OK &&
+      unzGetCurrentFileInfo(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) == UNZ_OK)
+    method = static_cast<int>(info.compression_method);
+  unzClose(zip);
+  return method;
+}
+
+class ZipReaderTest : public ::testing::Test {
+protected:
+  void SetUp() override { ASSERT_TRUE(reader.Open(ZipFixture(L"fixture.zip"), WorkSpace::kResourcePassword)); }
+  ZipReader reader;
+};
+}  // namespace
+
+TEST_F(ZipReaderTest, FindsEntriesWhateverTheCaseOfTheirLetters) {
+  for (const wchar_t* name : {L"Resource/Effect.efc", L"resource/effect.efc", L"RESOURCE/EFFECT.EFC",
+                              L"rEsOuRcE/eFfEcT.EfC"}) {
+    bool found = false;
+    EXPECT_EQ(Read(reader, name, &found), EffectText()) << ToUtf8(name);
+    EXPECT_TRUE(found);
+  }
+}
+
+TEST_F(ZipReaderTest, BackslashDoesNotMatchSlashAndMissingEntryLeavesSizeAlone) {
+  for (const wchar_t* name : {L"Resource\\Effect.efc", L"Resource/Missing.efc", L"", L"Effect.efc"}) {
+    uint32_t size = kUntouched;
+    EXPECT_EQ(reader.ReadEntry(name, size), nullptr) << ToUtf8(name);
+    EXPECT_EQ(size, kUntouched);
+  }
+}
+
+TEST_F(ZipReaderTest, ReadsStoredDeflatedAndEmptyEntriesWhole) {
+  ASSERT_EQ(StoredMethod(ZipFixture(L"fixture.zip"), "Resource/Noise.bin"), 0);
+  ASSERT_EQ(StoredMethod(ZipFixture(L"fixture.zip"), "Resource/Effect.efc"), Z_DEFLATED);
+
+  const std::vector<uint8_t> noise = NoiseBytes(3000);
+  uint32_t size = 0;
+  const uint8_t* data = reader.ReadEntry(L"Resource/Noise.bin", size);
+  ASSERT_NE(data, nullptr);
+  ASSERT_EQ(size, 3000u);
+  EXPECT_EQ(std::memcmp(data, noise.data(), size), 0);
+  reader.FreeEntry();
+
+  EXPECT_EQ(Read(reader, L"Resource/Effect.efc"), EffectText());
+
+  size = kUntouched;
+  EXPECT_NE(reader.ReadEntry(L"Resource/Empty.txt", size), nullptr);
+  EXPECT_EQ(size, 0u);
+  reader.FreeEntry();
+  EXPECT_EQ(reader.ReadEntryBitmap(L"Resource/Empty.txt"), nullptr);
+}
+
+TEST_F(ZipReaderTest, NameOfThreeHundredCharactersIsRejectedAndLaterEntriesStillRead) {
+  const std::wstring longName =
+      L"Resource/" + std::wstring(95, L'a') + L"/" + std::wstring(95, L'b') + L"/" + std::wstring(95, L'c') + L".txt";
+  ASSERT_EQ(longName.size(), 300u);
+  uint32_t size = kUntouched;
+  EXPECT_EQ(reader.ReadEntry(longName, size), nullptr);
+  EXPECT_EQ(size, kUntouched);
+  // The scan passes the long name (stored after every other entry) without harm.
+  EXPECT_EQ(reader.ReadEntry(longName.substr(0, 255), size), nullptr);
+  EXPECT_EQ(Read(reader, L"Resource/Effect.efc"), EffectText());
+}
+
+TEST_F(ZipReaderTest, SecondOpenKeepsTheFirstArchive) {
+  EXPECT_FALSE(reader.Open(ShippedArchive(), WorkSpace::kResourcePassword));
+  EXPECT_FALSE(reader.Open(ZipFixture(L"fixture.zip"), WorkSpace::kResourcePassword));
+  EXPECT_EQ(Read(reader, L"Resource/Effect.efc"), EffectText());
+  bool found = true;
+  Read(reader, L"Resource/logo.png", &found);
+  EXPECT_FALSE(found);
+}
+
+TEST_F(ZipReaderTest, ReadingAgainWithoutFreeingAndFreeingTwiceAreHarmless) {
+  uint32_t size = 0;
+  EXPECT_NE(reader.ReadEntry(L"Resource/Effect.efc", size), nullptr);
+  const uint8_t* second = reader.ReadEntry(L"Resource/Intact.txt", size);
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(second), 25), "left alone by the damage\n");
+  reader.FreeEntry();
+  reader.FreeEntry();
+}
+
+TEST(ZipReaderFailures, WrongPasswordGivesNull) {
+  ZipReader reader;
+  ASSERT_TRUE(reader.Open(ZipFixture(L"fixture.zip"), L"1234567"));
+  uint32_t size = 0;
+  EXPECT_EQ(reader.ReadEntry(L"Resource/Effect.efc", size), nullptr);  // inflation fails
+  EXPECT_EQ(reader.ReadEntry(L"Resource/Noise.bin", size), nullptr);   // CRC differs
+  EXPECT_EQ(reader.ReadEntryBitmap(L"Resource/Picture.png"), nullptr);
+}
+
+TEST(ZipReaderFailures, DamagedEntriesGiveNullAndTheRestStillReads) {
+  ZipReader reader;
+  ASSERT_TRUE(reader.Open(ZipFixture(L"damaged.zip"), WorkSpace::kResourcePassword));
+  bool found = true;
+  Read(reader, L"Resource/Effect.efc", &found);
+  EXPECT_FALSE(found);
+  Read(reader, L"Resource/Noise.bin", &found);
+  EXPECT_FALSE(found);
+  EXPECT_EQ(Read(reader, L"Resource/Intact.txt", &found).substr(0, 25), "left alone by the damage\n");
+  EXPECT_TRUE(found);
+}
+
+// No archive, or a file that is not one: every read is null and the texts are English.
+TEST(ZipReaderFailures, BadOrMissingArchivesReadNothing) {
+  for (const wchar_t* file : {L"missing.zip", L"truncated.zip", L"empty.zip", L"random.dat"}) {
+    SCOPED_TRACE(ToUtf8(file));
+    ZipReader reader;
+    EXPECT_FALSE(reader.Open(ZipFixture(file), WorkSpace::kResourcePassword));
+    EXPECT_FALSE(reader.IsOpen());
+    uint32_t size = kUntouched;
+    EXPECT_EQ(reader.ReadEntry(L"Resource/Effect.efc", size), nullptr);
+    EXPECT_EQ(size, kUntouched);
+    EXPECT_EQ(reader.ReadEntryBitmap(L"Resource/Picture.png"), nullptr);
+    reader.FreeEntry();
+
+    WorkSpace::Translate::TextStorage texts;
+    EXPECT_FALSE(LoadLanguageTexts(reader, texts, true, 0));
+    EXPECT_EQ(texts.Count(), 54u);
+    EXPECT_EQ(texts.GetText(1), L"Cancel");
+  }
+}
+
+TEST(ZipReaderFailures, ReaderThatWasNeverOpenedReadsNothing) {
+  ZipReader reader;
+  uint32_t size = kUntouched;
+  EXPECT_EQ(reader.ReadEntry(L"Resource/logo.png", size), nullptr);
+  EXPECT_EQ(size, kUntouched);
+  EXPECT_EQ(reader.ReadEntryBitmap(L"Resource/logo.png"), nullptr);
+}
+
+TEST(ModuleDirectory, EndsWithBackslashAndHoldsTheExecutable) {
+  const std::wstring directory = GetModuleDirectory();
+  ASSERT_FALSE(directory.empty());
+  EXPECT_EQ(directory.back(), L'\\');
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  EXPECT_EQ(std::wstring(path).rfind(directory, 0), 0u);
+  EXPECT_EQ(WorkSpace::GetResourceArchivePath(), directory + L"\\VantorelResource.dat");
+}
