@@ -1,0 +1,124 @@
+// Picture backdrop benchmark on the software renderer: frames per second of the
+// bare frame (clear, present), one opaque picture, and the two-picture cross-fade,
+// at 800 x 600 and 1920 x 1080 when the screen allows, each with its frame time as
+// a ratio to the bare frame measured in the same run. Run through scripts/bench.sh.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdint>
+#include <cwchar>
+#include <fstream>
+#include <string>
+
+#include "app/ApplicationState.h"
+#include "effects/UserTextures.h"
+
+namespace {
+double Now() {
+  LARGE_INTEGER c, f;
+  QueryPerformanceCounter(&c);
+  QueryPerformanceFrequency(&f);
+  return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+HWND MakeWindow(int width, int height) {
+  WNDCLASSW cls{};
+  cls.lpfnWndProc = DefWindowProcW;
+  cls.hInstance = GetModuleHandleW(nullptr);
+  cls.lpszClassName = L"VarnellePicturesBench";
+  RegisterClassW(&cls);
+  return CreateWindowExW(WS_EX_TOPMOST, cls.lpszClassName, L"bench", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
+                         nullptr, nullptr, cls.hInstance, nullptr);
+}
+
+void Pump() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+
+template <typename T>
+void Put(std::ofstream& out, T value) {
+  out.write(reinterpret_cast<const char*>(&value), sizeof(T));
+}
+
+// A photo-sized 24-bit bitmap with a colour gradient.
+std::wstring WritePicture(const std::wstring& path, int w, int h, int tint) {
+  std::ofstream out(path.c_str(), std::ios::binary);
+  const int row = (w * 3 + 3) & ~3;
+  out.write("BM", 2);
+  Put<uint32_t>(out, 54 + row * h);
+  Put<uint32_t>(out, 0);
+  Put<uint32_t>(out, 54);
+  Put<uint32_t>(out, 40);
+  Put<int32_t>(out, w);
+  Put<int32_t>(out, h);
+  Put<uint16_t>(out, 1);
+  Put<uint16_t>(out, 24);
+  for (int i = 0; i < 6; ++i) Put<uint32_t>(out, 0);
+  std::string line(row, '\0');
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      line[x * 3 + 0] = static_cast<char>(x * 255 / w);
+      line[x * 3 + 1] = static_cast<char>(y * 255 / h);
+      line[x * 3 + 2] = static_cast<char>(tint);
+    }
+    out.write(line.data(), row);
+  }
+  return path;
+}
+
+double Measure(int pictures, const std::wstring (&paths)[2], double seconds) {
+  IDirect3DDevice9* device = GetApplicationState().window.device.Get();
+  UserTextures& textures = GetUserTextures();
+  textures.Clear();
+  for (int i = 0; i < pictures; ++i) textures.AddTexture(paths[i]);
+  int frames = 0;
+  const double start = Now();
+  double elapsed = 0.0;
+  while ((elapsed = Now() - start) < seconds) {
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    device->BeginScene();
+    DrawUserImages();
+    device->EndScene();
+    device->Present(nullptr, nullptr, nullptr, nullptr);
+    if ((++frames & 15) == 0) Pump();
+  }
+  return frames / elapsed;
+}
+
+void Run(int width, int height, const std::wstring (&paths)[2], double seconds) {
+  ApplicationState& app = GetApplicationState();
+  HWND hwnd = MakeWindow(width, height);
+  if (!app.window.Create(hwnd)) {
+    std::printf("device creation failed at %dx%d\n", width, height);
+    return;
+  }
+  GetUserTextures().SetDevice(app.window.device.Get());
+  const double bare = Measure(0, paths, seconds);
+  const double one = Measure(1, paths, seconds);
+  const double fade = Measure(2, paths, seconds);
+  std::printf("%dx%d fps: bare %.1f  one_picture %.1f  cross_fade %.1f\n", width, height, bare, one, fade);
+  std::printf("%dx%d frame time / bare: one_picture %.2f  cross_fade %.2f\n", width, height, bare / one,
+              bare / fade);
+  GetUserTextures().Clear();
+  app.window.ReleaseAll();
+  DestroyWindow(hwnd);
+}
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  setvbuf(stdout, nullptr, _IONBF, 0);
+  const double seconds = argc > 1 ? _wtof(argv[1]) : 3.0;
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring paths[2] = {WritePicture(std::wstring(temp) + L"varnelle-bench-a.bmp", 1600, 1200, 40),
+                                 WritePicture(std::wstring(temp) + L"varnelle-bench-b.bmp", 1600, 1200, 200)};
+  Run(800, 600, paths, seconds);
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  if (w >= 1920 && h >= 1080)
+    Run(1920, 1080, paths, seconds);
+  else
+    std::printf("screen %dx%d is too small for the 1920x1080 figures\n", w, h);
+  for (const std::wstring& p : paths) DeleteFileW(p.c_str());
+  return 0;
+}
