@@ -16,8 +16,9 @@ ApplicationState::~ApplicationState() {
 // in reverse: the state record (window and settings), the file dialog state, GDI+.
 namespace {
 ApplicationState g_state;
-[[maybe_unused]] OpenFileState g_openFileState;
+OpenFileState g_openFileState;
 GdiplusSession g_gdiplus;
 }  // namespace
 
 ApplicationState& GetApplicationState() { return g_state; }
+OpenFileState& GetOpenFileState() { return g_openFileState; }

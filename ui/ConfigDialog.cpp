@@ -1,3 +1,289 @@
 #include "ui/ConfigDialog.h"
 
-BOOL RegisterDialogClasses(HINSTANCE) { return TRUE; }
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cwchar>
+
+#include "app/ApplicationState.h"
+#include "app/SceneManager.h"
+#include "res/resource.h"
+#include "resources/Language.h"
+#include "resources/LanguageTables.h"
+#include "resources/TextStorage.h"
+#include "ui/DialogRules.h"
+#include "ui/DialogTexts.h"
+#include "ui/ImageListBox.h"
+#include "ui/PreviewDialog.h"
+
+namespace {
+constexpr DWORD kOpenFileFlags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT;  // 0x81200
+constexpr wchar_t kFilterDescription[] = L"Image Files";
+constexpr wchar_t kFilterPattern[] = L"*.bmp;*.jpg;*.png;*.tiff;*.tif";
+
+OpenFileDialogFunction g_openFileDialog = GetOpenFileNameW;
+
+HWND ImageList(HWND dialog) { return GetDlgItem(dialog, IDC_IMAGE_LIST); }
+
+int LineCount(HWND listBox) { return static_cast<int>(SendMessageW(listBox, LB_GETCOUNT, 0, 0)); }
+
+// Adding or removing pictures moves the switch on screen; the store follows it, so
+// that OK saves what the user sees.
+void SetShowImages(HWND dialog, bool show) {
+  CheckDlgButton(dialog, IDC_SHOW_IMAGES, show ? BST_CHECKED : BST_UNCHECKED);
+  GetApplicationState().settings.SetValue(L"ShowImages", show ? 1 : 0);
+}
+
+void Repaint(HWND dialog) {
+  InvalidateRect(ImageList(dialog), nullptr, TRUE);
+  InvalidateRect(dialog, nullptr, TRUE);
+}
+
+void AddPicture(HWND dialog, const std::wstring& path) {
+  AppendListLine(ImageList(dialog), path);
+  GetApplicationState().settings.AddImage(path);
+}
+
+int TextWidth(HWND control, const std::wstring& text) {
+  HDC dc = GetDC(control);
+  if (!dc) return 0;
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  return size.cx;
+}
+
+std::wstring ControlText(HWND control) {
+  std::wstring text(GetWindowTextLengthW(control) + 1, L'\0');
+  text.resize(GetWindowTextW(control, text.data(), static_cast<int>(text.size())));
+  return text;
+}
+
+RECT RectInDialog(HWND dialog, HWND control) {
+  RECT rc{};
+  GetWindowRect(control, &rc);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rc), 2);
+  return rc;
+}
+
+// Translated texts differ in length: give the scheme label and the scheme box the
+// room their texts need, so that neither is cut.
+void FitSchemeRow(HWND dialog) {
+  HWND label = GetDlgItem(dialog, IDC_SCHEME_LABEL);
+  HWND combo = GetDlgItem(dialog, IDC_FIRE_SCHEME);
+  const RECT labelRect = RectInDialog(dialog, label);
+  const RECT comboRect = RectInDialog(dialog, combo);
+  const RECT buttonRect = RectInDialog(dialog, GetDlgItem(dialog, IDC_PREVIEW));
+  int widest = 0;
+  const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    std::wstring item(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) + 1, L'\0');
+    item.resize(SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data())));
+    widest = std::max(widest, TextWidth(combo, item));
+  }
+  SchemeRowInput row{};
+  row.left = labelRect.left;
+  row.right = buttonRect.left;
+  row.gap = comboRect.left - labelRect.right;
+  row.labelWidth = labelRect.right - labelRect.left;
+  row.labelTextWidth = TextWidth(label, ControlText(label));
+  row.comboWidth = comboRect.right - comboRect.left;
+  row.comboNeeded = widest + GetSystemMetrics(SM_CXVSCROLL) + 2 * GetSystemMetrics(SM_CXEDGE) + 8;
+  const SchemeRowLayout layout = FitSchemeRow(row);
+  const int comboHeight = comboRect.bottom - comboRect.top;
+  const int lineHeight = labelRect.bottom - labelRect.top;
+  // Two lines sit centred beside the closed box.
+  const int labelHeight = layout.twoLines ? 2 * lineHeight + 2 : lineHeight;
+  // (A drop-down list's window is as tall as its closed box.)
+  const int labelTop = layout.twoLines ? comboRect.top + comboHeight / 2 - labelHeight / 2 : labelRect.top;
+  SetWindowPos(label, nullptr, labelRect.left, labelTop, layout.labelWidth, labelHeight, SWP_NOZORDER);
+  SetWindowPos(combo, nullptr, layout.comboLeft, comboRect.top, layout.comboWidth, comboHeight, SWP_NOZORDER);
+}
+
+BOOL OnInitDialog(HWND dialog) {
+  ApplicationState& app = GetApplicationState();
+  SettingsStore& settings = app.settings;
+  app.configDialog = dialog;
+  LoadLanguage();
+  ApplyDialogTexts();
+  FitSchemeRow(dialog);
+  DragAcceptFiles(dialog, TRUE);
+  SubclassImageListBox(ImageList(dialog));
+  for (int id : {IDC_BLOBS_SPEED, IDC_BLOBS_SIZE})
+    SendDlgItemMessageW(dialog, id, TBM_SETRANGE, FALSE, MAKELPARAM(1, 100));
+  if (settings.ImageCount() == 0) settings.Load(GetSettingsPath());
+
+  HWND list = ImageList(dialog);
+  SendMessageW(list, LB_RESETCONTENT, 0, 0);
+  for (int i = 0; i < settings.ImageCount(); ++i) AppendListLine(list, settings.GetImage(i));
+  SendDlgItemMessageW(dialog, IDC_BLOBS_SPEED, TBM_SETPOS, TRUE, settings.GetValue(L"BlobsSpeed"));
+  SendDlgItemMessageW(dialog, IDC_BLOBS_SIZE, TBM_SETPOS, TRUE, settings.GetValue(L"BlobsSize"));
+  CheckDlgButton(dialog, IDC_SHOW_IMAGES, settings.GetValue(L"ShowImages") != 0 ? BST_CHECKED : BST_UNCHECKED);
+  // A stored style outside 0 to 2 leaves the box without a selection.
+  SendDlgItemMessageW(dialog, IDC_FIRE_SCHEME, CB_SETCURSEL, settings.GetValue(L"SelectFireEffect"), 0);
+  return TRUE;
+}
+
+void OnOk(HWND dialog) {
+  SettingsStore& settings = GetApplicationState().settings;
+  settings.SetValue(L"SelectFireEffect",
+                    static_cast<int32_t>(SendDlgItemMessageW(dialog, IDC_FIRE_SCHEME, CB_GETCURSEL, 0, 0)));
+  const std::wstring path = GetSettingsPath();
+  if (!settings.Save(path)) {
+    // Closing now would lose every choice without a word: say so and stay open.
+    const std::wstring caption = WorkSpace::Translate::GetTextStorage().GetText(23);
+    MessageBoxW(dialog, SaveFailedMessage(CurrentLanguageIndex(), path).c_str(), caption.c_str(),
+                MB_OK | MB_ICONERROR);
+    return;
+  }
+  SceneManager::Reset();
+  settings.RemoveAllImages();
+  settings.Load(path);
+  EndDialog(dialog, TRUE);
+}
+
+void OnShowImagesClicked(HWND dialog) {
+  const LRESULT state = SendDlgItemMessageW(dialog, IDC_SHOW_IMAGES, BM_GETCHECK, 0, 0);
+  if (state == BST_CHECKED) GetApplicationState().settings.SetValue(L"ShowImages", 1);
+  if (state == BST_UNCHECKED) GetApplicationState().settings.SetValue(L"ShowImages", 0);
+}
+
+void OnPreview(HWND dialog) {
+  ApplicationState& app = GetApplicationState();
+  app.configDialog = dialog;
+  app.errorScreen = false;
+  // The preview rebuilds the scene from the settings file, which reloads the store;
+  // the choices made in this dialog must come back afterwards.
+  const SettingsStore choices = app.settings;
+  DialogBoxParamW(app.moduleInstance, MAKEINTRESOURCEW(IDD_PREVIEW), dialog, PreviewDialogProc, 0);
+  app.settings = choices;
+}
+
+INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
+  switch (LOWORD(wParam)) {
+    case IDOK: OnOk(dialog); return TRUE;
+    case IDCANCEL: EndDialog(dialog, FALSE); return TRUE;
+    case IDC_ADD: AddImageFiles(dialog); return 0;
+    case IDC_REMOVE: RemoveSelectedImage(dialog); return 0;
+    case IDC_REMOVE_ALL: RemoveAllImageLines(dialog); return 0;
+    case IDC_SHOW_IMAGES: OnShowImagesClicked(dialog); return 0;
+    case IDC_PREVIEW: OnPreview(dialog); return 0;
+    default: return 0;
+  }
+}
+
+void OnTrackbarNotify(const NMHDR* header) {
+  const int id = GetDlgCtrlID(header->hwndFrom);
+  if (id != IDC_BLOBS_SPEED && id != IDC_BLOBS_SIZE) return;
+  const auto position = static_cast<int32_t>(SendMessageW(header->hwndFrom, TBM_GETPOS, 0, 0));
+  GetApplicationState().settings.SetValue(id == IDC_BLOBS_SPEED ? L"BlobsSpeed" : L"BlobsSize", position);
+}
+
+// Dropped pictures join the list like chosen ones; other files are passed over.
+void OnDropFiles(HWND dialog, HDROP drop) {
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+    std::wstring path(length + 1, L'\0');
+    path.resize(DragQueryFileW(drop, i, path.data(), length + 1));
+    if (IsPictureFile(path)) AddPicture(dialog, path);
+  }
+  DragFinish(drop);
+  Repaint(dialog);
+}
+}  // namespace
+
+OpenFileState::OpenFileState()
+    : filter(1024, L'\0'), file(65536, L'\0'), initialDir(1024, L'\0'), title(256, L'\0'), defExt(64, L'\0') {
+  record.lStructSize = OPENFILENAME_SIZE_VERSION_400W;  // 76
+  record.lpstrFilter = filter.data();
+  record.lpstrFile = file.data();
+  record.nMaxFile = static_cast<DWORD>(file.size());
+  record.lpstrInitialDir = initialDir.data();
+  record.lpstrTitle = title.data();
+  record.lpstrDefExt = defExt.data();
+}
+
+void SetOpenFileDialogFunction(OpenFileDialogFunction function) {
+  g_openFileDialog = function ? function : GetOpenFileNameW;
+}
+
+BOOL RegisterDialogClasses(HINSTANCE instance) {
+  ApplicationState& app = GetApplicationState();
+  app.moduleInstance = instance;
+  DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_CONFIGURE), app.window.hwnd, ScreenSaverConfigureDialog, 0);
+  return TRUE;
+}
+
+INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG: return OnInitDialog(dialog);
+    case WM_COMMAND: return OnCommand(dialog, wParam);
+    case WM_NOTIFY: OnTrackbarNotify(reinterpret_cast<const NMHDR*>(lParam)); return 0;
+    case WM_DROPFILES: OnDropFiles(dialog, reinterpret_cast<HDROP>(wParam)); return 0;
+    default: return 0;
+  }
+}
+
+void AppendListLine(HWND listBox, const std::wstring& path) {
+  if (!listBox || LineCount(listBox) >= kMaxListLines) return;
+  SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path.c_str()));
+}
+
+std::vector<std::wstring> SplitOpenFileResult(OpenFileState& state) {
+  OpenFileResult result = SplitFileList(state.file.data(), state.file.size());
+  if (!result.directory.empty()) {
+    // The next dialog opens in this folder; one too long for the buffer is not kept.
+    const std::wstring folder = result.directory + L"\\";
+    if (folder.size() < state.initialDir.size()) {
+      std::fill(state.initialDir.begin(), state.initialDir.end(), L'\0');
+      std::copy(folder.begin(), folder.end(), state.initialDir.begin());
+    }
+  }
+  return std::move(result.paths);
+}
+
+void AddImageFiles(HWND owner) {
+  ApplicationState& app = GetApplicationState();
+  OpenFileState& state = GetOpenFileState();
+  state.record.hwndOwner = owner;
+  state.record.hInstance = GetModuleHandleW(nullptr);
+  state.record.Flags = kOpenFileFlags;
+  // "Image Files\0*.bmp;...\0\0": description, pattern, and the empty end mark.
+  std::fill(state.filter.begin(), state.filter.end(), L'\0');
+  std::wcscpy(state.filter.data(), kFilterDescription);
+  std::wcscpy(state.filter.data() + std::size(kFilterDescription), kFilterPattern);
+  // The last answer is no starting name; left there, its folder would outrank the
+  // initial folder and the dialog would open one level up.
+  std::fill(state.file.begin(), state.file.end(), L'\0');
+  // An empty title buffer means the system's own title, which needs a null pointer.
+  state.record.lpstrTitle = state.title[0] ? state.title.data() : nullptr;
+  if (!g_openFileDialog(&state.record)) return;
+
+  HWND dialog = app.configDialog;
+  for (const std::wstring& path : SplitOpenFileResult(state)) AddPicture(dialog, path);
+  if (LineCount(ImageList(dialog)) > 0) SetShowImages(dialog, true);
+  Repaint(dialog);
+}
+
+void RemoveSelectedImage(HWND dialog) {
+  SettingsStore& settings = GetApplicationState().settings;
+  HWND list = ImageList(dialog);
+  const int selected = static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0));
+  if (selected >= 0) {
+    SendMessageW(list, LB_DELETESTRING, selected, 0);
+    if (selected < settings.ImageCount()) settings.RemoveImage(selected);
+  }
+  const int next = SelectionAfterRemoval(selected, LineCount(list));
+  if (next >= 0) SendMessageW(list, LB_SETCURSEL, next, 0);
+  if (LineCount(list) == 0) SetShowImages(dialog, false);
+}
+
+void RemoveAllImageLines(HWND dialog) {
+  SendMessageW(ImageList(dialog), LB_RESETCONTENT, 0, 0);
+  GetApplicationState().settings.RemoveAllImages();
+  SetShowImages(dialog, false);
+}

@@ -3,9 +3,21 @@
 //     Makes a top-level parent with that client size, starts "<saver> /p <hwnd>",
 //     reports the child the saver made, holds, destroys the parent and reports how
 //     the saver process ended.
+// Dialog driving (windows are given as decimal handles; texts are printed as UTF-8):
+//   harness find <class|-> <title|-> <timeoutMs>   first visible top-level match: hwnd=
+//   harness windows                                every visible top-level window
+//   harness controls <hwnd>                        every control: text, state, items
+//   harness command <hwnd> <id>                    posts WM_COMMAND(id, BN_CLICKED)
+//   harness click <hwnd> <id>                      posts BM_CLICK to the control
+//   harness select <hwnd> <id> <index>             list box or combo box selection
+//   harness settext <hwnd> <id> <text>             WM_SETTEXT on the control
+//   harness itempoint <hwnd> <id> <index>          screen point inside a list box line
+//   harness waitgone <hwnd> <timeoutMs>            gone=1 once the window is destroyed
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 #include <string>
 
@@ -87,12 +99,203 @@ int Preview(const wchar_t* saver, int width, int height, int holdMs) {
   CloseHandle(pi.hProcess);
   return 0;
 }
+// ---- dialog driving ---------------------------------------------------------
+void PrintUtf8(const char* key, const std::wstring& text) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string bytes(size > 0 ? size - 1 : 0, '\0');
+  if (size > 1) WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, bytes.data(), size, nullptr, nullptr);
+  // Line breaks inside a text would split the key=value line.
+  for (char& c : bytes)
+    if (c == '\r' || c == '\n') c = '|';
+  std::printf("%s=%s\n", key, bytes.c_str());
+}
+
+std::wstring WindowText(HWND hwnd) {
+  const int length = static_cast<int>(SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0));
+  std::wstring text(length + 1, L'\0');
+  text.resize(SendMessageW(hwnd, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data())));
+  return text;
+}
+
+std::wstring ClassOf(HWND hwnd) {
+  wchar_t name[128] = {};
+  GetClassNameW(hwnd, name, 128);
+  return name;
+}
+
+HWND HandleArg(const wchar_t* text) {
+  return reinterpret_cast<HWND>(static_cast<uintptr_t>(std::wcstoul(text, nullptr, 10)));
+}
+
+struct TopSearch {
+  const wchar_t* cls;
+  const wchar_t* title;
+  bool all;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindTop(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<TopSearch*>(param);
+  if (!IsWindowVisible(hwnd)) return TRUE;
+  if (search->all) {
+    RECT rc{};
+    GetWindowRect(hwnd, &rc);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    std::printf("window=%lu pid=%lu x=%ld y=%ld w=%ld h=%ld ", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(hwnd)),
+                pid, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
+    PrintUtf8("class", ClassOf(hwnd) + L" title=" + WindowText(hwnd));
+    return TRUE;
+  }
+  if (std::wcscmp(search->cls, L"-") != 0 && ClassOf(hwnd) != search->cls) return TRUE;
+  if (std::wcscmp(search->title, L"-") != 0 && WindowText(hwnd) != search->title) return TRUE;
+  search->found = hwnd;
+  return FALSE;
+}
+
+BOOL CALLBACK DumpControl(HWND control, LPARAM) {
+  const int id = GetDlgCtrlID(control);
+  const std::wstring cls = ClassOf(control);
+  char key[64];
+  std::snprintf(key, sizeof key, "ctl.%d.class", id);
+  PrintUtf8(key, cls);
+  std::snprintf(key, sizeof key, "ctl.%d.text", id);
+  PrintUtf8(key, WindowText(control));
+  std::printf("ctl.%d.visible=%d\n", id, IsWindowVisible(control) ? 1 : 0);
+  RECT rc{};
+  GetWindowRect(control, &rc);
+  std::printf("ctl.%d.rect=%ld,%ld,%ld,%ld\n", id, rc.left, rc.top, rc.right, rc.bottom);
+  if (_wcsicmp(cls.c_str(), L"ListBox") == 0) {
+    const LRESULT count = SendMessageW(control, LB_GETCOUNT, 0, 0);
+    std::printf("ctl.%d.count=%ld\nctl.%d.sel=%ld\n", id, static_cast<long>(count), id,
+                static_cast<long>(SendMessageW(control, LB_GETCURSEL, 0, 0)));
+    for (LRESULT i = 0; i < count; ++i) {
+      std::wstring line(SendMessageW(control, LB_GETTEXTLEN, i, 0) + 1, L'\0');
+      line.resize(SendMessageW(control, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data())));
+      std::snprintf(key, sizeof key, "ctl.%d.item.%ld", id, static_cast<long>(i));
+      PrintUtf8(key, line);
+    }
+  } else if (_wcsicmp(cls.c_str(), L"ComboBox") == 0) {
+    const LRESULT count = SendMessageW(control, CB_GETCOUNT, 0, 0);
+    std::printf("ctl.%d.count=%ld\nctl.%d.sel=%ld\n", id, static_cast<long>(count), id,
+                static_cast<long>(SendMessageW(control, CB_GETCURSEL, 0, 0)));
+    for (LRESULT i = 0; i < count; ++i) {
+      std::wstring item(SendMessageW(control, CB_GETLBTEXTLEN, i, 0) + 1, L'\0');
+      item.resize(SendMessageW(control, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data())));
+      std::snprintf(key, sizeof key, "ctl.%d.item.%ld", id, static_cast<long>(i));
+      PrintUtf8(key, item);
+    }
+  } else if (_wcsicmp(cls.c_str(), L"Button") == 0) {
+    std::printf("ctl.%d.check=%ld\n", id, static_cast<long>(SendMessageW(control, BM_GETCHECK, 0, 0)));
+  } else if (_wcsicmp(cls.c_str(), L"msctls_trackbar32") == 0) {
+    std::printf("ctl.%d.pos=%ld\nctl.%d.min=%ld\nctl.%d.max=%ld\n", id,
+                static_cast<long>(SendMessageW(control, TBM_GETPOS, 0, 0)), id,
+                static_cast<long>(SendMessageW(control, TBM_GETRANGEMIN, 0, 0)), id,
+                static_cast<long>(SendMessageW(control, TBM_GETRANGEMAX, 0, 0)));
+  }
+  return TRUE;
+}
+
+struct EditSearch {
+  int id;
+  HWND edit = nullptr;
+};
+
+BOOL CALLBACK FindEdit(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<EditSearch*>(param);
+  if (GetDlgCtrlID(hwnd) == search->id && _wcsicmp(ClassOf(hwnd).c_str(), L"Edit") == 0) {
+    search->edit = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// Returns the exit code, or -1 when the command is not one of these.
+int DialogCommand(int argc, wchar_t** argv) {
+  const std::wstring verb = argv[0];
+  if (verb == L"find" && argc >= 4) {
+    TopSearch search{argv[1], argv[2], false};
+    const DWORD until = GetTickCount() + _wtoi(argv[3]);
+    do {
+      EnumWindows(FindTop, reinterpret_cast<LPARAM>(&search));
+      if (search.found) break;
+      Sleep(50);
+    } while (GetTickCount() < until);
+    std::printf("hwnd=%lu\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(search.found)));
+    return search.found ? 0 : 3;
+  }
+  if (verb == L"windows") {
+    TopSearch search{L"-", L"-", true};
+    EnumWindows(FindTop, reinterpret_cast<LPARAM>(&search));
+    return 0;
+  }
+  if (argc < 2) return -1;
+  HWND window = HandleArg(argv[1]);
+  if (verb == L"waitgone" && argc >= 3) {
+    const DWORD until = GetTickCount() + _wtoi(argv[2]);
+    while (IsWindow(window) && GetTickCount() < until) Sleep(50);
+    std::printf("gone=%d\n", IsWindow(window) ? 0 : 1);
+    return 0;
+  }
+  if (!IsWindow(window)) {
+    std::printf("error=nowindow\n");
+    return 3;
+  }
+  if (verb == L"controls") {
+    RECT rc{};
+    GetWindowRect(window, &rc);
+    PrintUtf8("caption", WindowText(window));
+    std::printf("rect=%ld,%ld,%ld,%ld\n", rc.left, rc.top, rc.right, rc.bottom);
+    EnumChildWindows(window, DumpControl, 0);
+    return 0;
+  }
+  if (argc < 3) return -1;
+  const int id = _wtoi(argv[2]);
+  HWND control = GetDlgItem(window, id);
+  if (verb == L"command") {
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
+    return 0;
+  }
+  if (verb == L"click") {
+    PostMessageW(control, BM_CLICK, 0, 0);
+    return 0;
+  }
+  if (verb == L"select" && argc >= 4) {
+    const bool combo = _wcsicmp(ClassOf(control).c_str(), L"ComboBox") == 0;
+    const LRESULT result = SendMessageW(control, combo ? CB_SETCURSEL : LB_SETCURSEL, _wtoi(argv[3]), 0);
+    std::printf("result=%ld\n", static_cast<long>(result));
+    return 0;
+  }
+  if (verb == L"settext" && argc >= 4) {
+    // A combo box takes its text through its edit field (the file dialog's name box).
+    EditSearch search{id};
+    EnumChildWindows(window, FindEdit, reinterpret_cast<LPARAM>(&search));
+    SendMessageW(search.edit ? search.edit : control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[3]));
+    return 0;
+  }
+  if (verb == L"itempoint" && argc >= 4) {
+    RECT client{};
+    GetClientRect(control, &client);
+    const LRESULT height = SendMessageW(control, LB_GETITEMHEIGHT, 0, 0);
+    const LRESULT top = SendMessageW(control, LB_GETTOPINDEX, 0, 0);
+    POINT point{client.right / 3, static_cast<LONG>((_wtoi(argv[3]) - top) * height + height / 2)};
+    ClientToScreen(control, &point);
+    std::printf("x=%ld\ny=%ld\n", point.x, point.y);
+    return 0;
+  }
+  return -1;
+}
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   setvbuf(stdout, nullptr, _IONBF, 0);
   if (argc >= 6 && std::wcscmp(argv[1], L"preview") == 0)
     return Preview(argv[2], _wtoi(argv[3]), _wtoi(argv[4]), _wtoi(argv[5]));
-  std::printf("usage: harness preview <saver> <w> <h> <holdMs>\n");
+  if (argc >= 2) {
+    const int handled = DialogCommand(argc - 1, argv + 1);
+    if (handled >= 0) return handled;
+  }
+  std::printf("usage: harness preview <saver> <w> <h> <holdMs> | find | windows | controls | command | click |"
+              " select | settext | itempoint | waitgone\n");
   return 1;
 }

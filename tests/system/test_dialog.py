@@ -1,0 +1,158 @@
+"""The configuration dialog of `Varnelle.scr /c`: its texts by language, adding
+pictures through the real file dialog, OK and Cancel and the settings file."""
+import os
+import time
+import unittest
+
+from dialoglib import (ADD, FILES_GROUP, IDCANCEL, IDOK, LIST, PREVIEW, REMOVE, REMOVE_ALL, SCHEME,
+                       SCHEME_LABEL, SHOW_IMAGES, SPARKS, BLOB_SELECT, SPEED, SIZE, ConfigDialog, SaverCopy,
+                       find_window, harness, interface_texts, set_language, settings_bytes, top_windows, winpath)
+from saverlib import SHOTS, screenshot
+
+
+class DialogTexts(unittest.TestCase):
+    def tearDown(self):
+        set_language(None)
+
+    def check_texts(self, language, code, shot):
+        set_language(language)
+        copy = SaverCopy()
+        dialog = ConfigDialog(copy.saver)
+        try:
+            time.sleep(1.0)
+            controls = dialog.controls()
+            texts = interface_texts(code)
+            for cid, text_id in ((ADD, 18), (REMOVE, 3), (REMOVE_ALL, 4), (PREVIEW, 2), (IDOK, 0), (IDCANCEL, 1),
+                                 (SCHEME_LABEL, 6), (SHOW_IMAGES, 5), (FILES_GROUP, 7)):
+                self.assertEqual(controls[cid]["text"], texts[text_id], "control %d" % cid)
+            self.assertEqual(controls[SCHEME]["items"], [texts[32], texts[33], texts[34]])
+            self.assertEqual(controls["dialog"]["caption"], texts[23])
+            for cid in (SPEED, SIZE, SPARKS, BLOB_SELECT):
+                self.assertEqual(controls[cid]["visible"], 0)
+            self.assertEqual((controls[SPEED]["min"], controls[SPEED]["max"], controls[SPEED]["pos"]), (1, 100, 40))
+            self.assertEqual(controls[SIZE]["pos"], 80)
+            left, top, right, bottom = map(int, controls["dialog"]["rect"].split(","))
+            screenshot(shot).crop((left, top, right, bottom)).save(os.path.join(SHOTS, shot + "-crop.png"))
+        finally:
+            dialog.close()
+            copy.remove()
+
+    def test_english_without_the_value(self):
+        self.check_texts(None, "en", "dialog-default")
+
+    def test_english(self):
+        self.check_texts(0, "en", "dialog-en")
+
+    def test_japanese(self):
+        self.check_texts(6, "jp", "dialog-jp")
+
+    def test_russian(self):
+        self.check_texts(1, "ru", "dialog-ru")
+
+
+class AddingPictures(unittest.TestCase):
+    def setUp(self):
+        set_language(None)
+        self.copy = SaverCopy()
+        self.pictures = os.path.join(self.copy.folder, "pictures")
+        os.makedirs(self.pictures)
+        for i in range(30):
+            open(os.path.join(self.pictures, "p%02d.jpg" % i), "wb").close()
+        for name in ("c.jpg", "a.jpg", "b.jpg", "d.png"):
+            open(os.path.join(self.pictures, name), "wb").close()
+        self.copy.write_settings(show_images=0)
+        self.dialog = ConfigDialog(self.copy.saver)
+
+    def tearDown(self):
+        self.dialog.kill()
+        self.copy.remove()
+
+    def test_three_files_in_order_then_the_next_dialog_opens_there(self):
+        self.assertEqual(self.dialog.controls()[SHOW_IMAGES]["check"], 0)
+        self.dialog.choose_files(self.pictures, ["c.jpg", "a.jpg", "b.jpg"])
+        folder = winpath(self.pictures)
+        controls = self.dialog.controls()
+        self.assertEqual(controls[LIST]["items"], [folder + "\\c.jpg", folder + "\\a.jpg", folder + "\\b.jpg"])
+        self.assertEqual(controls[SHOW_IMAGES]["check"], 1)
+        # A bare name in the next dialog is taken from the folder it opened in.
+        self.dialog.choose_files(None, ["d.png"])
+        self.assertEqual(self.dialog.lines()[-1], folder + "\\d.png")
+        self.assertTrue(self.dialog.close(IDOK))
+        saved = self.copy.read_settings()
+        self.assertEqual(saved, settings_bytes([folder + "\\" + n for n in ("c.jpg", "a.jpg", "b.jpg", "d.png")],
+                                               show_images=1))
+
+    def test_thirty_files_show_21_lines_and_ok_saves_30(self):
+        names = ["p%02d.jpg" % i for i in range(30)]
+        self.dialog.choose_files(self.pictures, names)
+        self.assertEqual(len(self.dialog.lines()), 21)
+        self.assertTrue(self.dialog.close(IDOK))
+        folder = winpath(self.pictures)
+        self.assertEqual(self.copy.read_settings(),
+                         settings_bytes([folder + "\\" + n for n in names], show_images=1))
+
+
+class OkAndCancel(unittest.TestCase):
+    def setUp(self):
+        set_language(None)
+        self.copy = SaverCopy()
+
+    def tearDown(self):
+        self.copy.remove()
+
+    def test_ok_writes_the_exact_file(self):
+        self.copy.write_settings(["C:\\a.jpg", "C:\\b.png"], show_images=1, fire_style=0)
+        dialog = ConfigDialog(self.copy.saver)
+        try:
+            dialog.select(SCHEME, 2)
+            dialog.click(SHOW_IMAGES)  # off
+            self.assertTrue(dialog.close(IDOK))
+        finally:
+            dialog.kill()
+        self.assertEqual(self.copy.read_settings(),
+                         settings_bytes(["C:\\a.jpg", "C:\\b.png"], show_images=0, fire_style=2))
+
+    def test_ok_without_a_file_creates_it_with_the_defaults(self):
+        dialog = ConfigDialog(self.copy.saver)
+        self.assertTrue(dialog.close(IDOK))
+        self.assertEqual(self.copy.read_settings(), settings_bytes([], show_images=1, fire_style=0))
+
+    def test_cancel_leaves_the_file_unchanged(self):
+        self.copy.write_settings(["C:\\a.jpg"], show_images=1, fire_style=1)
+        before = self.copy.read_settings()
+        dialog = ConfigDialog(self.copy.saver)
+        dialog.select(SCHEME, 2)
+        dialog.command(REMOVE_ALL)
+        time.sleep(0.3)
+        self.assertTrue(dialog.close(IDCANCEL))
+        self.assertEqual(self.copy.read_settings(), before)
+
+    def test_unwritable_settings_file_is_reported_and_the_dialog_stays(self):
+        # A folder where the file should be: nothing can be written there, as in a read-only folder.
+        os.makedirs(self.copy.settings)
+        dialog = ConfigDialog(self.copy.saver)
+        try:
+            dialog.select(SCHEME, 1)
+            dialog.command(IDOK)
+            box = None
+            for _ in range(100):
+                box = next((w for w in top_windows() if w["class"] == "#32770" and w["window"] != dialog.hwnd), None)
+                if box:
+                    break
+                time.sleep(0.2)
+            self.assertIsNotNone(box, "no message about the settings file")
+            screenshot("dialog-save-failed")
+            _, text = harness("controls", box["window"])
+            self.assertIn(winpath(self.copy.settings), text)
+            harness("command", box["window"], IDOK)
+            time.sleep(1.0)
+            self.assertIsNone(dialog.proc.poll(), "the dialog closed and the choices were lost")
+            self.assertEqual(dialog.controls()[SCHEME]["sel"], 1)
+            self.assertTrue(dialog.close(IDCANCEL))
+        finally:
+            dialog.kill()
+        self.assertTrue(os.path.isdir(self.copy.settings))
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,48 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+
+#include "resources/GdiPlus.h"
+
+// The picture list box of the configuration dialog: while empty it shows a
+// picture in the interface language (or two hint lines), and a right click
+// offers Add, Remove and Remove All for the line under the pointer.
+
+// Commands of the list box menu.
+constexpr UINT kMenuAdd = 343500;
+constexpr UINT kMenuRemove = 343600;
+constexpr UINT kMenuRemoveAll = 343700;
+
+// The list box's own procedure, kept when the dialog subclasses it.
+extern WNDPROC previousListBoxProc;
+
+void SubclassImageListBox(HWND listBox);
+LRESULT CALLBACK ImageListBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Paints the empty list box once: the language's background picture stretched
+// over it, or the two hint lines in dark blue on white.
+class ListBoxPainter {
+public:
+  ListBoxPainter(HWND window, uint32_t languageIndex, HDC borrowedDc = nullptr);
+  ~ListBoxPainter() { End(); }
+  ListBoxPainter(const ListBoxPainter&) = delete;
+  ListBoxPainter& operator=(const ListBoxPainter&) = delete;
+
+  bool Begin();
+  bool HasGraphics() const { return graphics_ && graphics_->Handle(); }
+  // False when the language has no background picture.
+  bool DrawBackground();
+  void DrawHints();
+  void End();
+
+private:
+  HWND window_;
+  HDC deviceContext_;
+  RECT clientRect_{};
+  bool borrowedDc_;
+  uint32_t languageIndex_;
+  std::unique_ptr<Gdi::Graphics> graphics_;
+  std::unique_ptr<Gdi::Image> background_;
+};

@@ -1,0 +1,78 @@
+#include "ui/PreviewDialog.h"
+
+#include "app/ApplicationState.h"
+#include "app/SceneManager.h"
+#include "res/resource.h"
+
+namespace {
+// The dialog's live choices replace the stored style, picture switch and pictures.
+void ApplyDialogChoices(HWND configDialog) {
+  ApplicationState& app = GetApplicationState();
+  app.window.fire.style = static_cast<int32_t>(SendDlgItemMessageW(configDialog, IDC_FIRE_SCHEME, CB_GETCURSEL, 0, 0));
+  app.window.ShowImages = SendDlgItemMessageW(configDialog, IDC_SHOW_IMAGES, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+  app.settings.RemoveAllImages();
+  for (const std::wstring& line : ReadListBoxLines(GetDlgItem(configDialog, IDC_IMAGE_LIST)))
+    app.settings.AddImage(line);
+  // Only the dialog's pictures: those of the settings file may have been removed there.
+  SceneManager::Reset();
+  SceneManager::LoadPictures();
+}
+
+BOOL OnInitDialog(HWND dialog) {
+  ApplicationState& app = GetApplicationState();
+  app.renderWindow = dialog;
+  app.errorScreen = true;
+  RECT desktop{};
+  GetWindowRect(GetDesktopWindow(), &desktop);
+  SetWindowPos(dialog, HWND_TOP, 0, 0, desktop.right, desktop.bottom, 0);
+  SetFocus(dialog);
+  // The capability check runs on the render thread; the language is already loaded.
+  const std::wstring settingsPath = GetSettingsPath();
+  if (app.window.Create(dialog) && SceneManager::Init(settingsPath, true)) app.errorScreen = false;
+  if (!app.errorScreen) ApplyDialogChoices(app.configDialog);
+  app.stopRequested.store(false, std::memory_order_relaxed);
+  StartRenderThread();
+  return TRUE;
+}
+
+BOOL Close(HWND dialog, WPARAM wParam) {
+  StopRenderThread();
+  EndDialog(dialog, LOWORD(wParam));
+  return TRUE;
+}
+}  // namespace
+
+bool ClosesPreview(UINT message, WPARAM wParam) {
+  switch (message) {
+    case WM_COMMAND:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN: return LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL;
+    default: return false;
+  }
+}
+
+std::vector<std::wstring> ReadListBoxLines(HWND listBox) {
+  std::vector<std::wstring> lines;
+  const LRESULT count = SendMessageW(listBox, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    const LRESULT length = SendMessageW(listBox, LB_GETTEXTLEN, i, 0);
+    if (length == LB_ERR) continue;
+    std::wstring line(static_cast<size_t>(length) + 1, L'\0');
+    const LRESULT copied = SendMessageW(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()));
+    if (copied == LB_ERR) continue;
+    line.resize(static_cast<size_t>(copied));
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+INT_PTR CALLBACK PreviewDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG: return OnInitDialog(dialog);
+    case WM_ERASEBKGND: return TRUE;  // the render thread owns every pixel
+    case WM_COMMAND:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN: return ClosesPreview(message, wParam) ? Close(dialog, wParam) : FALSE;
+    default: return FALSE;
+  }
+}
