@@ -127,8 +127,10 @@ def paint_warning(draw, s, cx, top, size):
     h = size * math.sqrt(3) / 2
     pts = [(cx, top), (cx + size / 2, top + h), (cx - size / 2, top + h)]
     draw.polygon([(x * s, y * s) for x, y in pts], fill=(255, 176, 32, 255))
-    draw.line([(x * s, y * s) for x, y in pts + pts[:1]], fill=(255, 176, 32, 255), width=int(5 * s),
-              joint="curve")
+    # The outline starts mid-edge so that every corner gets a rounded joint.
+    start = ((pts[1][0] + pts[2][0]) / 2, pts[1][1])
+    outline = [start, pts[1], pts[0], pts[2], start]
+    draw.line([(x * s, y * s) for x, y in outline], fill=(255, 176, 32, 255), width=int(5 * s), joint="curve")
     bar_w = size * 0.085
     draw.rounded_rectangle(((cx - bar_w) * s, (top + h * 0.32) * s, (cx + bar_w) * s, (top + h * 0.70) * s),
                            radius=bar_w * s, fill=(24, 16, 0, 255))
