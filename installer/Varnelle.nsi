@@ -1,0 +1,379 @@
+; Varnelle setup: puts the 32-bit saver where Windows lists screen savers, sets the
+; interface language, creates the settings file and registers the uninstaller.
+;
+; makensis -DVERSION=1.0.0 -DSAVER=...\Varnelle.scr -DARCHIVE=...\VantorelResource.dat
+;          -DICON=...\varnelle.ico -DWIZARD_BITMAP=...\wizard.bmp -DOUTFILE=...\VarnelleSetup.exe Varnelle.nsi
+;
+; Command line (besides NSIS's own /S):
+;   /LANG=<n|code>  interface language: 0..6 or en ru de fr es it jp (ja); skips the language page.
+;   /KEEPSAVER      leave the user's current screen saver as it is.
+; Exit codes: 0 done, 1 cancelled, 2 bad command line, 3 another setup is running, 4 no administrator rights.
+
+Unicode true
+ManifestDPIAware true
+RequestExecutionLevel admin
+SetCompressor /SOLID lzma
+
+!include MUI2.nsh
+!include LogicLib.nsh
+!include FileFunc.nsh
+!include x64.nsh
+!include WinMessages.nsh
+
+!define PRODUCT "Varnelle"
+!define PUBLISHER "QUENDRA"
+!define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Varnelle"
+; The saver reads its language here, through the 32-bit registry view.
+!define LANG_KEY "SOFTWARE\QUENDRA\ScreenSaver\Fire"
+!define DESKTOP_KEY "Control Panel\Desktop"
+!define SAVER_FILE "Varnelle.scr"
+!define ARCHIVE_FILE "VantorelResource.dat"
+; The saver's path less "scr", plus "scr.settings".
+!define SETTINGS_FILE "Varnelle.scr.settings"
+!define MUTEX "VarnelleSetupRunning"
+
+Name "${PRODUCT}"
+OutFile "${OUTFILE}"
+InstallDir "$PROGRAMFILES\${PRODUCT}"
+BrandingText "${PRODUCT} ${VERSION}"
+ShowInstDetails nevershow
+ShowUninstDetails nevershow
+
+VIProductVersion "${VERSION}.0"
+VIAddVersionKey /LANG=1033 "ProductName" "${PRODUCT}"
+VIAddVersionKey /LANG=1033 "CompanyName" "${PUBLISHER}"
+VIAddVersionKey /LANG=1033 "FileDescription" "${PRODUCT} Setup"
+VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
+
+Var SaverDir          ; the system folder the 32-bit saver belongs in
+
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${WIZARD_BITMAP}"
+!define MUI_UNWELCOMEFINISHPAGE_BITMAP "${WIZARD_BITMAP}"
+!define MUI_ABORTWARNING
+!define MUI_LANGDLL_ALLLANGUAGES   ; every language, whatever the system's code page
+!define MUI_COMPONENTSPAGE_SMALLDESC
+
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_COMPONENTS
+!insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_RUN "$SaverDir\${SAVER_FILE}"
+!define MUI_FINISHPAGE_RUN_PARAMETERS "/c"
+!define MUI_FINISHPAGE_RUN_TEXT "$(OpenSettings)"
+!define MUI_FINISHPAGE_RUN_NOTCHECKED
+!insertmacro MUI_PAGE_FINISH
+
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+
+; Order matters twice: the language page lists them in this order, and the
+; first one is the fallback when the Windows language is none of them.
+!insertmacro MUI_LANGUAGE "English"
+!insertmacro MUI_LANGUAGE "Russian"
+!insertmacro MUI_LANGUAGE "German"
+!insertmacro MUI_LANGUAGE "French"
+!insertmacro MUI_LANGUAGE "Spanish"
+!insertmacro MUI_LANGUAGE "Italian"
+!insertmacro MUI_LANGUAGE "Japanese"
+!include "Languages.nsh"
+
+; CurLang index <-> installer language id. 0 en, 1 ru, 2 de, 3 fr, 4 es, 5 it, 6 jp.
+!macro LanguageFunctions un
+Function ${un}LanguageIdOfIndex   ; $0 index -> $0 language id, "" when out of range
+  ${Select} $0
+    ${Case} 0
+      StrCpy $0 ${LANG_ENGLISH}
+    ${Case} 1
+      StrCpy $0 ${LANG_RUSSIAN}
+    ${Case} 2
+      StrCpy $0 ${LANG_GERMAN}
+    ${Case} 3
+      StrCpy $0 ${LANG_FRENCH}
+    ${Case} 4
+      StrCpy $0 ${LANG_SPANISH}
+    ${Case} 5
+      StrCpy $0 ${LANG_ITALIAN}
+    ${Case} 6
+      StrCpy $0 ${LANG_JAPANESE}
+    ${CaseElse}
+      StrCpy $0 ""
+  ${EndSelect}
+FunctionEnd
+
+; The language the saver was set to, as the installer's language; empty when none.
+Function ${un}LanguageOfRegistry
+  ClearErrors
+  ReadRegDWORD $0 HKLM "${LANG_KEY}" "CurLang"
+  ${If} ${Errors}
+    StrCpy $0 ""
+  ${Else}
+    Call ${un}LanguageIdOfIndex
+  ${EndIf}
+FunctionEnd
+
+Function ${un}FindSaverDir
+  ; A 32-bit saver on 64-bit Windows belongs in the 32-bit system folder; naming it
+  ; keeps the uninstall commands and the screen-saver path right for 64-bit callers too.
+  ${If} ${RunningX64}
+    StrCpy $SaverDir "$WINDIR\SysWOW64"
+  ${Else}
+    StrCpy $SaverDir "$SYSDIR"
+  ${EndIf}
+FunctionEnd
+
+Function ${un}RefuseSecondSetup
+  System::Call 'kernel32::CreateMutexW(p 0, i 0, w "${MUTEX}") p .r0 ?e'
+  Pop $1
+  ${If} $1 = 183  ; ERROR_ALREADY_EXISTS
+    MessageBox MB_OK|MB_ICONEXCLAMATION "$(AlreadyRunning)" /SD IDOK
+    SetErrorLevel 3
+    Quit
+  ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro LanguageFunctions ""
+!insertmacro LanguageFunctions "un."
+
+; /LANG=<n|code> -> $0 language id; "" when absent, "bad" when unusable.
+Function LanguageOfCommandLine
+  ${GetParameters} $1
+  ClearErrors
+  ${GetOptions} $1 "/LANG=" $2
+  ${If} ${Errors}
+    StrCpy $0 ""
+    Return
+  ${EndIf}
+  ${Select} $2
+    ${Case2} "en" "0"
+      StrCpy $0 0
+    ${Case2} "ru" "1"
+      StrCpy $0 1
+    ${Case2} "de" "2"
+      StrCpy $0 2
+    ${Case2} "fr" "3"
+      StrCpy $0 3
+    ${Case2} "es" "4"
+      StrCpy $0 4
+    ${Case2} "it" "5"
+      StrCpy $0 5
+    ${Case3} "jp" "ja" "6"
+      StrCpy $0 6
+    ${CaseElse}
+      StrCpy $0 "bad"
+      Return
+  ${EndSelect}
+  Call LanguageIdOfIndex
+FunctionEnd
+
+Function CurLangOfLanguage   ; $LANGUAGE -> $0 index for CurLang
+  ${Select} $LANGUAGE
+    ${Case} ${LANG_RUSSIAN}
+      StrCpy $0 1
+    ${Case} ${LANG_GERMAN}
+      StrCpy $0 2
+    ${Case} ${LANG_FRENCH}
+      StrCpy $0 3
+    ${Case} ${LANG_SPANISH}
+      StrCpy $0 4
+    ${Case} ${LANG_ITALIAN}
+      StrCpy $0 5
+    ${Case} ${LANG_JAPANESE}
+      StrCpy $0 6
+    ${CaseElse}
+      StrCpy $0 0
+  ${EndSelect}
+FunctionEnd
+
+Section "!$(SecSaverName)" SecSaver
+  SectionIn RO
+  SetOutPath "$SaverDir"
+  File "/oname=${SAVER_FILE}" "${SAVER}"
+  File "/oname=${ARCHIVE_FILE}" "${ARCHIVE}"
+
+  ; An upgrade keeps the user's settings; a first install starts from the defaults.
+  ${IfNot} ${FileExists} "$SaverDir\${SETTINGS_FILE}"
+    Call WriteDefaultSettings
+  ${EndIf}
+  Call LetUsersWriteSettings
+
+  Call CurLangOfLanguage
+  WriteRegDWORD HKLM "${LANG_KEY}" "CurLang" $0
+
+  SetOutPath "$INSTDIR"
+  WriteUninstaller "$INSTDIR\Uninstall.exe"
+  WriteRegStr HKLM "${UNINST_KEY}" "DisplayName" "$(ProductTitle)"
+  WriteRegStr HKLM "${UNINST_KEY}" "DisplayIcon" "$SaverDir\${SAVER_FILE},0"
+  WriteRegStr HKLM "${UNINST_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINST_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKLM "${UNINST_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINST_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
+  WriteRegStr HKLM "${UNINST_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  WriteRegDWORD HKLM "${UNINST_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINST_KEY}" "NoRepair" 1
+  ${GetSize} "$SaverDir" "/M=Varnelle.* /S=0K /G=0" $0 $1 $2
+  IntFmt $0 "0x%08X" $0
+  WriteRegDWORD HKLM "${UNINST_KEY}" "EstimatedSize" $0
+SectionEnd
+
+Section "$(SecCurrentName)" SecCurrent
+  ; Remember what the user had, unless it is already Varnelle (an upgrade), so
+  ; that the uninstaller can give it back.
+  ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+  StrCpy $1 "$SaverDir\${SAVER_FILE}"
+  GetFullPathName /SHORT $2 $1
+  ${If} $0 != $1
+  ${AndIf} $0 != $2
+    WriteRegStr HKLM "${UNINST_KEY}" "PreviousScreenSaver" $0
+    ReadRegStr $0 HKCU "${DESKTOP_KEY}" "ScreenSaveActive"
+    WriteRegStr HKLM "${UNINST_KEY}" "PreviousScreenSaveActive" $0
+    WriteRegDWORD HKLM "${UNINST_KEY}" "ScreenSaverChanged" 1
+  ${EndIf}
+  WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" $1
+  WriteRegStr HKCU "${DESKTOP_KEY}" "ScreenSaveActive" "1"
+  ; SPI_SETSCREENSAVEACTIVE, stored and broadcast, so that the change applies now.
+  System::Call 'user32::SystemParametersInfoW(i 17, i 1, p 0, i 3)'
+SectionEnd
+
+!insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecSaver} "$(SecSaverText)"
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecCurrent} "$(SecCurrentText)"
+!insertmacro MUI_FUNCTION_DESCRIPTION_END
+
+Function .onInit
+  SetRegView 32
+  SetShellVarContext all
+  Call RefuseSecondSetup
+  Call FindSaverDir
+
+  UserInfo::GetAccountType
+  Pop $0
+  ${If} $0 != "Admin"
+    MessageBox MB_OK|MB_ICONSTOP "$(NeedAdmin)" /SD IDOK
+    SetErrorLevel 4
+    Quit
+  ${EndIf}
+
+  ${GetParameters} $1
+  ClearErrors
+  ${GetOptions} $1 "/KEEPSAVER" $2
+  ${IfNot} ${Errors}
+    !insertmacro UnselectSection ${SecCurrent}
+  ${EndIf}
+
+  ; $LANGUAGE starts as the Windows UI language (or English). An upgrade offers
+  ; the language chosen last time; a language on the command line decides alone.
+  Call LanguageOfCommandLine
+  ${If} $0 == "bad"
+    ${If} ${Silent}
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+  ${ElseIf} $0 != ""
+    StrCpy $LANGUAGE $0
+    Return
+  ${EndIf}
+  Call LanguageOfRegistry
+  ${If} $0 != ""
+    StrCpy $LANGUAGE $0
+  ${EndIf}
+  !insertmacro MUI_LANGDLL_DISPLAY
+FunctionEnd
+
+Function un.onInit
+  SetRegView 32
+  SetShellVarContext all
+  Call un.RefuseSecondSetup
+  Call un.FindSaverDir
+  Call un.LanguageOfRegistry
+  ${If} $0 != ""
+    StrCpy $LANGUAGE $0
+  ${EndIf}
+FunctionEnd
+
+; The same lines the saver writes on OK, with its defaults.
+Function WriteDefaultSettings
+  ClearErrors
+  FileOpen $0 "$SaverDir\${SETTINGS_FILE}" w
+  ${If} ${Errors}
+    DetailPrint "Cannot create $SaverDir\${SETTINGS_FILE}"
+    Return
+  ${EndIf}
+  FileWrite $0 "#Picture Info _ begin$\r$\n"
+  FileWrite $0 "#Picture Info _ end$\r$\n"
+  FileWrite $0 "BlobsSpeed 40$\r$\n"
+  FileWrite $0 "BlobsSize 80$\r$\n"
+  FileWrite $0 "ShowImages 1$\r$\n"
+  FileWrite $0 "SelectCubeMap 0$\r$\n"
+  FileWrite $0 "SelectSparksEffect 0$\r$\n"
+  FileWrite $0 "SelectFireEffect 0$\r$\n"
+  FileClose $0
+FunctionEnd
+
+; The saver writes its settings file without administrator rights (OK in its
+; dialog), but files in the system folder are read-only for users: grant the
+; Users group modify rights on this one file, keeping what it inherits.
+Function LetUsersWriteSettings
+  StrCpy $5 "$SaverDir\${SETTINGS_FILE}"
+  ; (A;;0x1301bf;;;BU): allow "modify" (read, write, execute, delete) to BUILTIN\Users.
+  System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w "D:(A;;0x1301bf;;;BU)", i 1, *p .r1, p 0) i .r0'
+  ${If} $0 = 0
+    DetailPrint "Cannot build the access list for $5"
+    Return
+  ${EndIf}
+  System::Call 'advapi32::GetSecurityDescriptorDacl(p r1, *i .r2, *p .r3, *i .r4) i .r0'
+  ${If} $0 <> 0
+    ; DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION
+    System::Call 'advapi32::SetNamedSecurityInfoW(w r5, i 1, i 0x20000004, p 0, p 0, p r3, p 0) i .r0'
+    ${If} $0 <> 0
+      DetailPrint "Cannot change the access list of $5 (error $0)"
+    ${EndIf}
+  ${EndIf}
+  System::Call 'kernel32::LocalFree(p r1)'
+FunctionEnd
+
+Section "Uninstall"
+  ; Give the user back the screen saver Varnelle replaced, unless they have chosen
+  ; another one since.
+  ReadRegDWORD $0 HKLM "${UNINST_KEY}" "ScreenSaverChanged"
+  ${If} $0 = 1
+    ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+    StrCpy $1 "$SaverDir\${SAVER_FILE}"
+    GetFullPathName /SHORT $2 $1
+    ${If} $0 == $1
+    ${OrIf} $0 == $2
+      ReadRegStr $0 HKLM "${UNINST_KEY}" "PreviousScreenSaver"
+      ${If} $0 == ""
+        DeleteRegValue HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+      ${Else}
+        WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" $0
+      ${EndIf}
+      ReadRegStr $0 HKLM "${UNINST_KEY}" "PreviousScreenSaveActive"
+      ${If} $0 == ""
+        DeleteRegValue HKCU "${DESKTOP_KEY}" "ScreenSaveActive"
+      ${Else}
+        WriteRegStr HKCU "${DESKTOP_KEY}" "ScreenSaveActive" $0
+      ${EndIf}
+    ${EndIf}
+  ${EndIf}
+
+  Delete "$SaverDir\${SAVER_FILE}"
+  Delete "$SaverDir\${ARCHIVE_FILE}"
+  ${If} ${FileExists} "$SaverDir\${SETTINGS_FILE}"
+    MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "$(DeleteSettings)" /SD IDNO IDNO keep_settings
+    Delete "$SaverDir\${SETTINGS_FILE}"
+  keep_settings:
+  ${EndIf}
+
+  DeleteRegValue HKLM "${LANG_KEY}" "CurLang"
+  ; Only keys left empty go: another product of the maker may share them.
+  DeleteRegKey /ifempty HKLM "${LANG_KEY}"
+  DeleteRegKey /ifempty HKLM "SOFTWARE\QUENDRA\ScreenSaver"
+  DeleteRegKey /ifempty HKLM "SOFTWARE\QUENDRA"
+  DeleteRegKey HKLM "${UNINST_KEY}"
+
+  Delete "$INSTDIR\Uninstall.exe"
+  RMDir "$INSTDIR"
+SectionEnd

@@ -1,0 +1,357 @@
+"""VarnelleSetup.exe under Wine: the silent install into the system folder, the
+language it sets, the installed saver, upgrades over a kept settings file, the
+uninstaller, the refusals, and the wizard's pages in English and Japanese."""
+import hashlib
+import os
+import subprocess
+import tempfile
+import time
+import unittest
+import zipfile
+
+import saverlib as s
+
+SETUP = os.path.join(s.BIN, "VarnelleSetup.exe")
+PREFIX = os.environ.get("WINEPREFIX", os.path.join(s.BUILD, "wineprefix"))
+# A win32 prefix has one system folder; a win64 one keeps 32-bit savers in syswow64.
+_SYSWOW64 = os.path.join(PREFIX, "drive_c", "windows", "syswow64")
+SYSTEM_DIR = _SYSWOW64 if os.path.isdir(_SYSWOW64) else os.path.join(PREFIX, "drive_c", "windows", "system32")
+SYSTEM_WIN = "C:\\windows\\" + os.path.basename(SYSTEM_DIR)
+SAVER_WIN = SYSTEM_WIN + "\\Varnelle.scr"
+INSTALLED_SAVER = os.path.join(SYSTEM_DIR, "Varnelle.scr")
+INSTALLED_ARCHIVE = os.path.join(SYSTEM_DIR, "VantorelResource.dat")
+INSTALLED_SETTINGS = os.path.join(SYSTEM_DIR, "Varnelle.scr.settings")
+UNINSTALL_DIR = os.path.join(PREFIX, "drive_c", "Program Files", "Varnelle")
+UNINSTALLER = os.path.join(UNINSTALL_DIR, "Uninstall.exe")
+
+LANG_KEY = r"HKLM\SOFTWARE\QUENDRA\ScreenSaver\Fire"
+MAKER_KEY = r"HKLM\SOFTWARE\QUENDRA"
+UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Varnelle"
+DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
+PREVIOUS_SAVER = "C:\\windows\\system32\\Previous.scr"
+
+DEFAULT_SETTINGS = (b"#Picture Info _ begin\r\n#Picture Info _ end\r\nBlobsSpeed 40\r\nBlobsSize 80\r\n"
+                    b"ShowImages 1\r\nSelectCubeMap 0\r\nSelectSparksEffect 0\r\nSelectFireEffect 0\r\n")
+SHOW_IMAGES_CHECKBOX, SCHEME_COMBO, OK_BUTTON = 1004, 1009, 1
+NEXT_BUTTON, CANCEL_BUTTON, YES_BUTTON = 1, 2, 6
+FINISH_CHECKBOX = 1203  # "Open Varnelle settings", only on the finish page
+
+
+# ---- registry and processes ------------------------------------------------
+def reg_query(key, name):
+    """(type, data) of a value, or None when the key or value is missing."""
+    code, out = s.run_wine("reg", "query", key, "/v", name, timeout=30)
+    if code != 0:
+        return None
+    for line in out.splitlines():
+        parts = line.strip().split(None, 2)
+        if len(parts) >= 2 and parts[0].lower() == name.lower() and parts[1].startswith("REG_"):
+            return parts[1], parts[2] if len(parts) > 2 else ""
+    return None
+
+
+def reg_key_exists(key):
+    return s.run_wine("reg", "query", key, timeout=30)[0] == 0
+
+
+def reg_set(key, name, data):
+    if data is None:
+        s.run_wine("reg", "delete", key, "/v", name, "/f", timeout=30)
+    else:
+        s.run_wine("reg", "add", key, "/v", name, "/t", data[0], "/d", data[1], "/f", timeout=30)
+
+
+def regedit_import(text):
+    """Imports a .reg text (UTF-16, so names outside ASCII survive)."""
+    with tempfile.NamedTemporaryFile("wb", suffix=".reg", dir=s.BUILD, delete=False) as f:
+        f.write(("Windows Registry Editor Version 5.00\r\n\r\n" + text).encode("utf-16"))
+    try:
+        s.run_wine("regedit", "/S", f.name, timeout=30)
+    finally:
+        os.unlink(f.name)
+
+
+def harness(*args, timeout=30):
+    """Runs a harness subcommand; its key=value lines as a dict."""
+    _, out = s.run_wine(s.HARNESS, *args, timeout=timeout)
+    return dict(line.split("=", 1) for line in out.replace("\r", "").splitlines() if "=" in line)
+
+
+def find_dialog(title, timeout_ms=20000):
+    hwnd = harness("find", "#32770", title, str(timeout_ms), timeout=timeout_ms / 1000 + 20).get("hwnd", "0")
+    return hwnd if hwnd != "0" else None
+
+
+def install(*args):
+    return s.signed(s.run_wine(SETUP, "/S", *args, timeout=90)[0])
+
+
+def wait_until(condition, timeout):
+    end = time.time() + timeout
+    while time.time() < end:
+        if condition():
+            return True
+        time.sleep(0.2)
+    return condition()
+
+
+def uninstall_silently():
+    """The uninstaller hands over to a copy of itself and returns at once: wait for its work."""
+    s.run_wine(UNINSTALLER, "/S", timeout=60)
+    gone = wait_until(lambda: not os.path.exists(UNINSTALL_DIR), 30)
+    time.sleep(0.5)  # the copy ends right after removing the folder
+    return gone
+
+
+def sha(path):
+    with open(path, "rb") as f:
+        return hashlib.sha256(f.read()).hexdigest()
+
+
+def archive_text(language, text_id):
+    """An interface text from the built archive's language file."""
+    with zipfile.ZipFile(os.path.join(s.BIN, "VantorelResource.dat")) as z:
+        data = z.read("Resource/Language_%s.csv" % language, pwd=b"8305926")
+    return data.decode("utf-8-sig").split("\r\n")[text_id]
+
+
+class InstallerTest(unittest.TestCase):
+    """Every test starts and ends with Varnelle not installed; the prefix's own
+    screen-saver choice and language value are put back afterwards."""
+
+    @classmethod
+    def setUpClass(cls):
+        if not os.path.exists(SETUP):
+            raise unittest.SkipTest("VarnelleSetup.exe was not built (makensis missing)")
+        cls.saved = {(DESKTOP_KEY, "SCRNSAVE.EXE"): reg_query(DESKTOP_KEY, "SCRNSAVE.EXE"),
+                     (DESKTOP_KEY, "ScreenSaveActive"): reg_query(DESKTOP_KEY, "ScreenSaveActive"),
+                     (LANG_KEY, "CurLang"): reg_query(LANG_KEY, "CurLang")}
+        # Wine has no Japanese dialog fonts of its own: let it draw them with Noto CJK.
+        regedit_import('[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
+                       '"MS UI Gothic"="Noto Sans CJK JP"\r\n'
+                       '"\uff2d\uff33 \uff30\u30b4\u30b7\u30c3\u30af"="Noto Sans CJK JP"\r\n'
+                       '"MS PGothic"="Noto Sans CJK JP"\r\n')
+
+    @classmethod
+    def tearDownClass(cls):
+        for (key, name), value in cls.saved.items():
+            reg_set(key, name, value)
+
+    def setUp(self):
+        self.remove_everything()
+        reg_set(LANG_KEY, "CurLang", None)
+        reg_set(DESKTOP_KEY, "SCRNSAVE.EXE", ("REG_SZ", PREVIOUS_SAVER))
+        reg_set(DESKTOP_KEY, "ScreenSaveActive", ("REG_SZ", "0"))
+
+    def tearDown(self):
+        self.remove_everything()
+
+    def remove_everything(self):
+        if os.path.exists(UNINSTALLER):
+            uninstall_silently()
+        for path in (INSTALLED_SAVER, INSTALLED_ARCHIVE, INSTALLED_SETTINGS):
+            if os.path.exists(path):
+                os.remove(path)
+
+    def assert_installed(self, cur_lang):
+        self.assertEqual(sha(INSTALLED_SAVER), sha(os.path.join(s.BIN, "Varnelle.scr")))
+        self.assertEqual(sha(INSTALLED_ARCHIVE), sha(os.path.join(s.BIN, "VantorelResource.dat")))
+        self.assertTrue(os.path.exists(UNINSTALLER))
+        self.assertEqual(reg_query(LANG_KEY, "CurLang"), ("REG_DWORD", "0x%x" % cur_lang))
+
+    def assert_uninstalled(self):
+        for path in (INSTALLED_SAVER, INSTALLED_ARCHIVE, UNINSTALL_DIR):
+            self.assertFalse(os.path.exists(path), path)
+        self.assertIsNone(reg_query(LANG_KEY, "CurLang"))
+        self.assertFalse(reg_key_exists(MAKER_KEY), "the maker's empty key stayed")
+        self.assertFalse(reg_key_exists(UNINSTALL_KEY))
+
+    def run_installed_saver_full_screen(self):
+        s.xdotool("mousemove", "400", "300")
+        time.sleep(0.3)
+        p = s.wine(SAVER_WIN, "/s", stdout=subprocess.DEVNULL)
+        try:
+            self.assertTrue(s.find_windows("^Screen Saver$"), "the installed saver made no window")
+            time.sleep(2.0)  # past the start-up checks
+            # Flames, or on a busy machine the error screen in the installed
+            # language: either way drawn from the archive found beside it.
+            shot = s.screenshot("installer_saver_run")
+            self.assertGreater(s.lit_share(shot), 0.02, "the installed saver drew nothing")
+            s.xdotool("key", "a")
+            self.assertTrue(s.wait_exit(p, 10), "the installed saver did not close on a key")
+        finally:
+            s.kill(p)
+
+    def configure_installed_saver(self, language, fire_style):
+        """Opens the installed saver's dialog, checks its language, picks a style, presses OK."""
+        p = s.wine(SAVER_WIN, "/c", stdout=subprocess.DEVNULL)
+        try:
+            dialog = find_dialog(archive_text(language, 23))
+            self.assertIsNotNone(dialog, "no configuration dialog")
+            controls = harness("controls", dialog)
+            self.assertEqual(controls.get("ctl.%d.text" % SHOW_IMAGES_CHECKBOX), archive_text(language, 5))
+            harness("select", dialog, str(SCHEME_COMBO), str(fire_style))
+            harness("command", dialog, str(OK_BUTTON))
+            self.assertTrue(s.wait_exit(p, 15), "the dialog did not close on OK")
+        finally:
+            s.kill(p)
+
+
+class SilentInstall(InstallerTest):
+    def test_install_run_configure_and_uninstall(self):
+        self.assertEqual(install("/LANG=jp"), 0)
+        self.assert_installed(cur_lang=6)
+        with open(INSTALLED_SETTINGS, "rb") as f:
+            self.assertEqual(f.read(), DEFAULT_SETTINGS)
+        # Wine keeps a file's access list as Unix mode bits; the Users entry lands on the group.
+        self.assertTrue(os.stat(INSTALLED_SETTINGS).st_mode & 0o020, "settings file not writable for Users")
+
+        uninstall_cmd = '"C:\\Program Files\\Varnelle\\Uninstall.exe"'
+        self.assertEqual(reg_query(UNINSTALL_KEY, "UninstallString"), ("REG_SZ", uninstall_cmd))
+        self.assertEqual(reg_query(UNINSTALL_KEY, "QuietUninstallString"), ("REG_SZ", uninstall_cmd + " /S"))
+        self.assertEqual(reg_query(UNINSTALL_KEY, "DisplayIcon"), ("REG_SZ", SAVER_WIN + ",0"))
+        self.assertRegex(reg_query(UNINSTALL_KEY, "DisplayVersion")[1], r"^\d+\.\d+\.\d+$")
+        self.assertEqual(reg_query(UNINSTALL_KEY, "Publisher"), ("REG_SZ", "QUENDRA"))
+        self.assertIsNotNone(reg_query(UNINSTALL_KEY, "DisplayName"))
+        self.assertEqual(reg_query(DESKTOP_KEY, "SCRNSAVE.EXE"), ("REG_SZ", SAVER_WIN))
+        self.assertEqual(reg_query(DESKTOP_KEY, "ScreenSaveActive"), ("REG_SZ", "1"))
+
+        self.run_installed_saver_full_screen()
+        self.configure_installed_saver("jp", fire_style=2)
+        with open(INSTALLED_SETTINGS, "rb") as f:
+            self.assertIn(b"SelectFireEffect 2\r\n", f.read())
+
+        self.assertTrue(uninstall_silently(), "the uninstaller left its folder")
+        self.assert_uninstalled()
+        self.assertTrue(os.path.exists(INSTALLED_SETTINGS), "a silent uninstall deleted the user's settings")
+        self.assertEqual(reg_query(DESKTOP_KEY, "SCRNSAVE.EXE"), ("REG_SZ", PREVIOUS_SAVER))
+        self.assertEqual(reg_query(DESKTOP_KEY, "ScreenSaveActive"), ("REG_SZ", "0"))
+
+    def test_reinstall_and_upgrade_keep_the_settings_file(self):
+        s.write_settings(s.standard_settings(fire_style=1, show_images=0, pictures=["C:\\pics\\a.png"]),
+                         saver=INSTALLED_SAVER)
+        kept = sha(INSTALLED_SETTINGS)
+        self.assertEqual(install("/LANG=de"), 0)
+        self.assert_installed(cur_lang=2)
+        self.assertEqual(sha(INSTALLED_SETTINGS), kept)
+
+        # An upgrade over the installed one: new language, same settings, and the
+        # screen saver to give back is still the one from before the first install.
+        self.assertEqual(install("/LANG=3"), 0)
+        self.assert_installed(cur_lang=3)
+        self.assertEqual(sha(INSTALLED_SETTINGS), kept)
+        self.assertTrue(uninstall_silently())
+        self.assertEqual(reg_query(DESKTOP_KEY, "SCRNSAVE.EXE"), ("REG_SZ", PREVIOUS_SAVER))
+        self.assertEqual(sha(INSTALLED_SETTINGS), kept)
+
+    def test_keep_saver_option_and_the_language_of_an_upgrade(self):
+        self.assertEqual(install("/LANG=it", "/KEEPSAVER"), 0)
+        self.assertEqual(reg_query(DESKTOP_KEY, "SCRNSAVE.EXE"), ("REG_SZ", PREVIOUS_SAVER))
+        # Without /LANG an upgrade keeps the language chosen before.
+        self.assertEqual(install("/KEEPSAVER"), 0)
+        self.assert_installed(cur_lang=5)
+        # A screen saver chosen after the install is not the uninstaller's to change.
+        reg_set(DESKTOP_KEY, "SCRNSAVE.EXE", ("REG_SZ", "C:\\windows\\system32\\Chosen.scr"))
+        self.assertTrue(uninstall_silently())
+        self.assertEqual(reg_query(DESKTOP_KEY, "SCRNSAVE.EXE"), ("REG_SZ", "C:\\windows\\system32\\Chosen.scr"))
+
+    def test_bad_language_and_a_second_setup_are_refused(self):
+        for bad in ("/LANG=7", "/LANG=xx", "/LANG="):
+            with self.subTest(arg=bad):
+                self.assertEqual(install(bad), 2)
+                self.assertFalse(os.path.exists(INSTALLED_SAVER))
+                self.assertIsNone(reg_query(LANG_KEY, "CurLang"))
+
+        first = s.wine(SETUP, stdout=subprocess.DEVNULL)  # waits on its language page
+        try:
+            page = find_dialog("Installer Language")
+            self.assertIsNotNone(page, "no language page")
+            self.assertEqual(install("/LANG=en"), 3)
+            self.assertFalse(os.path.exists(INSTALLED_SAVER))
+            harness("command", page, str(CANCEL_BUTTON))
+            self.assertTrue(s.wait_exit(first, 15), "cancel on the language page did not end the setup")
+        finally:
+            s.kill(first)
+        self.assertFalse(os.path.exists(INSTALLED_SAVER))
+
+
+class WizardPages(InstallerTest):
+    def walk_install(self, language_name, tag, setup_title):
+        """Runs the wizard through every page, with screenshots; returns when it has ended."""
+        p = s.wine(SETUP, stdout=subprocess.DEVNULL)
+        try:
+            page = find_dialog("Installer Language")
+            self.assertIsNotNone(page, "no language page")
+            items = {v: k.rsplit(".", 1)[1] for k, v in harness("controls", page).items()
+                     if k.startswith("ctl.1002.item.")}
+            self.assertEqual(sorted(items), sorted(["English", "Русский", "Deutsch", "Français", "Español",
+                                                    "Italiano", "日本語"]))
+            harness("select", page, "1002", items[language_name])
+            time.sleep(0.3)
+            s.screenshot("installer_%s_0_language" % tag)
+            harness("command", page, str(NEXT_BUTTON))
+            wizard = find_dialog(setup_title)
+            self.assertIsNotNone(wizard, "no wizard titled %r" % setup_title)
+            for step in ("1_welcome", "2_components"):
+                time.sleep(0.8)
+                s.screenshot("installer_%s_%s" % (tag, step))
+                harness("command", wizard, str(NEXT_BUTTON))
+            self.assertTrue(wait_until(lambda: self.showing(wizard, FINISH_CHECKBOX), 30), "no finish page")
+            time.sleep(0.5)
+            s.screenshot("installer_%s_3_finish" % tag)
+            harness("command", wizard, str(NEXT_BUTTON))
+            self.assertTrue(s.wait_exit(p, 20), "Finish did not end the setup")
+        finally:
+            s.kill(p)
+
+    def test_english_and_japanese_wizards(self):
+        self.walk_install("English", "en", "Varnelle Setup")
+        self.assert_installed(cur_lang=0)
+        self.assertEqual(reg_query(UNINSTALL_KEY, "DisplayName"), ("REG_SZ", "Varnelle Screen Saver"))
+        self.assertEqual(reg_query(DESKTOP_KEY, "SCRNSAVE.EXE"), ("REG_SZ", SAVER_WIN))
+
+        # Over the English install, in Japanese; then the uninstaller, which asks
+        # about the settings file and deletes it when told yes.
+        self.walk_install("日本語", "ja", "Varnelle セットアップ")
+        self.assert_installed(cur_lang=6)
+        p = s.wine(UNINSTALLER, stdout=subprocess.DEVNULL)
+        try:
+            wizard = find_dialog("-")
+            self.assertIsNotNone(wizard, "no uninstaller window")
+            time.sleep(0.8)
+            s.screenshot("installer_ja_4_uninstall")
+            harness("command", wizard, str(NEXT_BUTTON))
+            question = None
+            end = time.time() + 20
+            while question is None and time.time() < end:
+                for hwnd in self.top_dialogs():
+                    if harness("controls", hwnd).get("ctl.%d.class" % YES_BUTTON) == "Button":
+                        question = hwnd
+                time.sleep(0.2)
+            self.assertIsNotNone(question, "the uninstaller did not ask about the settings file")
+            s.screenshot("installer_ja_5_settings_question")
+            harness("command", question, str(YES_BUTTON))
+            self.assertTrue(wait_until(lambda: not os.path.exists(INSTALLED_SETTINGS), 15),
+                            "yes did not delete the settings file")
+            self.assertTrue(wait_until(lambda: not os.path.exists(UNINSTALL_DIR), 15))
+            time.sleep(0.5)
+            harness("command", wizard, str(NEXT_BUTTON))  # Close
+            self.assertTrue(wait_until(lambda: not self.top_dialogs(), 15), "the uninstaller stayed open")
+        finally:
+            s.kill(p)
+        self.assert_uninstalled()
+        self.assertEqual(reg_query(DESKTOP_KEY, "SCRNSAVE.EXE"), ("REG_SZ", PREVIOUS_SAVER))
+
+    @staticmethod
+    def showing(wizard, control):
+        return harness("controls", wizard).get("ctl.%d.visible" % control) == "1"
+
+    @staticmethod
+    def top_dialogs():
+        _, out = s.run_wine(s.HARNESS, "windows", timeout=30)
+        return [line.split()[0].split("=")[1] for line in out.replace("\r", "").splitlines()
+                if line.startswith("window=") and "class=#32770" in line]
+
+
+if __name__ == "__main__":
+    unittest.main()
