@@ -36,7 +36,7 @@ bool LoadLanguageTexts(ZipReader& archive, TextStorage& texts, bool languageKnow
     if (converted > 0) {
       // The text ends at a NUL character, if the file holds one.
       std::wstring text(wide.get(), static_cast<size_t>(converted));
-      text.resize(text.find(L'\0') == std::wstring::npos ? text.size() : text.find(L'\0'));
+      if (const size_t nul = text.find(L'\0'); nul != std::wstring::npos) text.resize(nul);
       texts.LoadText(text);
       loaded = true;
     }
