@@ -1,0 +1,311 @@
+// The flames on a real device with the packed archive: the quad's corners, the
+// three styles by their pixels, style 3, and the failures of InitEffect.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "app/ApplicationState.h"
+#include "app/FrameClock.h"
+#include "app/SceneManager.h"
+#include "effects/FireEffect.h"
+#include "resources/Language.h"
+#include "resources/ZipReader.h"
+#include "tests/unit/TestWindows.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+// The archive's entries, some of them replaced or removed.
+class PatchedArchive : public FireEntrySource {
+public:
+  std::map<std::wstring, std::optional<std::string>> replaced;
+
+  const uint8_t* ReadEntry(const std::wstring& name, uint32_t& size) override {
+    const auto it = replaced.find(name);
+    if (it == replaced.end()) return WorkSpace::GetResourceArchive().ReadEntry(name, size);
+    size = 0;
+    if (!it->second) return nullptr;
+    held_ = *it->second;
+    size = static_cast<uint32_t>(held_.size());
+    return reinterpret_cast<const uint8_t*>(held_.data());
+  }
+  void FreeEntry() override {
+    WorkSpace::GetResourceArchive().FreeEntry();
+    held_.clear();
+  }
+
+private:
+  std::string held_;
+};
+
+struct Pixels {
+  int width = 0, height = 0;
+  std::vector<uint32_t> argb;
+  uint32_t At(int x, int y) const { return argb[y * width + x]; }
+  static int Luma(uint32_t c) { return ((c >> 16) & 0xFF) * 3 + ((c >> 8) & 0xFF) * 6 + (c & 0xFF); }
+  // Mean brightness (0..2550) over rows [top, bottom).
+  double MeanLuma(int top, int bottom) const {
+    double sum = 0;
+    for (int y = top; y < bottom; ++y)
+      for (int x = 0; x < width; ++x) sum += Luma(At(x, y));
+    return sum / ((bottom - top) * width);
+  }
+  // Share of pixels that are lit and warm: red the strongest channel, blue the weakest.
+  double WarmShare() const {
+    int warm = 0;
+    for (uint32_t c : argb) {
+      const int r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
+      if (r > 60 && r >= g && g >= b) ++warm;
+    }
+    return static_cast<double>(warm) / argb.size();
+  }
+  int Differences(const Pixels& other) const {
+    int n = 0;
+    for (size_t i = 0; i < argb.size(); ++i) n += (argb[i] & 0xFFFFFF) != (other.argb[i] & 0xFFFFFF);
+    return n;
+  }
+};
+
+Pixels ReadBack(IDirect3DDevice9* device) {
+  Pixels p;
+  ComPtr<IDirect3DSurface9> back, copy;
+  device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back);
+  D3DSURFACE_DESC desc{};
+  back->GetDesc(&desc);
+  device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy, nullptr);
+  device->GetRenderTargetData(back.Get(), copy.Get());
+  D3DLOCKED_RECT lr{};
+  copy->LockRect(&lr, nullptr, D3DLOCK_READONLY);
+  p.width = static_cast<int>(desc.Width);
+  p.height = static_cast<int>(desc.Height);
+  for (int y = 0; y < p.height; ++y) {
+    const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(lr.pBits) + y * lr.Pitch);
+    p.argb.insert(p.argb.end(), row, row + p.width);
+  }
+  copy->UnlockRect();
+  return p;
+}
+
+class Flames : public ::testing::Test {
+protected:
+  void SetUp() override {
+    LoadLanguage();  // opens the archive beside the executable
+    GetFrameClock().Start();
+    ASSERT_TRUE(w.Create(window.hwnd));
+    device = w.device.Get();
+  }
+  void TearDown() override {
+    fire.Release();
+    w.ReleaseAll();
+  }
+  Pixels Draw(int style) {
+    fire.style = style;
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    device->BeginScene();
+    fire.Render();
+    device->EndScene();
+    return ReadBack(device);
+  }
+
+  TestWindow window{L"Flames", 320, 240};
+  Window w;
+  IDirect3DDevice9* device = nullptr;
+  Camera camera;
+  FireEffect fire;
+};
+
+}  // namespace
+
+TEST(FireQuad, TopLeftGetsOneOneAndVRunsUpFromTheBottom) {
+  FireEffect::QuadVertex q[4];
+  FireEffect::BuildScreenQuad({1.0f, 1.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 800.5f, 600.5f}, q);
+  const float expected[4][6] = {{0, 0, 0, 1, 1, 1}, {800.5f, 0, 0, 1, 0, 1}, {800.5f, 600.5f, 0, 1, 0, 0},
+                                {0, 600.5f, 0, 1, 1, 0}};
+  for (int i = 0; i < 4; ++i) {
+    const float got[6] = {q[i].x, q[i].y, q[i].z, q[i].rhw, q[i].u, q[i].v};
+    for (int k = 0; k < 6; ++k) EXPECT_EQ(got[k], expected[i][k]) << "vertex " << i << " field " << k;
+  }
+  static_assert(sizeof(FireEffect::QuadVertex) == 24);
+}
+
+TEST(FireDefaults, ConstructorValues) {
+  FireEffect f;
+  EXPECT_EQ(f.style, 1);
+  EXPECT_EQ(f.effect, nullptr);
+  EXPECT_EQ(f.colorDistribution, 2.76f);
+  EXPECT_EQ(f.flamability, 1.53f);
+  EXPECT_EQ(f.sideFadeSharpness, 0.04f);
+  EXPECT_EQ(f.yScale, 0.6f);
+}
+
+TEST_F(Flames, EachStyleDrawsWarmFlamesOfItsOwnShape) {
+  ASSERT_TRUE(fire.InitEffect(&camera, device, w.clientRect));
+  ASSERT_TRUE(fire.effect && fire.flameTexture && fire.noiseVolume);
+  for (const char* name : {"FireEffectTechnique", "FireBallEffectTechnique", "FireDetonationEffectTechnique"})
+    EXPECT_GE(fire.effect->GetTechniqueByName(name), 0) << name;
+
+  const Pixels flames = Draw(0);
+  EXPECT_GT(flames.WarmShare(), 0.3);
+  // Hot at the bottom, fading towards the top.
+  EXPECT_GT(flames.MeanLuma(180, 240), 2.0 * flames.MeanLuma(0, 60));
+  EXPECT_GT(flames.MeanLuma(200, 240), 1000.0);
+
+  const Pixels ball = Draw(1);
+  EXPECT_GT(ball.WarmShare(), 0.1);
+  // A ball: bright in the middle, dark in the corners.
+  EXPECT_GT(Pixels::Luma(ball.At(160, 120)), 1500);
+  for (auto [x, y] : {std::pair{2, 2}, {317, 2}, {2, 237}, {317, 237}}) EXPECT_LT(Pixels::Luma(ball.At(x, y)), 100);
+
+  const Pixels blast = Draw(2);
+  EXPECT_GT(blast.WarmShare(), 0.2);
+  EXPECT_GT(blast.MeanLuma(90, 150), blast.MeanLuma(0, 30));
+
+  // Switching the style between frames switches the technique.
+  EXPECT_GT(flames.Differences(ball), 320 * 240 / 3);
+  EXPECT_GT(ball.Differences(blast), 320 * 240 / 3);
+}
+
+TEST_F(Flames, FramesHalfASecondApartDiffer) {
+  ASSERT_TRUE(fire.InitEffect(&camera, device, w.clientRect));
+  for (int style = 0; style < 3; ++style) {
+    const Pixels first = Draw(style);
+    Sleep(500);
+    const Pixels second = Draw(style);
+    EXPECT_GT(first.Differences(second), 320 * 240 / 10) << "style " << style;
+  }
+}
+
+TEST_F(Flames, OtherStylesDrawNothingAndTheBlendStatesAreLeftAsSpecified) {
+  ASSERT_TRUE(fire.InitEffect(&camera, device, w.clientRect));
+  for (int style : {3, -1}) {
+    const Pixels none = Draw(style);
+    EXPECT_EQ(none.WarmShare(), 0.0);
+    EXPECT_EQ(none.MeanLuma(0, 240), 0.0);
+  }
+  Draw(0);
+  DWORD value = 0;
+  device->GetRenderState(D3DRS_ALPHABLENDENABLE, &value);
+  EXPECT_EQ(value, static_cast<DWORD>(FALSE));
+  device->GetRenderState(D3DRS_SRCBLEND, &value);
+  EXPECT_EQ(value, static_cast<DWORD>(D3DBLEND_SRCALPHA));
+  device->GetRenderState(D3DRS_DESTBLEND, &value);
+  EXPECT_EQ(value, static_cast<DWORD>(D3DBLEND_INVSRCALPHA));
+  device->GetTextureStageState(0, D3DTSS_ALPHAARG1, &value);
+  EXPECT_EQ(value, static_cast<DWORD>(D3DTA_DIFFUSE));
+  // The effect gives back its shader and samplers when it ends.
+  ComPtr<IDirect3DPixelShader9> shader;
+  device->GetPixelShader(&shader);
+  EXPECT_FALSE(shader);
+  ComPtr<IDirect3DBaseTexture9> texture;
+  device->GetTexture(0, &texture);
+  EXPECT_FALSE(texture);
+}
+
+TEST_F(Flames, ADayOfRunningTimeStillGivesFlames) {
+  // The time is never wrapped: after a day t is about 43200. The shader reduces
+  // its offsets itself, so the picture is still fire and still moves.
+  ASSERT_TRUE(fire.InitEffect(&camera, device, w.clientRect));
+  gfx::Effect& effect = *fire.effect;
+  const auto drawAt = [&](float t) {
+    effect.SetTechnique("FireEffectTechnique");
+    effect.SetFloat("time_0_X", t);
+    effect.SetTexture("texNoise", fire.noiseVolume.Get());
+    effect.SetTexture("texFlame", fire.flameTexture.Get());
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    device->BeginScene();
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    effect.Begin();
+    effect.BeginPass(0);
+    FireEffect::QuadVertex quad[4];
+    FireEffect::BuildScreenQuad({1, 1, 0, 0}, {0, 0, 320.5f, 240.5f}, quad);
+    device->SetFVF(D3DFVF_XYZRHW | D3DFVF_TEX1);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(FireEffect::QuadVertex));
+    effect.EndPass();
+    effect.End();
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    device->EndScene();
+    return ReadBack(device);
+  };
+  const Pixels late = drawAt(43200.0f);
+  const Pixels later = drawAt(43200.25f);
+  EXPECT_GT(late.WarmShare(), 0.3);
+  EXPECT_GT(late.MeanLuma(180, 240), 2.0 * late.MeanLuma(0, 60));
+  EXPECT_GT(late.Differences(later), 320 * 240 / 10);
+}
+
+TEST_F(Flames, InitFailuresLeaveWhatWasCreatedForRelease) {
+  PatchedArchive missingEffect;
+  missingEffect.replaced[L"Resource/FireEffect.fx"] = std::nullopt;
+  EXPECT_FALSE(fire.InitEffect(&camera, device, w.clientRect, missingEffect));
+  EXPECT_EQ(fire.effect, nullptr);
+  EXPECT_EQ(fire.device, device);
+  EXPECT_EQ(Draw(0).MeanLuma(0, 240), 0.0);  // Render does nothing without the effect
+
+  PatchedArchive brokenEffect;
+  brokenEffect.replaced[L"Resource/FireEffect.fx"] = std::string("technique T { pass P { Bogus = 1; } }");
+  EXPECT_FALSE(fire.InitEffect(&camera, device, w.clientRect, brokenEffect));
+  EXPECT_EQ(fire.effect, nullptr);
+
+  PatchedArchive emptyRamp;
+  emptyRamp.replaced[L"Resource/Flame.tga"] = std::string();
+  EXPECT_FALSE(fire.InitEffect(&camera, device, w.clientRect, emptyRamp));
+  EXPECT_NE(fire.effect, nullptr);
+  EXPECT_EQ(fire.flameTexture, nullptr);
+
+  PatchedArchive badNoise;
+  badNoise.replaced[L"Resource/NoiseVolume.dds"] = std::string("DDS garbage");
+  EXPECT_FALSE(fire.InitEffect(&camera, device, w.clientRect, badNoise));
+  EXPECT_NE(fire.flameTexture, nullptr);
+  EXPECT_EQ(fire.noiseVolume, nullptr);
+  // Only the noise is missing: the technique still runs (with the sampler unbound).
+  Draw(0);
+
+  PatchedArchive noNoise;
+  noNoise.replaced[L"Resource/NoiseVolume.dds"] = std::nullopt;
+  EXPECT_FALSE(fire.InitEffect(&camera, device, w.clientRect, noNoise));
+
+  fire.Release();
+  fire.Release();  // harmless
+  EXPECT_EQ(fire.effect, nullptr);
+  EXPECT_EQ(fire.camera, nullptr);
+  EXPECT_EQ(fire.flameTexture, nullptr);
+  EXPECT_EQ(fire.noiseVolume, nullptr);
+}
+
+// The preview: a 152 x 112 child window, as the display settings give it. Its
+// frames never reach an X screenshot, so the scene is composed in-process and
+// the back buffer read: flames, and no logo at that size.
+TEST(FlamesPreview, PreviewSizedChildShowsFlamesAndNoLogo) {
+  LoadLanguage();
+  TestWindow parent(L"FlamesPreviewParent", 300, 200);
+  TestWindow child(parent.hwnd, 152, 112);
+  ApplicationState& app = GetApplicationState();
+  Window& w = app.window;
+  ASSERT_TRUE(w.Create(child.hwnd));
+  ASSERT_TRUE(SceneManager::Init(L"Z:\\nonexistent\\Varnelle.scr.settings", true));
+  ASSERT_TRUE(w.fire.effect);
+  ASSERT_TRUE(w.logoTexture) << "the logo is loaded, and must still not be drawn";
+  // Two frames each: after Present the back buffer may hold either of the last two.
+  w.fire.style = 0;
+  SceneManager::Update();
+  SceneManager::DrawFrame(false);
+  SceneManager::DrawFrame(false);
+  const Pixels flames = ReadBack(w.device.Get());
+  EXPECT_EQ(flames.width, 152);
+  EXPECT_EQ(flames.height, 112);
+  EXPECT_GT(flames.WarmShare(), 0.3);
+  EXPECT_GT(flames.MeanLuma(84, 112), 2.0 * flames.MeanLuma(0, 28));
+
+  // With the flames off the frame is black all over: nothing else (no logo) is drawn.
+  w.fire.style = 3;
+  SceneManager::DrawFrame(false);
+  SceneManager::DrawFrame(false);
+  const Pixels nothing = ReadBack(w.device.Get());
+  EXPECT_EQ(nothing.MeanLuma(0, 112), 0.0);
+  SceneManager::Teardown();
+}
