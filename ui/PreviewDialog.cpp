@@ -4,9 +4,7 @@
 #include "app/SceneManager.h"
 #include "res/resource.h"
 
-namespace {
-// The dialog's live choices replace the stored style, picture switch and pictures.
-void ApplyDialogChoices(HWND configDialog) {
+void ApplyPreviewChoices(HWND configDialog) {
   ApplicationState& app = GetApplicationState();
   app.window.fire.style = static_cast<int32_t>(SendDlgItemMessageW(configDialog, IDC_FIRE_SCHEME, CB_GETCURSEL, 0, 0));
   app.window.ShowImages = SendDlgItemMessageW(configDialog, IDC_SHOW_IMAGES, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
@@ -18,6 +16,7 @@ void ApplyDialogChoices(HWND configDialog) {
   SceneManager::LoadPictures();
 }
 
+namespace {
 BOOL OnInitDialog(HWND dialog) {
   ApplicationState& app = GetApplicationState();
   app.renderWindow = dialog;
@@ -29,7 +28,7 @@ BOOL OnInitDialog(HWND dialog) {
   // The capability check runs on the render thread; the language is already loaded.
   const std::wstring settingsPath = GetSettingsPath();
   if (app.window.Create(dialog) && SceneManager::Init(settingsPath, true)) app.errorScreen = false;
-  if (!app.errorScreen) ApplyDialogChoices(app.configDialog);
+  if (!app.errorScreen) ApplyPreviewChoices(app.configDialog);
   app.stopRequested.store(false, std::memory_order_relaxed);
   StartRenderThread();
   return TRUE;

@@ -8,6 +8,10 @@
 // current choices, until Enter, Escape or a plain left or right click.
 INT_PTR CALLBACK PreviewDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Puts the configuration dialog's current flame style, picture switch and list of
+// pictures into the scene that the preview has just built from the settings file.
+void ApplyPreviewChoices(HWND configDialog);
+
 // Every line of a list box, whole, whatever its length.
 std::vector<std::wstring> ReadListBoxLines(HWND listBox);
 

@@ -235,3 +235,24 @@ TEST_F(ConfigDialogTest, EmptyListPaintsItsHint) {
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
 }
+
+TEST_F(ConfigDialogTest, PreviewTakesTheDialogsLiveChoices) {
+  // The scene was built from the stored settings: style 0, no pictures shown.
+  app().window.fire.style = 0;
+  app().window.ShowImages = 0;
+  app().settings.AddImage(L"C:\\stored\\three.jpg");  // stored, but not in the dialog's list
+  SendDlgItemMessageW(dialog, IDC_FIRE_SCHEME, CB_SETCURSEL, 1, 0);
+  CheckDlgButton(dialog, IDC_SHOW_IMAGES, BST_CHECKED);
+  const std::wstring longPath = L"C:\\" + std::wstring(400, L'p') + L".png";
+  SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(longPath.c_str()));
+  ApplyPreviewChoices(dialog);
+  EXPECT_EQ(app().window.fire.style, 1);
+  EXPECT_EQ(app().window.ShowImages, 1);
+  ASSERT_EQ(app().settings.ImageCount(), 3);
+  EXPECT_EQ(app().settings.GetImage(0), L"C:\\stored\\one.jpg");
+  EXPECT_EQ(app().settings.GetImage(2), longPath);  // whole, not cut at 260 characters
+
+  CheckDlgButton(dialog, IDC_SHOW_IMAGES, BST_UNCHECKED);
+  ApplyPreviewChoices(dialog);
+  EXPECT_EQ(app().window.ShowImages, 0);
+}
