@@ -361,6 +361,7 @@ Section "Uninstall"
 
   Delete "$SaverDir\${SAVER_FILE}"
   Delete "$SaverDir\${ARCHIVE_FILE}"
+  Delete "$SaverDir\${SETTINGS_FILE}.new"   ; left by a save that was cut short
   ${If} ${FileExists} "$SaverDir\${SETTINGS_FILE}"
     MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "$(DeleteSettings)" /SD IDNO IDNO keep_settings
     Delete "$SaverDir\${SETTINGS_FILE}"
