@@ -5,17 +5,12 @@
 #include "app/ApplicationState.h"
 #include "app/FrameClock.h"
 #include "resources/ZipReader.h"
-#include "settings/Registry.h"
+#include "resources/LanguageTables.h"
 
 using namespace Gdiplus;
 using namespace Gdiplus::DllExports;
 
 namespace {
-constexpr const wchar_t* kErrorPictures[] = {
-    L"Resource/EnglishErrorFone.png", L"Resource/RussianErrorFone.png", L"Resource/GermanErrorFone.png",
-    L"Resource/FranceErrorFone.png",  L"Resource/SpannishErrorFone.png", L"Resource/ItalianErrorFone.png",
-    L"Resource/JapanErrorFone.png",
-};
 constexpr wchar_t kLogo[] = L"Resource/logo.png";
 
 // FrameClock seconds of the last redraw; kept from one error screen to the next.
@@ -46,10 +41,6 @@ float ImageHeight(GpBitmap* image) {
   return static_cast<float>(h);
 }
 }  // namespace
-
-std::wstring ErrorScreenPicture(uint32_t curLang) {
-  return kErrorPictures[curLang < std::size(kErrorPictures) ? curLang : 0];
-}
 
 ErrorScreenLayout ComputeErrorScreenLayout(float W, float H, float bw, float bh, float lw, float lh) {
   ErrorScreenLayout layout{};
@@ -95,10 +86,8 @@ void ShowErrorScreen() {
   RECT client{};
   GetClientRect(app.renderWindow, &client);
 
-  uint32_t curLang = 0;
-  ReadRegistryDword(kLanguageKey, kLanguageValue, curLang);
   auto& archive = WorkSpace::GetResourceArchive();
-  UniqueImage background(archive.ReadEntryBitmap(ErrorScreenPicture(curLang)));
+  UniqueImage background(archive.ReadEntryBitmap(ErrorPictureEntry(CurrentLanguageIndex())));
   if (!background) return;
   UniqueImage logo(archive.ReadEntryBitmap(kLogo));
   if (!logo) return;

@@ -1,7 +1,5 @@
 #pragma once
 #include <atomic>
-#include <cstdint>
-#include <string>
 
 #include "resources/GdiPlus.h"
 
@@ -23,10 +21,6 @@ struct ErrorScreenLayout {
 // Where the pictures go in a W x H client area, from their natural sizes.
 ErrorScreenLayout ComputeErrorScreenLayout(float width, float height, float backgroundWidth,
                                            float backgroundHeight, float logoWidth, float logoHeight);
-
-// The archive entry of the error picture for a CurLang value; English for any
-// value past the table.
-std::wstring ErrorScreenPicture(uint32_t curLang);
 
 // The drawing loop on pictures already decoded: composes each frame off-screen and
 // copies it onto the target in one call, at most once per 10 ms, until `stop`.

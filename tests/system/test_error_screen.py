@@ -3,6 +3,7 @@ gets the localised error picture, centred, with the logo at the bottom-left, ins
 of the flames. The expected pictures come out of the archive itself."""
 import io
 import os
+import subprocess
 import time
 import unittest
 import zipfile
@@ -116,6 +117,62 @@ class ErrorScreen(unittest.TestCase):
         self.check_picture(shot, "Resource/EnglishErrorFone.png", "Resource/JapanErrorFone.png")
         s.xdotool("key", "Escape")
         self.assertTrue(s.wait_exit(self.proc, 10))
+
+
+def free_display():
+    for n in range(150, 200):
+        if not os.path.exists("/tmp/.X%d-lock" % n) and not os.path.exists("/tmp/.X11-unix/X%d" % n):
+            return ":%d" % n
+    raise RuntimeError("no free X display")
+
+
+@unittest.skipUnless(os.path.exists(ARCHIVE), "no resource archive")
+class SpeedTestFailure(unittest.TestCase):
+    """On a screen far too large for the software renderer to draw 20 frames in the
+    first second, the scene gives way to the error screen. One Wine server serves one
+    X screen, so this runs in a prefix and on an Xvfb of its own."""
+    SIZE = (3840, 2160)
+
+    @classmethod
+    def setUpClass(cls):
+        cls.display = free_display()
+        cls.xvfb = subprocess.Popen(["Xvfb", cls.display, "-screen", "0", "%dx%dx24" % cls.SIZE, "-nolisten", "tcp",
+                                     "-noreset"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        cls.env = dict(os.environ, DISPLAY=cls.display, WINEPREFIX=os.path.join(s.BUILD, "wineprefix-large"))
+        for _ in range(50):
+            if os.path.exists("/tmp/.X11-unix/X" + cls.display[1:]):
+                break
+            time.sleep(0.1)
+        quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=cls.env)
+        if not os.path.exists(os.path.join(cls.env["WINEPREFIX"], "system.reg")):
+            subprocess.run(["wineboot", "-i"], timeout=300, **quiet)
+        subprocess.run(["wineserver", "-p"], timeout=60, **quiet)
+        subprocess.run(["wine", "wineboot"], timeout=300, **quiet)
+
+    @classmethod
+    def tearDownClass(cls):
+        subprocess.run(["wineserver", "-k"], env=cls.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        cls.xvfb.kill()
+        cls.xvfb.wait()
+
+    def test_a_screen_too_large_shows_the_error_picture(self):
+        run = dict(env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        proc = subprocess.Popen(["wine", s.SAVER, "/s"], **run)
+        try:
+            time.sleep(8)  # device creation and the failed first second at this size
+            os.makedirs(s.SHOTS, exist_ok=True)
+            path = os.path.join(s.SHOTS, "error-speed-test.png")
+            subprocess.run(["import", "-window", "root", path], check=True, **run)
+            shot = Image.open(path).convert("RGB")
+            self.assertEqual(shot.size, self.SIZE)
+            want, (bw, bh), (lw, lh) = expected_screen(shot.size, "Resource/EnglishErrorFone.png")
+            w, h = shot.size
+            self.assertLess(difference(shot, want, ((w - bw) // 2, (h - bh) // 2, (w + bw) // 2, (h + bh) // 2)), 4)
+            self.assertLess(difference(shot, want, (0, h - lh, lw, h)), 4)
+            subprocess.run(["xdotool", "key", "a"], **run)
+            self.assertTrue(s.wait_exit(proc, 20), "the error screen did not close on a key")
+        finally:
+            s.kill(proc)
 
 
 if __name__ == "__main__":

@@ -44,15 +44,6 @@ TEST(ErrorScreenLayout, SmallWindowsGetOnlyTheReducedLogo) {
   EXPECT_FALSE(ComputeErrorScreenLayout(640, 479, 1, 1, 1, 1).showBackground);
 }
 
-TEST(ErrorScreenLayout, PicturePerLanguage) {
-  EXPECT_EQ(ErrorScreenPicture(0), L"Resource/EnglishErrorFone.png");
-  EXPECT_EQ(ErrorScreenPicture(3), L"Resource/FranceErrorFone.png");
-  EXPECT_EQ(ErrorScreenPicture(4), L"Resource/SpannishErrorFone.png");
-  EXPECT_EQ(ErrorScreenPicture(6), L"Resource/JapanErrorFone.png");
-  EXPECT_EQ(ErrorScreenPicture(7), L"Resource/EnglishErrorFone.png");
-  EXPECT_EQ(ErrorScreenPicture(0xFFFFFFFF), L"Resource/EnglishErrorFone.png");
-}
-
 namespace {
 struct BitmapOwner {
   GpBitmap* bitmap = nullptr;
