@@ -65,7 +65,30 @@ bool FireEffect::InitEffect(Camera* cameraIn, IDirect3DDevice9* deviceIn, RECT r
     return false;
   }
   source.FreeEntry();
+  PrepareShaders();
   return true;
+}
+
+// Draws one pixel of each style and waits until the device has done so. The
+// driver builds a shader when it is first drawn with, and that must not happen
+// inside the start-up speed test that follows initialisation.
+void FireEffect::PrepareShaders() {
+  const int32_t chosen = style;
+  const RECT full = clientRect;
+  clientRect = RECT{0, 0, 1, 1};
+  if (SUCCEEDED(device->BeginScene())) {
+    for (int32_t s = 0; s < 3; ++s) {
+      style = s;
+      Render();
+    }
+    device->EndScene();
+  }
+  style = chosen;
+  clientRect = full;
+  Microsoft::WRL::ComPtr<IDirect3DQuery9> done;
+  if (SUCCEEDED(device->CreateQuery(D3DQUERYTYPE_EVENT, &done)) && SUCCEEDED(done->Issue(D3DISSUE_END))) {
+    for (int i = 0; i < 2000 && done->GetData(nullptr, 0, D3DGETDATA_FLUSH) == S_FALSE; ++i) Sleep(1);
+  }
 }
 
 void FireEffect::Render() {

@@ -68,6 +68,7 @@ public:
   float yScale = 0.6f;
 
 private:
+  void PrepareShaders();
   float StyleTime() const;
   void BeginStyle(const char* technique);
   void FinishStyle();
