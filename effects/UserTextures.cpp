@@ -5,8 +5,22 @@
 #include "app/ApplicationState.h"
 
 namespace {
+// Pre-transformed: x, y, z, rhw, diffuse, u, v (28 bytes).
+struct BackdropVertex {
+  float x, y, z, rhw;
+  uint32_t diffuse;
+  float u, v;
+};
 constexpr DWORD kBackdropFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 static_assert(sizeof(BackdropVertex) == 28);
+
+// The whole picture stretched over the whole render area.
+void BackdropQuad(float w, float h, uint32_t diffuse, BackdropVertex (&quad)[4]) {
+  quad[0] = {0.0f, 0.0f, 0.0f, 1.0f, diffuse, 0.0f, 0.0f};
+  quad[1] = {w, 0.0f, 0.0f, 1.0f, diffuse, 1.0f, 0.0f};
+  quad[2] = {w, h, 0.0f, 1.0f, diffuse, 1.0f, 1.0f};
+  quad[3] = {0.0f, h, 0.0f, 1.0f, diffuse, 0.0f, 1.0f};
+}
 
 // Every colour byte, alpha included, set to the same weight.
 constexpr uint32_t Grey(uint8_t g) { return D3DCOLOR_ARGB(g, g, g, g); }
@@ -59,13 +73,6 @@ void UserTextures::Clear() {
 UserTextures& GetUserTextures() {
   static UserTextures textures;
   return textures;
-}
-
-void BackdropQuad(float w, float h, uint32_t diffuse, BackdropVertex (&quad)[4]) {
-  quad[0] = {0.0f, 0.0f, 0.0f, 1.0f, diffuse, 0.0f, 0.0f};
-  quad[1] = {w, 0.0f, 0.0f, 1.0f, diffuse, 1.0f, 0.0f};
-  quad[2] = {w, h, 0.0f, 1.0f, diffuse, 1.0f, 1.0f};
-  quad[3] = {0.0f, h, 0.0f, 1.0f, diffuse, 0.0f, 1.0f};
 }
 
 SlideFrame AdvanceSlides(SlideState s, int count) {

@@ -48,11 +48,3 @@ struct SlideFrame {
 // Advances the cross-fade among `count` (>= 2) pictures by one frame. Indices left
 // over from a longer list are first brought back below `count`.
 SlideFrame AdvanceSlides(SlideState state, int count);
-
-// The backdrop quad: x, y, z, rhw, diffuse, u, v (pre-transformed, 28 bytes).
-struct BackdropVertex {
-  float x, y, z, rhw;
-  uint32_t diffuse;
-  float u, v;
-};
-void BackdropQuad(float width, float height, uint32_t diffuse, BackdropVertex (&quad)[4]);

@@ -77,18 +77,6 @@ TEST(PicturesCrossFade, IndicesOfALongerListAreBroughtIntoRange) {
   EXPECT_EQ(f.incoming, 0);
 }
 
-TEST(PicturesCrossFade, QuadCoversTheRenderArea) {
-  BackdropVertex q[4];
-  BackdropQuad(800.0f, 600.0f, 0x80808080u, q);
-  EXPECT_EQ(q[2].x, 800.0f);
-  EXPECT_EQ(q[2].y, 600.0f);
-  EXPECT_EQ(q[2].u, 1.0f);
-  EXPECT_EQ(q[3].x, 0.0f);
-  EXPECT_EQ(q[3].v, 1.0f);
-  EXPECT_EQ(q[1].rhw, 1.0f);
-  EXPECT_EQ(q[0].diffuse, 0x80808080u);
-}
-
 namespace {
 // Collects what the code under test writes with OutputDebugStringW.
 class DebugOutputCapture {
