@@ -1,18 +1,23 @@
 #!/usr/bin/env python3
 """Draws the configuration dialog's banner: 421 x 37 pixels, 24-bit BMP.
 
-Small flames lick up from the bottom edge of a dark ember band, with the saver's
-name in warm light on the left and the flame mark of the icon beside it.
+Small flames lick up from the bottom edge of a dark ember band, with the logo's
+flame and name on the left.
 Deterministic: the same script gives the same bytes.
 """
 import math
+import os
 import sys
 
-from PIL import Image, ImageDraw, ImageFilter, ImageFont
+from PIL import Image, ImageDraw, ImageFilter
+
+# The logo's own drawing, so that banner and logo are one design.
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "gen"))
+from imaging import font, supersampled  # noqa: E402
+from ui_pictures import paint_flame  # noqa: E402
 
 WIDTH, HEIGHT = 421, 37
-FONT_PATHS = ["/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf",
-              "/usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf"]
 
 
 def fire_colour(heat):
@@ -50,47 +55,21 @@ def draw_fire(img):
             px[x, y] = fire_colour(max(heat, base))
 
 
-def flame_mark(size):
-    """The icon's teardrop flame, as an RGBA image of the given height."""
-    img = Image.new("RGBA", (size, size), (0, 0, 0, 0))
-    px = img.load()
-    for y in range(size):
-        for x in range(size):
-            u = (x - size / 2) / (size * 0.62)
-            v = (size * 0.95 - y) / (size * 0.9)
-            if v < 0 or v > 1:
-                continue
-            sway = 0.10 * math.sin(v * 5.0) * v
-            half = 0.62 * math.sqrt(max(0.0, 1.0 - v)) * (0.55 + 0.45 * math.sin(min(v, 0.98) * math.pi * 0.9 + 0.35))
-            a = max(0.0, min(1.0, -(abs(u - sway) - half) * 12.0))
-            if a <= 0:
-                continue
-            inner = max(0.0, 1.0 - abs(u - sway) / max(half, 1e-3))
-            c = fire_colour(0.55 + 0.45 * inner * (1.0 - 0.5 * v))
-            px[x, y] = c + (int(255 * a),)
-    return img
-
-
 def draw_title(img):
-    font = None
-    for path in FONT_PATHS:
-        try:
-            font = ImageFont.truetype(path, 22)
-            break
-        except OSError:
-            continue
-    if font is None:
-        font = ImageFont.load_default()
-    mark = flame_mark(31)
-    img.paste(mark, (8, 3), mark)
-    text = "Varnelle"
-    # a soft glow under the letters, like light from the fire
-    glow = Image.new("L", img.size, 0)
-    ImageDraw.Draw(glow).text((44, 5), text, font=font, fill=255)
-    glow = glow.filter(ImageFilter.GaussianBlur(3))
-    glow_colour = Image.new("RGB", img.size, (255, 110, 0))
-    img.paste(glow_colour, (0, 0), glow.point(lambda a: a * 2 // 3))
-    ImageDraw.Draw(img).text((44, 5), text, font=font, fill=(255, 236, 190))
+    """The logo's flame and name, as the logo draws them, sized for the banner."""
+    size = img.size
+    emblem = supersampled(size, 4, lambda d, s: paint_flame(d, 17 * s, 34 * s, 20 * s, 32 * s, 5 * s))
+    text = Image.new("RGBA", size, (0, 0, 0, 0))
+    ImageDraw.Draw(text).text((34, 5), "Varnelle", font=font(21, bold=True), fill=(255, 247, 232, 255))
+    rule = supersampled(size, 4, lambda d, s: d.rounded_rectangle(
+        (35 * s, 30 * s, 119 * s, 31.5 * s), radius=s, fill=(255, 150, 40, 255)))
+    shapes = Image.alpha_composite(Image.alpha_composite(emblem, text), rule)
+    # A soft glow under the shapes, like light from the fire.
+    glow_alpha = shapes.getchannel("A").filter(ImageFilter.GaussianBlur(3)).point(lambda a: a * 2 // 3)
+    glow = Image.new("RGBA", size, (255, 110, 0, 0))
+    glow.putalpha(glow_alpha)
+    base = img.convert("RGBA")
+    img.paste(Image.alpha_composite(Image.alpha_composite(base, glow), shapes).convert("RGB"))
 
 
 def main(out):
