@@ -10,6 +10,7 @@ import struct
 import time
 import unittest
 import zlib
+from collections import Counter
 
 from PIL import Image
 
@@ -44,6 +45,12 @@ def band_median(img, top=0, bottom=60):
     band = img.crop((0, top, img.size[0], bottom))
     channels = list(zip(*band.getdata()))
     return tuple(sorted(c)[len(c) // 2] for c in channels)
+
+
+def band_mode(img, top=0, bottom=100):
+    """The commonest colour of a horizontal band."""
+    band = img.crop((0, top, img.size[0], bottom))
+    return Counter(band.getdata()).most_common(1)[0][0]
 
 
 def shows_error_screen(shot):
@@ -130,14 +137,30 @@ class Backdrop(unittest.TestCase):
         self.assertGreaterEqual(b[2], a[2], (a, b))
         self.close_saver()
 
-    def test_backdrop_lies_under_the_flames(self):
+    def test_cross_fade_moves_under_the_flames(self):
+        red, blue = self.copy.picture("red.png", RED), self.copy.picture("blue.png", BLUE)
+        self.copy.settings([red, blue], fire_style=0)
+        first = self.run_saver("pictures-under-flames-1")
+        time.sleep(2.0)
+        second = s.screenshot("pictures-under-flames-2")
+        h = first.size[1]
+        # Between the tongues of flame the backdrop shows unchanged: the commonest colour.
+        a, b = band_mode(first), band_mode(second)
+        self.assertGreater(a[0], 60, a)
+        self.assertGreater(a[0], a[2], a)
+        self.assertLess(b[0], a[0] - 3, (a, b))
+        for shot, backdrop in ((first, a), (second, b)):
+            bottom = band_median(shot, h - 120, h - 60)
+            self.assertGreater(bottom[1], backdrop[1] + 40, (backdrop, bottom))  # the flames' glow over it
+        self.close_saver()
+
+    def test_one_picture_lies_under_the_flames(self):
         self.copy.settings([self.copy.picture("blue.png", BLUE)], fire_style=0)
-        shot = self.run_saver("pictures-under-flames")
+        shot = self.run_saver("pictures-one-under-flames")
         h = shot.size[1]
-        top, bottom = band_median(shot), band_median(shot, h - 120, h - 60)
-        for channel, want in zip(top, BLUE):  # above the flames: the picture itself
-            self.assertAlmostEqual(channel, want, delta=3)
-        self.assertGreater(bottom[0], top[0] + 40, (top, bottom))  # the flames' warmth over it
+        self.assertEqual(band_mode(shot), BLUE)  # between the tongues: the picture itself, opaque
+        bottom = band_median(shot, h - 120, h - 60)
+        self.assertGreater(bottom[0], BLUE[0] + 40, bottom)  # the flames' warmth over it
         self.close_saver()
 
     def test_one_picture_is_shown_opaque_without_fading(self):
