@@ -7,7 +7,8 @@
 ; Command line (besides NSIS's own /S):
 ;   /LANG=<n|code>  interface language: 0..6 or en ru de fr es it jp (ja); skips the language page.
 ;   /KEEPSAVER      leave the user's current screen saver as it is.
-; Exit codes: 0 done, 1 cancelled, 2 bad command line, 3 another setup is running, 4 no administrator rights.
+; Exit codes: 0 done, 1 cancelled, 2 unknown /LANG (silent only; the page asks otherwise),
+;             3 another setup is running, 4 no administrator rights.
 
 Unicode true
 ManifestDPIAware true
@@ -18,7 +19,6 @@ SetCompressor /SOLID lzma
 !include LogicLib.nsh
 !include FileFunc.nsh
 !include x64.nsh
-!include WinMessages.nsh
 
 !define PRODUCT "Varnelle"
 !define PUBLISHER "QUENDRA"
@@ -69,8 +69,7 @@ Var SaverDir          ; the system folder the 32-bit saver belongs in
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 
-; Order matters twice: the language page lists them in this order, and the
-; first one is the fallback when the Windows language is none of them.
+; The first is the fallback when the Windows language is none of these.
 !insertmacro MUI_LANGUAGE "English"
 !insertmacro MUI_LANGUAGE "Russian"
 !insertmacro MUI_LANGUAGE "German"
