@@ -8,6 +8,9 @@
 // saver runs; an offset is only ever added with weight 1, so the wrap is seamless.
 // texFlame maps heat (u) to colour and opacity.
 //
+// The round styles are ps_2_x for dsx/dsy: the slopes of the coordinates give the
+// window's aspect, so the ball stays round on any screen.
+//
 // One volume lookup and one colour lookup per pixel: on a software renderer each
 // lookup costs about as much as drawing a textured quad over the whole screen.
 
@@ -116,30 +119,32 @@ technique FireEffectTechnique {
 technique FireBallEffectTechnique {
   pass P0 {
     PixelShader = asm {
-      ps_2_0
+      ps_2_x
       dcl t0.xy
       dcl_volume s0
       dcl_2d s1
-      def c10, 0.5, 2.0, 1.3333, 0.4      // half, two, screen aspect, radius per spread
-      def c11, 1.0, 0.0, 0.55, 0.7        // one, zero, noise scale, depth drift ratio
-      def c12, 0.74, 0.3, 0.000001, 0.6   // 1 / reach of the flames, colour scale, tiny, rim raggedness
+      def c10, 0.5, 2.0, 0.0, 0.4        // half, two, -, radius per spread
+      def c11, 1.0, 0.0, 0.25, 0.7        // one, zero, noise at the middle, depth drift ratio
+      def c12, 0.74, 0.3, 0.000001, 0.55  // 1 / reach of the flames, colour scale, tiny, rim raggedness
+      def c13, 0.55, 0.0, 0.0, 0.0        // noise scale
 
       // centred position in half-heights, x to the right, y up, then in ball radii
       sub r0.x, c10.x, t0.x
       sub r0.y, t0.y, c10.x
       mul r0.xy, r0, c10.y
-      mul r0.x, r0.x, c10.z
+      dsx r7.x, t0.x
+      dsy r7.y, t0.y
+      rcp r7.x, r7.x
+      mul r7.x, r7.x, r7.y                // width / height, from the slopes of the coordinates
+      mul r0.x, r0.x, r7.x
       mul r1.x, c2.w, c10.w
       rcp r1.x, r1.x
       mul r0.xy, r0, r1.x
-      // r^2, r, and the sphere's front z = sqrt(1 - r^2) (0 outside)
+      // r^2, r, and the depth of the face: 1 - r^2, smooth through the rim
       dp2add r1.y, r0, r0, c12.z
       rsq r1.x, r1.y
       rcp r1.x, r1.x
-      sub_sat r1.z, c11.x, r1.y
-      add r1.w, r1.z, c12.z
-      rsq r1.w, r1.w
-      mul r1.w, r1.w, r1.z
+      sub r1.w, c11.x, r1.y
 
       // time offsets: x = flow up over the surface, y = change of shape
       mul r3.x, c0.x, c2.y
@@ -147,7 +152,7 @@ technique FireBallEffectTechnique {
       frc r3.xy, r3
 
       // noise on the sphere's surface; the face lies deeper in time than the rim
-      mul r2.xy, r0, c11.z
+      mul r2.xy, r0, c13.x
       sub r2.y, r2.y, r3.x
       mad r2.z, r1.w, c2.z, r3.y
       texld r5, r2, s0
@@ -156,8 +161,8 @@ technique FireBallEffectTechnique {
       mul r6.x, r1.x, c12.x
       pow r6.x, r6.x, c3.y
       sub r6.x, c11.x, r6.x
-      // noise roils the face and tears flames out of the rim
-      add r6.z, r1.x, c12.w
+      // noise roils the face gently and tears flames out of the rim
+      mad r6.z, r1.y, c12.w, c11.z
       sub r6.y, r5.z, c10.x
       mul r6.y, r6.y, r6.z
       mad r6.x, r6.y, c3.z, r6.x
@@ -173,18 +178,22 @@ technique FireBallEffectTechnique {
 technique FireDetonationEffectTechnique {
   pass P0 {
     PixelShader = asm {
-      ps_2_0
+      ps_2_x
       dcl t0.xy
       dcl_volume s0
       dcl_2d s1
-      def c10, 0.5, 2.0, 1.3333, 0.3      // half, two, screen aspect, plume circle radius
+      def c10, 0.5, 2.0, 0.0, 0.3        // half, two, -, plume circle radius
       def c11, 1.0, 0.0, 0.0001, 3.0      // one, zero, tiny, plume gain
       def c12, 0.4, 0.35, 0.5, 0.0        // churn rate, churn reach, half
 
       sub r0.x, c10.x, t0.x
       sub r0.y, t0.y, c10.x
       mul r0.xy, r0, c10.y
-      mul r0.x, r0.x, c10.z
+      dsx r7.x, t0.x
+      dsy r7.y, t0.y
+      rcp r7.x, r7.x
+      mul r7.x, r7.x, r7.y                // width / height, from the slopes of the coordinates
+      mul r0.x, r0.x, r7.x
       dp2add r1.x, r0, r0, c11.z          // r^2 (kept off 0)
       rsq r1.y, r1.x                      // 1 / r
       rcp r1.z, r1.y                      // r
