@@ -40,12 +40,13 @@ float Single(float value) {
   return stored;
 }
 
-// A list that shrank between rebuilds can leave indices beyond its end.
-void BringIntoRange(SlideState s, int count) {
-  if (s.slideIndex >= 0 && s.slideIndex < count && s.nextSlideIndex >= 0 && s.nextSlideIndex < count) return;
+// The incoming picture always follows the outgoing one in list order. A list that
+// changed length between rebuilds can leave indices beyond its end, or a pair that
+// no longer follows: the outgoing index is wrapped and the incoming one follows it.
+void Repair(SlideState s, int count) {
+  if (s.slideIndex >= 0 && s.slideIndex < count && s.nextSlideIndex == (s.slideIndex + 1) % count) return;
   s.slideIndex = ((s.slideIndex % count) + count) % count;
-  s.nextSlideIndex = ((s.nextSlideIndex % count) + count) % count;
-  if (s.nextSlideIndex == s.slideIndex) s.nextSlideIndex = (s.slideIndex + 1) % count;
+  s.nextSlideIndex = (s.slideIndex + 1) % count;
 }
 }  // namespace
 
@@ -76,7 +77,7 @@ UserTextures& GetUserTextures() {
 }
 
 SlideFrame AdvanceSlides(SlideState s, int count) {
-  BringIntoRange(s, count);
+  Repair(s, count);
   s.slideFade = Single(s.slideFade + 0.001f);
   if (s.slideFade >= 1.0f) {
     if (++s.slideIndex >= count) s.slideIndex = 0;

@@ -46,5 +46,6 @@ struct SlideFrame {
 };
 
 // Advances the cross-fade among `count` (>= 2) pictures by one frame. Indices left
-// over from a longer list are first brought back below `count`.
+// over from a list of another length are first brought back below `count`, the
+// incoming picture following the outgoing one.
 SlideFrame AdvanceSlides(SlideState state, int count);

@@ -51,30 +51,35 @@ TEST(PicturesCrossFade, FourPicturesCycleInOrder) {
   EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 0}));
 }
 
-// The state outlives a scene; a shorter list afterwards must not be indexed past its end.
-TEST(PicturesCrossFade, IndicesOfALongerListAreBroughtIntoRange) {
-  Slides s{3, 4, 0.5f};
+// The state outlives a scene; a list of another length afterwards must not be
+// indexed past its end, and the fade goes on in list order.
+TEST(PicturesCrossFade, IndicesFromAListOfAnotherLengthAreRepaired) {
+  Slides s{3, 4, 0.5f};  // five pictures before, two now
   SlideFrame f = s.Step(2);
   EXPECT_EQ(f.outgoing, 1);
   EXPECT_EQ(f.incoming, 0);
   EXPECT_NEAR(s.fade, 0.501f, 1e-6f);  // the fade goes on where it was
 
-  s = {2, 0, 0.2f};  // would collapse onto one picture
+  s = {2, 0, 0.2f};  // three before: would collapse onto one picture
   f = s.Step(2);
   EXPECT_EQ(f.outgoing, 0);
   EXPECT_EQ(f.incoming, 1);
 
   s = {-1, 7, 0.0f};
   f = s.Step(3);
-  EXPECT_GE(f.outgoing, 0);
-  EXPECT_LT(f.outgoing, 3);
-  EXPECT_LT(f.incoming, 3);
-  EXPECT_NE(f.outgoing, f.incoming);
+  EXPECT_EQ(f.outgoing, 2);
+  EXPECT_EQ(f.incoming, 0);
 
-  s = {1, 0, 0.3f};  // valid indices stay as they are
+  s = {1, 0, 0.3f};  // two before, three now: forward, not back to the first
   f = s.Step(3);
   EXPECT_EQ(f.outgoing, 1);
+  EXPECT_EQ(f.incoming, 2);
+
+  s = {2, 0, 0.3f};  // a consistent pair stays as it is
+  f = s.Step(3);
+  EXPECT_EQ(f.outgoing, 2);
   EXPECT_EQ(f.incoming, 0);
+  EXPECT_NEAR(s.fade, 0.301f, 1e-6f);
 }
 
 namespace {
