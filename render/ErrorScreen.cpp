@@ -4,8 +4,8 @@
 
 #include "app/ApplicationState.h"
 #include "app/FrameClock.h"
-#include "resources/ZipReader.h"
 #include "resources/LanguageTables.h"
+#include "resources/ZipReader.h"
 
 using namespace Gdiplus;
 using namespace Gdiplus::DllExports;
