@@ -138,16 +138,21 @@ std::string SettingsStore::ToText() const {
   return text;
 }
 
-bool SettingsStore::Save(const std::wstring& path) const {
-  const std::string text = ToText();
+namespace {
+bool WriteAllAndFlush(HANDLE file, const std::string& text) {
+  DWORD written = 0;
+  return WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) && written == text.size() &&
+         SetEndOfFile(file) && FlushFileBuffers(file);
+}
+
+// Writes the new file beside the old one and swaps it in with one rename, so an
+// interrupted save never leaves a truncated file.
+bool SaveBesideAndSwap(const std::wstring& path, const std::string& text) {
   const std::wstring temp = path + L".new";
   {
     UniqueFile file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok = WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-                    written == text.size() && FlushFileBuffers(file.get());
-    if (!ok) {
+    if (!WriteAllAndFlush(file.get(), text)) {
       file.reset();
       DeleteFileW(temp.c_str());
       return false;
@@ -158,6 +163,19 @@ bool SettingsStore::Save(const std::wstring& path) const {
     return false;
   }
   return true;
+}
+
+// Rewrites the existing file where it is: for a saver installed in a folder where
+// ordinary users may change the settings file but may not create files.
+bool RewriteInPlace(const std::wstring& path, const std::string& text) {
+  UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return file.get() != INVALID_HANDLE_VALUE && WriteAllAndFlush(file.get(), text);
+}
+}  // namespace
+
+bool SettingsStore::Save(const std::wstring& path) const {
+  const std::string text = ToText();
+  return SaveBesideAndSwap(path, text) || RewriteInPlace(path, text);
 }
 
 int32_t SettingsStore::GetValue(const std::wstring& key) const {

@@ -146,6 +146,23 @@ TEST_F(SettingsFileTest, FailedSaveLeavesTheOldFileWhole) {
   EXPECT_EQ(GetFileAttributesW((path_ + L".new").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+TEST_F(SettingsFileTest, NoRoomBesideTheFileRewritesItInPlace) {
+  // A saver installed in a system folder: users may change the settings file but
+  // not create another file there. Stand-in: something already blocks the name.
+  SettingsStore s;
+  s.Load(path_);
+  s.AddImage(L"first.jpg");
+  ASSERT_TRUE(s.Save(path_));
+  ASSERT_TRUE(CreateDirectoryW((path_ + L".new").c_str(), nullptr));
+  s.SetValue(L"SelectFireEffect", 2);
+  EXPECT_TRUE(s.Save(path_));
+  RemoveDirectoryW((path_ + L".new").c_str());
+  SettingsStore t;
+  t.Load(path_);
+  EXPECT_EQ(t.GetValue(L"SelectFireEffect"), 2);
+  EXPECT_EQ(t.ImageCount(), 1);
+}
+
 TEST_F(SettingsFileTest, SaveIntoMissingFolderFails) {
   SettingsStore s;
   s.Load(L"");
