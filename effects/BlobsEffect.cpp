@@ -1,7 +1,361 @@
 #include "effects/BlobsEffect.h"
 
-bool BlobsEffect::Init(Camera*, IDirect3DDevice9*, RECT) { return false; }
-void BlobsEffect::Update() {}
-void BlobsEffect::Render() {}
-void BlobsEffect::ReleaseFrameSurfaces() {}
-void BlobsEffect::Release() {}
+#include <d3dx9.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <cwchar>
+
+#include "app/Camera.h"
+#include "effects/ArchiveEntry.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+constexpr int kSplatSize = 64;
+constexpr float kBound = 1.8f;
+constexpr float kSurfaceReach = 0.62f;
+
+// Corner signs and splat coordinates of the six vertices: two triangles.
+constexpr float kQuadCorners[6][4] = {{-1, -1, 0, 0}, {1, -1, 1, 0}, {-1, 1, 0, 1},
+                                      {-1, 1, 0, 1},  {1, -1, 1, 0}, {1, 1, 1, 1}};
+
+constexpr float kBlobColours[4][3] = {{0.3f, 0, 0}, {0, 0.3f, 0}, {0, 0, 0.3f}, {0.3f, 0.3f, 0}};
+
+}  // namespace
+
+void BlobsEffect::FillTargetTable(int mode, TargetTable& t) {
+  for (auto& group : t)
+    for (auto& pass : group)
+      for (TargetIndex& target : pass) target = kNoTarget;
+  // Group 0 writes the B pair, group 1 the A pair.
+  const TargetIndex normal[2] = {kNormalB, kNormalA}, colour[2] = {kColorB, kColorA};
+  for (int g = 0; g < 2; ++g) {
+    t[g][0][0] = normal[g];
+    if (mode == 1)
+      t[g][0][1] = colour[g];
+    else
+      t[g][1][0] = colour[g];
+  }
+}
+
+void BlobsEffect::Bounce(float& c, float& v) {
+  if (c > kBound || c < -kBound) v = -v;
+  c = c + v;
+}
+
+float BlobsEffect::SplatTexel(int i, int j) {
+  const float step = 2.0f * (1.0f / kSplatSize);
+  const float x = static_cast<float>(i) * step - 1.0f;
+  const float y = static_cast<float>(j) * step - 1.0f;
+  return 2.0f * std::exp(-8.0f * (x * x + y * y));
+}
+
+float BlobsEffect::ClampSpeedDivisor(float divisor) {
+  // BlobsSpeed 100 gives 1000, BlobsSpeed 1 gives 100000; 101 would give 0.
+  return std::clamp(divisor, 1000.0f, 100000.0f);
+}
+
+float BlobsEffect::ClampSizeScale(float scale) { return std::clamp(scale, 0.01f, 1.0f); }
+
+void BlobsEffect::BuildBlobQuad(const D3DXVECTOR3& p, const D3DXMATRIX& projection, float scale, float W, float H,
+                                const BlobRecord& blob, BlobVertex (&out)[6]) {
+  D3DXVECTOR4 c, e;
+  D3DXVec3Transform(&c, &p, &projection);
+  c /= c.w;
+  const D3DXVECTOR4 unit(1.0f, 1.0f, p.z, 1.0f);
+  D3DXVec4Transform(&e, &unit, &projection);
+  e /= e.w;  // the projected size of a unit offset at the blob's depth
+  const float hx = e.x * scale, hy = e.y * scale;
+  for (int k = 0; k < 6; ++k) {
+    BlobVertex& v = out[k];
+    v.x = W * (c.x + kQuadCorners[k][0] * hx) + W * 0.5f;
+    v.y = H * (c.y + kQuadCorners[k][1] * hy) + H * 0.5f;
+    v.z = c.z;
+    v.rhw = 1.0f;
+    v.u0 = kQuadCorners[k][2];
+    v.v0 = kQuadCorners[k][3];
+    v.u1 = (v.x + 0.5f) / W;
+    v.v1 = (v.y + 0.5f) / H;
+    v.w2 = blob.w;
+    v.r = blob.r;
+    v.g = blob.g;
+    v.b = blob.b;
+  }
+}
+
+RECT BlobsEffect::SplatRect(const BlobVertex (&quad)[6], LONG W, LONG H) {
+  float left = quad[0].x, right = quad[0].x, top = quad[0].y, bottom = quad[0].y;
+  for (const BlobVertex& v : quad) {
+    left = std::min(left, v.x);
+    right = std::max(right, v.x);
+    top = std::min(top, v.y);
+    bottom = std::max(bottom, v.y);
+  }
+  // Beyond kSurfaceReach of its half-size a splat is below 2 exp(-8 * 0.62^2) < 0.1,
+  // so five of them stay under the lighting's threshold of 0.5 there.
+  const float cx = (left + right) * 0.5f, cy = (top + bottom) * 0.5f;
+  const float rx = (right - left) * 0.5f * kSurfaceReach, ry = (bottom - top) * 0.5f * kSurfaceReach;
+  // Whole pixels around it; the clamp happens in float, so far-off blobs cannot overflow.
+  auto clampTo = [](float value, LONG limit) {
+    return static_cast<LONG>(std::clamp(value, 0.0f, static_cast<float>(limit)));
+  };
+  return RECT{clampTo(std::floor(cx - rx), W), clampTo(std::floor(cy - ry), H), clampTo(std::ceil(cx + rx) + 1.0f, W),
+              clampTo(std::ceil(cy + ry) + 1.0f, H)};
+}
+
+void BlobsEffect::BuildScreenQuad(float W, float H, BlobVertex (&quad)[4]) {
+  const float corners[4][4] = {{-0.5f, -0.5f, 0, 0}, {W - 0.5f, -0.5f, 1, 0}, {-0.5f, H - 0.5f, 0, 1},
+                               {W - 0.5f, H - 0.5f, 1, 1}};
+  for (int k = 0; k < 4; ++k) {
+    const float u = corners[k][2], v = corners[k][3];
+    quad[k] = {corners[k][0], corners[k][1], 1.0f, 1.0f, u, v, u + 1.0f / W, v + 1.0f / H, 0.0f, 0, 0, 0};
+  }
+}
+
+void BlobsEffect::Init(Camera* cameraIn, IDirect3DDevice9* deviceIn, RECT rect) {
+  camera = cameraIn;
+  device = deviceIn;
+  clientRect = rect;
+  speedDivisor = ClampSpeedDivisor(speedDivisor);
+  sizeScale = ClampSizeScale(sizeScale);
+  InitBlobs();
+  if (device) {
+    ChooseTargetMode();
+    LoadEffect();
+    CreateBlobTextures();
+    CreateRenderTargets();
+  }
+  BuildScreenQuad(static_cast<float>(clientRect.right), static_cast<float>(clientRect.bottom), screenQuad);
+  initialised = true;
+}
+
+void BlobsEffect::ChooseTargetMode() {
+  D3DCAPS9 caps{};
+  device->GetDeviceCaps(&caps);
+  passMode = PassModeFor(caps.NumSimultaneousRTs);
+  targetCount = passMode == 1 ? 2 : 1;
+  ComPtr<IDirect3D9> d3d;
+  D3DDISPLAYMODE mode{};
+  device->GetDirect3D(&d3d);
+  device->GetDisplayMode(0, &mode);
+  const bool r16f = d3d && SUCCEEDED(d3d->CheckDeviceFormat(caps.AdapterOrdinal, caps.DeviceType, mode.Format,
+                                                            D3DUSAGE_RENDERTARGET, D3DRTYPE_TEXTURE, D3DFMT_R16F));
+  fieldFormat = FieldFormatFor(r16f);
+}
+
+void BlobsEffect::InitBlobs() {
+  std::srand(static_cast<unsigned>(std::time(nullptr)));
+  for (int i = 0; i < kBlobs; ++i) {
+    const float x = static_cast<float>(std::rand() % 3 - 1);
+    const float y = static_cast<float>(std::rand() % 3 - 1);
+    const float* colour = kBlobColours[i % 4];
+    blobs[i] = {x, y, 0.0f, 1.0f, colour[0], colour[1], colour[2]};
+    positions[i] = {x, y};
+    const float vx = static_cast<float>(std::rand() % 100) / speedDivisor;
+    const float vy = static_cast<float>(std::rand() % 100) / speedDivisor;
+    velocities[i] = {vx, vy};
+  }
+}
+
+void BlobsEffect::LoadEffect() {
+  effect = CreateEffectFromArchive(device, L"Resource/Effect.efc");
+  blendTechnique = effect ? effect->GetTechniqueByName(passMode == 1 ? "BlobBlend" : "BlobBlendTwoPasses") : -1;
+}
+
+void BlobsEffect::CreateBlobTextures() {
+  ComPtr<IDirect3DTexture9> scratch;
+  device->CreateTexture(kSplatSize, kSplatSize, 1, D3DUSAGE_DYNAMIC, D3DFMT_R32F, D3DPOOL_DEFAULT, &scratch, nullptr);
+  device->CreateTexture(kSplatSize, kSplatSize, 1, D3DUSAGE_DYNAMIC, fieldFormat, D3DPOOL_DEFAULT,
+                        blobTexture.ReleaseAndGetAddressOf(), nullptr);
+
+  wchar_t name[64];
+  std::swprintf(name, 64, L"Resource/Blobs_%d.blb", envMapIndex);
+  {
+    ArchiveEntry entry(name);
+    if (!entry.data ||
+        FAILED(D3DXCreateCubeTextureFromFileInMemory(device, entry.data, entry.size, envMap.ReleaseAndGetAddressOf())))
+      envMap.Reset();
+  }
+
+  D3DLOCKED_RECT locked{};
+  if (!scratch || FAILED(scratch->LockRect(0, &locked, nullptr, 0))) return;
+  for (int j = 0; j < kSplatSize; ++j) {
+    float* row = reinterpret_cast<float*>(static_cast<uint8_t*>(locked.pBits) + j * locked.Pitch);
+    for (int i = 0; i < kSplatSize; ++i) row[i] = SplatTexel(i, j);
+  }
+  scratch->UnlockRect(0);
+  ComPtr<IDirect3DSurface9> from, to;
+  scratch->GetSurfaceLevel(0, &from);
+  if (blobTexture) blobTexture->GetSurfaceLevel(0, &to);
+  if (from && to) D3DXLoadSurfaceFromSurface(to.Get(), nullptr, nullptr, from.Get(), nullptr, nullptr, D3DX_FILTER_NONE, 0);
+}
+
+void BlobsEffect::CreateRenderTargets() {
+  device->CreateVertexBuffer(sizeof(BlobVertex) * 6 * kBlobs, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, kBlobFvf,
+                             D3DPOOL_DEFAULT, blobVertexBuffer.ReleaseAndGetAddressOf(), nullptr);
+  device->CreateTexture(1, 1, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A16B16G16R16F, D3DPOOL_DEFAULT,
+                        zeroTexture.ReleaseAndGetAddressOf(), nullptr);
+  for (ComPtr<IDirect3DTexture9>& target : accumulation)
+    device->CreateTexture(clientRect.right, clientRect.bottom, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A16B16G16R16F,
+                          D3DPOOL_DEFAULT, target.ReleaseAndGetAddressOf(), nullptr);
+  TargetTable table;
+  FillTargetTable(passMode, table);
+  for (int g = 0; g < 2; ++g)
+    for (int p = 0; p < 2; ++p)
+      for (int k = 0; k < 2; ++k) {
+        targetSurfaces[g][p][k].Reset();
+        const TargetIndex index = table[g][p][k];
+        if (index != kNoTarget && accumulation[index])
+          accumulation[index]->GetSurfaceLevel(0, targetSurfaces[g][p][k].GetAddressOf());
+      }
+}
+
+bool BlobsEffect::CanDraw() const {
+  if (!initialised || !camera || !device || !effect || blendTechnique < 0 || !blobVertexBuffer || !zeroTexture ||
+      !blobTexture)
+    return false;
+  for (const ComPtr<IDirect3DTexture9>& target : accumulation)
+    if (!target) return false;
+  return true;
+}
+
+void BlobsEffect::Update() {
+  if (!initialised || !CanDraw()) return;
+  for (int i = 0; i < kBlobs; ++i) {
+    Bounce(positions[i].x, velocities[i].x);
+    Bounce(positions[i].y, velocities[i].y);
+    blobs[i].x = positions[i].x;
+    blobs[i].y = positions[i].y;
+  }
+  BuildBlobQuads();
+  effect->SetMatrix("g_mWorldViewProjection", camera->worldViewProjection);
+}
+
+void BlobsEffect::BuildBlobQuads() {
+  D3DXVECTOR3 viewPos[kBlobs];
+  for (int i = 0; i < kBlobs; ++i) {
+    const D3DXVECTOR3 p(blobs[i].x, blobs[i].y, 0.0f);
+    D3DXVECTOR4 t;
+    D3DXVec3Transform(&t, &p, &camera->worldView);
+    viewPos[i] = D3DXVECTOR3(t.x, t.y, t.z);
+  }
+  void* data = nullptr;
+  if (FAILED(blobVertexBuffer->Lock(0, 0, &data, D3DLOCK_DISCARD)) || !data) return;
+  D3DXMATRIX projection;
+  device->GetTransform(D3DTS_PROJECTION, &projection);
+  auto* quads = static_cast<BlobVertex(*)[6]>(data);
+  const float W = static_cast<float>(clientRect.right), H = static_cast<float>(clientRect.bottom);
+  for (int i = 0; i < kBlobs; ++i) {
+    BuildBlobQuad(viewPos[i], projection, sizeScale, W, H, blobs[i], quads[i]);
+    blobRects[i] = SplatRect(quads[i], clientRect.right, clientRect.bottom);
+  }
+  blobVertexBuffer->Unlock();
+}
+
+void BlobsEffect::Accumulate(int group, int firstVertex) {
+  // Group 0 copies the A pair into the B pair under the quad (zero splat); group 1
+  // adds the blob's splat to the B pair and writes the A pair.
+  IDirect3DTexture9* source = group == 0 ? zeroTexture.Get() : blobTexture.Get();
+  IDirect3DTexture9* normals = group == 0 ? accumulation[kNormalA].Get() : accumulation[kNormalB].Get();
+  IDirect3DTexture9* colours = group == 0 ? accumulation[kColorA].Get() : accumulation[kColorB].Get();
+  effect->SetTexture("g_tSourceBlob", source);
+  effect->SetTexture("g_tNormalBuffer", normals);
+  effect->SetTexture("g_tColorBuffer", colours);
+  const UINT passes = effect->Begin();
+  if (passes == 0) {
+    effect->End();
+    return;
+  }
+  for (UINT p = 0; p < passes && p < 2; ++p) {
+    for (int k = 0; k < targetCount; ++k) device->SetRenderTarget(k, targetSurfaces[group][p][k].Get());
+    effect->BeginPass(p);
+    device->DrawPrimitive(D3DPT_TRIANGLELIST, firstVertex, 2);
+    effect->EndPass();
+  }
+  effect->End();
+}
+
+void BlobsEffect::Render() {
+  if (!CanDraw()) return;
+  device->GetRenderTarget(0, savedRenderTargets[0].ReleaseAndGetAddressOf());
+  device->GetDepthStencilSurface(savedDepthStencil.ReleaseAndGetAddressOf());
+  device->SetRenderState(D3DRS_ZENABLE, FALSE);
+  device->SetDepthStencilSurface(nullptr);
+
+  ComPtr<IDirect3DSurface9> zero;
+  zeroTexture->GetSurfaceLevel(0, &zero);
+  device->SetRenderTarget(0, zero.Get());
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+  for (int t = 0; t < 4; ++t) {
+    accumulation[t]->GetSurfaceLevel(0, frameSurfaces[t].ReleaseAndGetAddressOf());
+    if (t == kNormalA || t == kColorA) {
+      device->SetRenderTarget(0, frameSurfaces[t].Get());
+      device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+    }
+  }
+
+  device->SetStreamSource(0, blobVertexBuffer.Get(), 0, sizeof(BlobVertex));
+  device->SetFVF(kBlobFvf);
+  effect->SetTechnique(blendTechnique);
+  for (int i = 0; i < kBlobs; ++i) {
+    Accumulate(0, 6 * i);
+    Accumulate(1, 6 * i);
+  }
+
+  device->SetDepthStencilSurface(savedDepthStencil.Get());
+  for (int k = 0; k < targetCount; ++k) device->SetRenderTarget(k, savedRenderTargets[k].Get());
+
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  device->SetRenderState(D3DRS_SCISSORTESTENABLE, TRUE);
+  effect->SetTechnique("BlobLight");
+  const UINT passes = effect->Begin();
+  for (UINT p = 0; p < passes; ++p) {
+    effect->BeginPass(p);
+    for (int n = 0; n < kBlobs; ++n) {
+      // The screen quad changes the frame only where a splat was added: each of
+      // the five draws is held to one blob's rectangle.
+      device->SetScissorRect(&blobRects[n]);
+      effect->SetTexture("g_tSourceBlob", accumulation[kNormalA].Get());
+      effect->SetTexture("g_tColorBuffer", accumulation[kColorA].Get());
+      effect->SetTexture("g_tEnvMap", envMap.Get());
+      effect->CommitChanges();
+      device->SetFVF(kBlobFvf);
+      device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, screenQuad, sizeof(BlobVertex));
+    }
+    effect->EndPass();
+  }
+  effect->End();
+  device->SetRenderState(D3DRS_SCISSORTESTENABLE, FALSE);
+  const RECT whole{0, 0, clientRect.right, clientRect.bottom};
+  device->SetScissorRect(&whole);
+}
+
+void BlobsEffect::ReleaseFrameSurfaces() {
+  if (!initialised) return;
+  for (int k = 0; k < targetCount && k < 2; ++k) savedRenderTargets[k].Reset();
+  savedDepthStencil.Reset();
+  for (ComPtr<IDirect3DSurface9>& s : frameSurfaces) s.Reset();
+}
+
+void BlobsEffect::Release() {
+  camera = nullptr;
+  effect.reset();
+  blendTechnique = -1;
+  blobVertexBuffer.Reset();
+  for (ComPtr<IDirect3DTexture9>& t : accumulation) t.Reset();
+  for (auto& group : targetSurfaces)
+    for (auto& pass : group)
+      for (ComPtr<IDirect3DSurface9>& s : pass) s.Reset();
+  zeroTexture.Reset();
+  blobTexture.Reset();
+  envMap.Reset();
+  for (ComPtr<IDirect3DSurface9>& s : savedRenderTargets) s.Reset();
+  savedDepthStencil.Reset();
+  for (ComPtr<IDirect3DSurface9>& s : frameSurfaces) s.Reset();
+}

@@ -1,19 +1,105 @@
 #pragma once
-#include <cstdint>
 #include <d3d9.h>
+#include <d3dx9math.h>
+#include <wrl/client.h>
+
+#include <cstdint>
+#include <memory>
+
+#include "gfx/Effect.h"
 
 struct Camera;
 
-// TODO: the metaball effect family.
+// Five coloured metaballs. Each frame their splats are accumulated, blob by blob,
+// into floating-point normal and colour buffers, ping-ponging between two pairs
+// (a target cannot be read while written); then a screen quad lights the final
+// pair with the environment cube map and blends it over the frame.
 class BlobsEffect {
 public:
-  bool Init(Camera* camera, IDirect3DDevice9* device, RECT clientRect);
+  static constexpr int kBlobs = 5;
+
+  struct BlobVertex {
+    float x, y, z, rhw;
+    float u0, v0;  // splat corner, or 0..1 across the screen
+    float u1, v1;  // own screen position, or the neighbouring texel
+    float w2;      // 1 on the splats, 0 on the screen quad
+    float r, g, b; // blob colour
+  };
+  static constexpr DWORD kBlobFvf =
+      D3DFVF_XYZRHW | D3DFVF_TEX4 | D3DFVF_TEXCOORDSIZE1(2) | D3DFVF_TEXCOORDSIZE3(3);
+  struct BlobRecord {
+    float x, y, z, w;
+    float r, g, b;
+  };
+  struct Vec2 {
+    float x, y;
+  };
+  // Accumulation textures in their field order; kNoTarget for an empty slot.
+  enum TargetIndex : int8_t { kNormalA, kColorA, kNormalB, kColorB, kNoTarget = -1 };
+  using TargetTable = TargetIndex[2][2][2];  // [group][pass][target]
+
+  void Init(Camera* camera, IDirect3DDevice9* device, RECT clientRect);
   void Update();
   void Render();
   void ReleaseFrameSurfaces();
   void Release();
+  // The effect, the vertex buffer and every target exist: the frame can be drawn.
+  bool CanDraw() const;
 
+  // Pure decisions, tested on their own.
+  static int PassModeFor(DWORD simultaneousTargets) { return simultaneousTargets >= 2 ? 1 : 2; }
+  static D3DFORMAT FieldFormatFor(bool r16fTargetUsable) { return r16fTargetUsable ? D3DFMT_R16F : D3DFMT_R32F; }
+  static void FillTargetTable(int passMode, TargetTable& table);
+  // One axis of a blob: turn past +-1.8 (tested before the step), then step.
+  static void Bounce(float& c, float& v);
+  // The blob's six splat corners from its view-space position and the projection.
+  static void BuildBlobQuad(const D3DXVECTOR3& viewPos, const D3DXMATRIX& projection, float sizeScale, float W,
+                            float H, const BlobRecord& blob, BlobVertex (&out)[6]);
+  static void BuildScreenQuad(float W, float H, BlobVertex (&quad)[4]);
+  // Pixels where a splat can lift the field over the surface threshold, clipped to
+  // the screen (empty when off it).
+  static RECT SplatRect(const BlobVertex (&quad)[6], LONG W, LONG H);
+  // Gaussian splat texel (i, j) of 64 x 64.
+  static float SplatTexel(int i, int j);
+  // Settings from an edited file can lie outside the trackbars' 1..100.
+  static float ClampSpeedDivisor(float divisor);
+  static float ClampSizeScale(float scale);
+
+  bool initialised = false;
+  IDirect3DDevice9* device = nullptr;  // borrowed from the render window
+  Camera* camera = nullptr;
+  RECT clientRect{};
+  std::unique_ptr<gfx::Effect> effect;
+  Microsoft::WRL::ComPtr<IDirect3DVertexBuffer9> blobVertexBuffer;
+  BlobRecord blobs[kBlobs]{};
+  Microsoft::WRL::ComPtr<IDirect3DTexture9> accumulation[4];  // normalA, colorA, normalB, colorB
+  Microsoft::WRL::ComPtr<IDirect3DTexture9> zeroTexture;
+  Microsoft::WRL::ComPtr<IDirect3DTexture9> blobTexture;
+  D3DFORMAT fieldFormat = D3DFMT_R16F;
+  Microsoft::WRL::ComPtr<IDirect3DCubeTexture9> envMap;
+  int32_t passMode = 2;
+  int32_t targetCount = 1;
+  Microsoft::WRL::ComPtr<IDirect3DSurface9> targetSurfaces[2][2][2];
+  int blendTechnique = -1;
+  BlobVertex screenQuad[4]{};
+  Vec2 positions[kBlobs]{};
+  Vec2 velocities[kBlobs]{};
   float sizeScale = 1.0f;
   float speedDivisor = 0.01f;
   int32_t envMapIndex = 0;
+  Microsoft::WRL::ComPtr<IDirect3DSurface9> savedRenderTargets[2];
+  Microsoft::WRL::ComPtr<IDirect3DSurface9> savedDepthStencil;
+  Microsoft::WRL::ComPtr<IDirect3DSurface9> frameSurfaces[4];
+  // Screen rectangle around each blob's splat beyond which the lighting cannot
+  // change the frame.
+  RECT blobRects[kBlobs]{};
+
+private:
+  void ChooseTargetMode();
+  void InitBlobs();
+  void LoadEffect();
+  void CreateBlobTextures();
+  void CreateRenderTargets();
+  void BuildBlobQuads();
+  void Accumulate(int group, int firstVertex);
 };

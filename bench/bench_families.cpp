@@ -1,0 +1,246 @@
+// Sparks, blobs and desktop picture on the software renderer: frames per second of
+// each family beside the bare frame and one textured full-screen quad (the flames
+// benchmark's baseline), in the same run at 800 x 600 and 1920 x 1080, with each
+// family's frame time as a ratio to the textured quad's. Then the particle update
+// and the vertex and index build for 6000 live particles.
+//   bench_families [seconds]
+//   bench_families shot <sparks|blobs|desktop> <width> <height> <seconds> <out.bmp>
+// The sparks are measured and shown in their steady state (4000 frames of
+// simulation first); the desktop picture is "DesktopBitmap.bmp" of the current
+// directory.
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+#include "app/Camera.h"
+#include "app/FrameClock.h"
+#include "effects/BlobsEffect.h"
+#include "effects/DesktopEffect.h"
+#include "effects/ParticleSystem.h"
+#include "effects/SparksEffect.h"
+#include "resources/ZipReader.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+double Now() {
+  LARGE_INTEGER c, f;
+  QueryPerformanceCounter(&c);
+  QueryPerformanceFrequency(&f);
+  return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+void Pump() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+
+enum What { kBare, kQuad, kSparks, kBlobs, kDesktop };
+
+struct QuadVertex {
+  float x, y, z, rhw, u, v;
+};
+
+struct Scene {
+  HWND hwnd = nullptr;
+  RECT rect{};
+  ComPtr<IDirect3D9> d3d;
+  ComPtr<IDirect3DDevice9> device;
+  ComPtr<IDirect3DTexture9> quadTexture;
+  Camera camera;
+  SparksEffect sparks;
+  BlobsEffect blobs;
+  DesktopEffect desktop;
+  What family = kBare;
+
+  bool Create(int width, int height, What what) {
+    WNDCLASSW cls{};
+    cls.lpfnWndProc = DefWindowProcW;
+    cls.hInstance = GetModuleHandleW(nullptr);
+    cls.lpszClassName = L"VarnelleFamiliesBench";
+    RegisterClassW(&cls);
+    hwnd = CreateWindowExW(WS_EX_TOPMOST, cls.lpszClassName, L"bench", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
+                           nullptr, nullptr, cls.hInstance, nullptr);
+    d3d.Attach(Direct3DCreate9(D3D_SDK_VERSION));
+    D3DPRESENT_PARAMETERS pp{};
+    pp.SwapEffect = D3DSWAPEFFECT_FLIP;
+    pp.Windowed = TRUE;
+    pp.EnableAutoDepthStencil = TRUE;
+    pp.AutoDepthStencilFormat = D3DFMT_D16;
+    if (!d3d || FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, hwnd, D3DCREATE_HARDWARE_VERTEXPROCESSING,
+                                         &pp, &device)))
+      return false;
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    device->SetRenderState(D3DRS_ZENABLE, 0);
+    rect = {0, 0, width, height};
+    family = what;
+    camera.Reset(width, height, 1.0f, 1000.0f);
+    bool ok = true;
+    switch (what) {
+      case kSparks:
+        camera.LookAt(0.0f, -10.0f, 300.0f);
+        ok = sparks.InitEffect(&camera, device.Get());
+        for (int i = 0; i < 4000; ++i) StepSparks(GetParticleSystem(), SparksClock());
+        break;
+      case kBlobs:
+        camera.LookAt(0.0f, -1.8f, -5.0f);
+        blobs.sizeScale = 0.8f;  // the default settings: BlobsSize 80, BlobsSpeed 40
+        blobs.speedDivisor = 61000.0f;
+        blobs.Init(&camera, device.Get(), rect);
+        ok = blobs.CanDraw();
+        break;
+      case kDesktop: ok = desktop.InitEffect(&camera, device.Get(), rect); break;
+      default: break;
+    }
+    if (!ok) std::printf("the effect could not be created\n");
+    device->CreateTexture(256, 256, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &quadTexture, nullptr);
+    D3DLOCKED_RECT lr{};
+    if (quadTexture && SUCCEEDED(quadTexture->LockRect(0, &lr, nullptr, 0))) {
+      for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x)
+          static_cast<uint32_t*>(lr.pBits)[y * (lr.Pitch / 4) + x] = 0xFF000000u | (x << 16) | (y << 8) | (x ^ y);
+      quadTexture->UnlockRect(0);
+    }
+    return ok;
+  }
+
+  ~Scene() {
+    sparks.Release();
+    blobs.Release();
+    desktop.Release();
+    quadTexture.Reset();
+    device.Reset();
+    d3d.Reset();
+    if (hwnd) DestroyWindow(hwnd);
+  }
+
+  void TexturedQuad() {
+    const float W = static_cast<float>(rect.right), H = static_cast<float>(rect.bottom);
+    const QuadVertex quad[4] = {{0, 0, 0, 1, 0, 0}, {W, 0, 0, 1, 1, 0}, {W, H, 0, 1, 1, 1}, {0, H, 0, 1, 0, 1}};
+    device->SetTexture(0, quadTexture.Get());
+    device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+    device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device->SetFVF(D3DFVF_XYZRHW | D3DFVF_TEX1);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(QuadVertex));
+    device->SetTexture(0, nullptr);
+  }
+
+  // The scene manager's update and draw for one family.
+  void Frame(What what) {
+    if (what == kSparks || what == kDesktop) camera.Update(false);
+    if (what == kBlobs) camera.Update(true);
+    device->SetTransform(D3DTS_VIEW, &camera.view);
+    device->SetTransform(D3DTS_PROJECTION, &camera.projection);
+    if (what == kBlobs) blobs.Update();
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    device->BeginScene();
+    switch (what) {
+      case kQuad: TexturedQuad(); break;
+      case kSparks: sparks.Draw(); break;
+      case kBlobs: blobs.Render(); break;
+      case kDesktop: desktop.Draw(); break;
+      default: break;
+    }
+    device->EndScene();
+    device->Present(nullptr, nullptr, nullptr, nullptr);
+    if (what == kBlobs) blobs.ReleaseFrameSurfaces();
+  }
+
+  double Fps(What what, double seconds) {
+    Frame(what);
+    int frames = 0;
+    const double start = Now();
+    double elapsed = 0.0;
+    while ((elapsed = Now() - start) < seconds) {
+      Frame(what);
+      ++frames;
+      if ((frames & 7) == 0) Pump();
+    }
+    return frames / elapsed;
+  }
+};
+
+const char* kNames[] = {"bare_frame", "textured_quad", "Sparks", "Blobs", "Desktop"};
+
+void Measure(int width, int height, double seconds) {
+  double quad = 0.0;
+  for (What what : {kBare, kQuad, kSparks, kBlobs, kDesktop}) {
+    Scene scene;
+    if (!scene.Create(width, height, what)) continue;
+    const double fps = scene.Fps(what, seconds);
+    if (what == kQuad) quad = fps;
+    if (what <= kQuad)
+      std::printf("%dx%d %s_fps %.1f\n", width, height, kNames[what], fps);
+    else
+      std::printf("%dx%d %s_fps %.1f frame_time_ratio_to_quad %.2f\n", width, height, kNames[what], fps,
+                  quad > 0 ? quad / fps : 0.0);
+  }
+}
+
+void MeasureParticles() {
+  ParticleSystem particles;
+  ConfigureSparksEmitter(particles);
+  particles.lifeBase = 1000.0f;  // nobody dies: exactly 6000 stay alive
+  particles.lifeSpread = 0.0f;
+  particles.emitRate = 6000.0f;
+  particles.Update(1.0f);
+  particles.emitRate = 0.0f;
+  const int frames = 500;
+  float t = 1.0f;
+  double update = 0.0, build = 0.0;
+  for (int i = 0; i < frames; ++i) {
+    const double a = Now();
+    particles.Update(t += 0.001f);
+    const double b = Now();
+    particles.BuildVertices();
+    particles.BuildIndices();
+    const double c = Now();
+    update += b - a;
+    build += c - b;
+  }
+  std::printf("particles %zu update_us %.1f build_us %.1f per_frame_us %.1f\n", particles.Count(),
+              update / frames * 1e6, build / frames * 1e6, (update + build) / frames * 1e6);
+}
+
+What Parse(const std::wstring& name) {
+  if (name == L"sparks") return kSparks;
+  if (name == L"blobs") return kBlobs;
+  if (name == L"desktop") return kDesktop;
+  return kBare;
+}
+
+int Shot(What what, int width, int height, double seconds, const wchar_t* out) {
+  Scene scene;
+  if (!scene.Create(width, height, what)) return 1;
+  const double start = Now();
+  while (Now() - start < seconds) {
+    scene.Frame(what);
+    Pump();
+  }
+  ComPtr<IDirect3DSurface9> back;
+  scene.device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back);
+  return FAILED(D3DXSaveSurfaceToFileW(out, D3DXIFF_BMP, back.Get(), nullptr, nullptr)) ? 1 : 0;
+}
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  setvbuf(stdout, nullptr, _IONBF, 0);
+  GetFrameClock().Start();
+  WorkSpace::GetResourceArchive().Open(WorkSpace::GetResourceArchivePath(), WorkSpace::kResourcePassword);
+  if (argc >= 7 && std::wstring(argv[1]) == L"shot")
+    return Shot(Parse(argv[2]), _wtoi(argv[3]), _wtoi(argv[4]), _wtof(argv[5]), argv[6]);
+  const double seconds = argc > 1 ? _wtof(argv[1]) : 3.0;
+  Measure(800, 600, seconds);
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  if (w >= 1920 && h >= 1080)
+    Measure(1920, 1080, seconds);
+  else
+    std::printf("screen %dx%d is too small for the 1920x1080 figures\n", w, h);
+  MeasureParticles();
+  return 0;
+}
