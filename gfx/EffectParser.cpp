@@ -240,7 +240,9 @@ private:
   }
   bool Expect(std::string_view punct) {
     if (Accept(punct)) return true;
-    return Fail("expected '" + std::string(punct) + "' but found " + Found());
+    std::string reason = "expected '";
+    reason.append(punct).append("' but found ").append(Found());
+    return Fail(std::move(reason));
   }
   bool ExpectName(std::string& out, const char* what) {
     if (tok_.kind != Tok::Name) return Fail(std::string("expected ") + what + " but found " + Found());

@@ -61,13 +61,16 @@ technique FireEffectTechnique {
       def c10, 0.5, 1.0, 0.37, 0.23       // half, one, depth skew across, depth skew up
       def c11, 2.2, 1.05, 2.8, 0.45       // noise gain, base heat, rise per yFade, noise share at the bottom
       def c12, 2.0, 3.0, 2.5, 0.9         // two, three, sway waves per height, sway rate
-      def c13, 3.0, 0.8, 0.0, 0.0         // sway waves across, sway reach per wobbleScale
+      def c13, 3.0, 0.8, 0.085, 0.0       // sway waves across, sway reach per wobbleScale, drift per rate
 
-      // time offsets: x = t rate (depth), y = t burn (rise), z = sway phase
+      // time offsets: x = t rate (depth), y = t burn (rise), z = sway phase,
+      // w = a slow sideways drift, so a shape that comes round again in depth
+      // never comes back in the same place
       mul r0.x, c0.x, c0.y
       mul r0.y, c0.x, c0.z
       mul r0.z, c0.x, c12.w
-      frc r0.xyz, r0
+      mul r0.w, r0.x, c13.z
+      frc r0, r0
 
       // sway: a smooth wave along height and across, stronger higher up
       mad r1.x, t0.y, c12.z, r0.z
@@ -85,7 +88,7 @@ technique FireEffectTechnique {
 
       // the noise rises through the window and changes shape as it goes; the
       // slice through the volume is oblique, so the pattern never repeats across
-      mul r3.x, r2.x, c1.x
+      mad r3.x, r2.x, c1.x, r0.w
       mul r3.y, t0.y, c1.y
       sub r3.y, r3.y, r0.y
       mad r3.z, r2.x, c10.z, r0.x
@@ -126,7 +129,7 @@ technique FireBallEffectTechnique {
       def c10, 0.5, 2.0, 0.0, 0.4        // half, two, -, radius per spread
       def c11, 1.0, 0.0, 0.25, 0.7        // one, zero, noise at the middle, depth drift ratio
       def c12, 0.74, 0.3, 0.000001, 0.55  // 1 / reach of the flames, colour scale, tiny, rim raggedness
-      def c13, 0.55, 0.0, 0.0, 0.0        // noise scale
+      def c13, 0.55, 0.23, 0.0, 0.0       // noise scale, turn per flow
 
       // centred position in half-heights, x to the right, y up, then in ball radii
       sub r0.x, c10.x, t0.x
@@ -146,13 +149,15 @@ technique FireBallEffectTechnique {
       rcp r1.x, r1.x
       sub r1.w, c11.x, r1.y
 
-      // time offsets: x = flow up over the surface, y = change of shape
+      // time offsets: x = flow up over the surface, y = change of shape, z = a
+      // slow turn, so that no shape comes back in the same place
       mul r3.x, c0.x, c2.y
       mul r3.y, r3.x, c11.w
-      frc r3.xy, r3
+      mul r3.z, r3.x, c13.y
+      frc r3.xyz, r3
 
       // noise on the sphere's surface; the face lies deeper in time than the rim
-      mul r2.xy, r0, c13.x
+      mad r2.xy, r0, c13.x, r3.z
       sub r2.y, r2.y, r3.x
       mad r2.z, r1.w, c2.z, r3.y
       texld r5, r2, s0
