@@ -168,6 +168,34 @@ TEST_F(Flames, EachStyleDrawsWarmFlamesOfItsOwnShape) {
   EXPECT_GT(ball.Differences(blast), 320 * 240 / 3);
 }
 
+TEST_F(Flames, ParametersChangeTheLookAsTheirNamesSay) {
+  ASSERT_TRUE(fire.InitEffect(&camera, device, w.clientRect));
+  const Pixels normal = Draw(0);
+  fire.yFade = 1.2f;  // the heat dies sooner: lower flames
+  const Pixels lower = Draw(0);
+  EXPECT_LT(lower.MeanLuma(0, 120), 0.6 * normal.MeanLuma(0, 120));
+  fire.yFade = 0.6f;
+  fire.sideFadeSharpness = 0.3f;  // a wide cold margin at each side
+  const Pixels narrow = Draw(0);
+  EXPECT_LT(Pixels::Luma(narrow.At(20, 230)), 30);
+  EXPECT_LT(Pixels::Luma(narrow.At(300, 230)), 30);
+  fire.sideFadeSharpness = 0.04f;
+
+  const auto litShare = [](const Pixels& p) {
+    int lit = 0;
+    for (uint32_t c : p.argb) lit += Pixels::Luma(c) > 300;
+    return static_cast<double>(lit) / p.argb.size();
+  };
+  const double ball = litShare(Draw(1));
+  fire.spread = 0.8f;  // a smaller ball
+  EXPECT_LT(litShare(Draw(1)), 0.6 * ball);
+  fire.spread = 1.5f;
+  const double hot = Draw(1).MeanLuma(90, 150);
+  fire.colorDistribution = 1.2f;  // less heat per unit: a cooler, redder ball
+  EXPECT_LT(Draw(1).MeanLuma(90, 150), 0.7 * hot);
+  fire.colorDistribution = 2.76f;
+}
+
 TEST_F(Flames, FramesHalfASecondApartDiffer) {
   ASSERT_TRUE(fire.InitEffect(&camera, device, w.clientRect));
   for (int style = 0; style < 3; ++style) {
