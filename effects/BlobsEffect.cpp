@@ -17,7 +17,6 @@ namespace {
 
 constexpr int kSplatSize = 64;
 constexpr float kBound = 1.8f;
-constexpr float kSurfaceReach = 0.62f;
 
 // Corner signs and splat coordinates of the six vertices: two triangles.
 constexpr float kQuadCorners[6][4] = {{-1, -1, 0, 0}, {1, -1, 1, 0}, {-1, 1, 0, 1},
@@ -87,7 +86,7 @@ void BlobsEffect::BuildBlobQuad(const D3DXVECTOR3& p, const D3DXMATRIX& projecti
   }
 }
 
-RECT BlobsEffect::SplatRect(const BlobVertex (&quad)[6], LONG W, LONG H) {
+RECT BlobsEffect::SplatRect(const BlobVertex (&quad)[6], float reach, LONG W, LONG H) {
   float left = quad[0].x, right = quad[0].x, top = quad[0].y, bottom = quad[0].y;
   for (const BlobVertex& v : quad) {
     left = std::min(left, v.x);
@@ -95,10 +94,8 @@ RECT BlobsEffect::SplatRect(const BlobVertex (&quad)[6], LONG W, LONG H) {
     top = std::min(top, v.y);
     bottom = std::max(bottom, v.y);
   }
-  // Beyond kSurfaceReach of its half-size a splat is below 2 exp(-8 * 0.62^2) < 0.1,
-  // so five of them stay under the lighting's threshold of 0.5 there.
   const float cx = (left + right) * 0.5f, cy = (top + bottom) * 0.5f;
-  const float rx = (right - left) * 0.5f * kSurfaceReach, ry = (bottom - top) * 0.5f * kSurfaceReach;
+  const float rx = (right - left) * 0.5f * reach, ry = (bottom - top) * 0.5f * reach;
   // Whole pixels around it; the clamp happens in float, so far-off blobs cannot overflow.
   auto clampTo = [](float value, LONG limit) {
     return static_cast<LONG>(std::clamp(value, 0.0f, static_cast<float>(limit)));
@@ -251,7 +248,8 @@ void BlobsEffect::BuildBlobQuads() {
   const float W = static_cast<float>(clientRect.right), H = static_cast<float>(clientRect.bottom);
   for (int i = 0; i < kBlobs; ++i) {
     BuildBlobQuad(viewPos[i], projection, sizeScale, W, H, blobs[i], quads[i]);
-    blobRects[i] = SplatRect(quads[i], clientRect.right, clientRect.bottom);
+    blobRects[i] = SplatRect(quads[i], kSurfaceReach, clientRect.right, clientRect.bottom);
+    fieldRects[i] = SplatRect(quads[i], kFieldReach, clientRect.right, clientRect.bottom);
   }
   blobVertexBuffer->Unlock();
 }
@@ -272,6 +270,7 @@ void BlobsEffect::Accumulate(int group, int firstVertex) {
   }
   for (UINT p = 0; p < passes && p < 2; ++p) {
     for (int k = 0; k < targetCount; ++k) device->SetRenderTarget(k, targetSurfaces[group][p][k].Get());
+    device->SetScissorRect(&fieldRects[firstVertex / 6]);  // a new target resets the scissor
     effect->BeginPass(p);
     device->DrawPrimitive(D3DPT_TRIANGLELIST, firstVertex, 2);
     effect->EndPass();
@@ -298,6 +297,10 @@ void BlobsEffect::Render() {
     }
   }
 
+  // The splats' far corners add next to nothing but cost most of the fill: each
+  // accumulation draw is held to its field rectangle, each lighting draw to the
+  // rectangle where its blob's surface can be.
+  device->SetRenderState(D3DRS_SCISSORTESTENABLE, TRUE);
   device->SetStreamSource(0, blobVertexBuffer.Get(), 0, sizeof(BlobVertex));
   device->SetFVF(kBlobFvf);
   effect->SetTechnique(blendTechnique);
@@ -312,14 +315,12 @@ void BlobsEffect::Render() {
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
   device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-  device->SetRenderState(D3DRS_SCISSORTESTENABLE, TRUE);
   effect->SetTechnique("BlobLight");
   const UINT passes = effect->Begin();
   for (UINT p = 0; p < passes; ++p) {
     effect->BeginPass(p);
     for (int n = 0; n < kBlobs; ++n) {
-      // The screen quad changes the frame only where a splat was added: each of
-      // the five draws is held to one blob's rectangle.
+      // Each of the five draws of the screen quad lights one blob's rectangle.
       device->SetScissorRect(&blobRects[n]);
       effect->SetTexture("g_tSourceBlob", accumulation[kNormalA].Get());
       effect->SetTexture("g_tColorBuffer", accumulation[kColorA].Get());

@@ -56,9 +56,14 @@ public:
   static void BuildBlobQuad(const D3DXVECTOR3& viewPos, const D3DXMATRIX& projection, float sizeScale, float W,
                             float H, const BlobRecord& blob, BlobVertex (&out)[6]);
   static void BuildScreenQuad(float W, float H, BlobVertex (&quad)[4]);
-  // Pixels where a splat can lift the field over the surface threshold, clipped to
-  // the screen (empty when off it).
-  static RECT SplatRect(const BlobVertex (&quad)[6], LONG W, LONG H);
+  // Pixels within reach (a share of the splat's half-size) of its middle, clipped
+  // to the screen (empty when off it).
+  static RECT SplatRect(const BlobVertex (&quad)[6], float reach, LONG W, LONG H);
+  // Beyond 0.62 of its half-size a splat is below 2 exp(-8 * 0.62^2) < 0.1, so five
+  // of them stay under the lighting's threshold of 0.5 there.
+  static constexpr float kSurfaceReach = 0.62f;
+  // Beyond 0.75 a splat adds under 0.023, a twentieth of the surface threshold.
+  static constexpr float kFieldReach = 0.75f;
   // Gaussian splat texel (i, j) of 64 x 64.
   static float SplatTexel(int i, int j);
   // Settings from an edited file can lie outside the trackbars' 1..100.
@@ -90,9 +95,10 @@ public:
   Microsoft::WRL::ComPtr<IDirect3DSurface9> savedRenderTargets[2];
   Microsoft::WRL::ComPtr<IDirect3DSurface9> savedDepthStencil;
   Microsoft::WRL::ComPtr<IDirect3DSurface9> frameSurfaces[4];
-  // Screen rectangle around each blob's splat beyond which the lighting cannot
-  // change the frame.
+  // Screen rectangles around each blob's splat: where it can lift the field over
+  // the lighting's threshold, and where it adds anything worth adding.
   RECT blobRects[kBlobs]{};
+  RECT fieldRects[kBlobs]{};
 
 private:
   void ChooseTargetMode();

@@ -154,14 +154,14 @@ TEST(BlobsEffect, LightingRectanglesHoldTheSurfaceAndStayOnScreen) {
   const B::BlobRecord blob{0, 0, 0, 1, 0.3f, 0, 0};
   B::BlobVertex quad[6];
   B::BuildBlobQuad(D3DXVECTOR3(0.0f, 0.0f, 1.0f), identity, 0.1f, 800.0f, 600.0f, blob, quad);  // 160 x 120
-  const RECT r = B::SplatRect(quad, 800, 600);
+  const RECT r = B::SplatRect(quad, B::kSurfaceReach, 800, 600);
   EXPECT_LE(r.left, 400 - 49);  // 0.62 of the half-size around the middle
   EXPECT_GE(r.right, 400 + 49);
   EXPECT_LE(r.top, 300 - 37);
   EXPECT_GE(r.bottom, 300 + 37);
   EXPECT_GT(r.left, 320);  // but not the whole splat
   B::BuildBlobQuad(D3DXVECTOR3(1e9f, -1e9f, 1.0f), identity, 1.0f, 800.0f, 600.0f, blob, quad);
-  const RECT off = B::SplatRect(quad, 800, 600);
+  const RECT off = B::SplatRect(quad, B::kFieldReach, 800, 600);
   EXPECT_GE(off.left, 0);
   EXPECT_LE(off.right, 800);
   EXPECT_GE(off.top, 0);

@@ -25,6 +25,7 @@ technique TechniqueDeskTop {
       dcl_2d s0
       def c10, 2.0, -1.0, 1.0, 0.000001
       def c11, 9.0, 0.04, 5.0, 0.35       // rings per unit, bend, falloff, crest shading
+      def c12, 4.0, 0.0, 0.0, 0.0         // calm radius: a quarter of a unit
 
       mad r0.xy, t0, c10.x, c10.y         // -1..1 across the screen
       mul r0.xy, r0, c4.x                 // in point units
@@ -34,6 +35,7 @@ technique TechniqueDeskTop {
       dp2add r1.z, r1, r1, c10.w          // squared distance (never 0)
       rsq r1.w, r1.z
       mul r2.x, r1.z, r1.w                // distance
+      mul_sat r2.w, r2.x, c12.x           // calm right at the point, where rings crowd
       mul r2.x, r2.x, c11.x
       frc r2.x, r2.x
       mad r2.x, r2.x, c10.x, c10.y
@@ -43,6 +45,7 @@ technique TechniqueDeskTop {
       mad r2.z, r1.z, c11.z, c10.z
       rcp r2.z, r2.z
       mul r2.x, r2.x, r2.z                // fading with distance
+      mul r2.x, r2.x, r2.w
       mul r3.xy, r1, r1.w                 // unit direction from the point
       mul r4.xy, r3, r2.x
       mov r4.z, r2.x
@@ -52,6 +55,7 @@ technique TechniqueDeskTop {
       dp2add r1.z, r1, r1, c10.w
       rsq r1.w, r1.z
       mul r2.x, r1.z, r1.w
+      mul_sat r2.w, r2.x, c12.x
       mul r2.x, r2.x, c11.x
       frc r2.x, r2.x
       mad r2.x, r2.x, c10.x, c10.y
@@ -61,6 +65,7 @@ technique TechniqueDeskTop {
       mad r2.z, r1.z, c11.z, c10.z
       rcp r2.z, r2.z
       mul r2.x, r2.x, r2.z
+      mul r2.x, r2.x, r2.w
       mul r3.xy, r1, r1.w
       mul r5.xy, r3, r2.x
       mov r5.z, r2.x
