@@ -137,3 +137,28 @@ TEST(DesktopEffect, WithoutItsShaderNothingIsDrawn) {
   EXPECT_EQ(ReadBackBuffer(w.device.Get()).CountLit(0), 0u);
   w.ReleaseAll();
 }
+
+TEST(DesktopEffect, AMissingPictureLeavesTheTextureEmptyAndStillDraws) {
+  ASSERT_TRUE(OpenTestArchive());
+  wchar_t oldDir[MAX_PATH], temp[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, oldDir);
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring dir = std::wstring(temp) + L"varnelle-desktop-none";
+  CreateDirectoryW(dir.c_str(), nullptr);
+  ASSERT_TRUE(SetCurrentDirectoryW(dir.c_str()));
+  TestWindow window(L"DesktopNoPicture", 64, 64);
+  Window w;
+  ASSERT_TRUE(w.Create(window.hwnd));
+  Camera camera;
+  DesktopEffect desktop;
+  desktop.InitEffect(&camera, w.device.Get(), RECT{0, 0, 64, 64});
+  EXPECT_FALSE(desktop.texture);
+  EXPECT_TRUE(desktop.effect);
+  w.device->BeginScene();
+  desktop.Draw();  // an empty sampler: nothing to show, nothing to fail
+  w.device->EndScene();
+  desktop.Release();
+  w.ReleaseAll();
+  SetCurrentDirectoryW(oldDir);
+  RemoveDirectoryW(dir.c_str());
+}
