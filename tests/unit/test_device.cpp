@@ -4,6 +4,7 @@
 
 #include "app/ApplicationState.h"
 #include "app/SceneManager.h"
+#include "effects/UserTextures.h"
 #include "tests/unit/TestWindows.h"
 
 using Microsoft::WRL::ComPtr;
@@ -76,9 +77,11 @@ TEST(Device, LogoIsDrawnBottomLeftAndBlankedFramesHideIt) {
   UseWhiteLogo(w);
   w.ShowImages = 0;
   SceneManager::DrawFrame(false);
+  SceneManager::DrawFrame(false);  // the back buffer may hold the frame before last
   EXPECT_EQ(ReadBackPixel(w.device.Get(), 50, 455) & 0xFFFFFF, 0xFFFFFFu);  // inside the logo
   EXPECT_EQ(ReadBackPixel(w.device.Get(), 3, 455) & 0xFFFFFF, 0u);         // left of it
   EXPECT_EQ(ReadBackPixel(w.device.Get(), 50, 430) & 0xFFFFFF, 0u);        // above it
+  SceneManager::DrawFrame(true);
   SceneManager::DrawFrame(true);
   EXPECT_EQ(ReadBackPixel(w.device.Get(), 50, 455) & 0xFFFFFF, 0u);
   w.ReleaseAll();
@@ -92,4 +95,63 @@ TEST(Device, NoLogoInASmallWindow) {
   SceneManager::DrawFrame(false);
   EXPECT_EQ(ReadBackPixel(w.device.Get(), 50, 455) & 0xFFFFFF, 0u);
   w.ReleaseAll();
+}
+
+namespace {
+// A 24-bit BMP of one colour, written for the picture loader.
+std::wstring WriteSolidBmp(const wchar_t* name, uint8_t r, uint8_t g, uint8_t b) {
+  wchar_t dir[MAX_PATH];
+  GetTempPathW(MAX_PATH, dir);
+  const std::wstring path = std::wstring(dir) + name;
+  const int w = 8, h = 8, row = w * 3;
+  BITMAPFILEHEADER fh{};
+  BITMAPINFOHEADER ih{};
+  fh.bfType = 0x4D42;
+  fh.bfOffBits = sizeof(fh) + sizeof(ih);
+  fh.bfSize = fh.bfOffBits + row * h;
+  ih.biSize = sizeof(ih);
+  ih.biWidth = w;
+  ih.biHeight = h;
+  ih.biPlanes = 1;
+  ih.biBitCount = 24;
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD n;
+  WriteFile(f, &fh, sizeof(fh), &n, nullptr);
+  WriteFile(f, &ih, sizeof(ih), &n, nullptr);
+  for (int i = 0; i < w * h; ++i) {
+    const uint8_t px[3] = {b, g, r};
+    WriteFile(f, px, 3, &n, nullptr);
+  }
+  CloseHandle(f);
+  return path;
+}
+}  // namespace
+
+TEST(FrameOrder, BackdropFirstThenTheLogoOverIt) {
+  TestWindow window(L"FrameOrder", 640, 480);
+  ApplicationState& app = GetApplicationState();
+  Window& w = app.window;
+  ASSERT_TRUE(w.Create(window.hwnd));
+  app.renderWindow = window.hwnd;
+  UseWhiteLogo(w);
+  UserTextures& pictures = GetUserTextures();
+  pictures.Clear();
+  pictures.SetDevice(w.device.Get());
+  const std::wstring red = WriteSolidBmp(L"varnelle-frame-order.bmp", 255, 0, 0);
+  ASSERT_TRUE(pictures.AddTexture(red));
+  const int32_t style = w.fire.style;
+  w.fire.style = 3;  // no flames: only the backdrop and the logo remain
+  w.ShowImages = 1;
+  SceneManager::DrawFrame(false);
+  SceneManager::DrawFrame(false);  // the back buffer may hold the frame before last
+  EXPECT_EQ(ReadBackPixel(w.device.Get(), 320, 240) & 0xFFFFFF, 0xFF0000u);  // backdrop
+  EXPECT_EQ(ReadBackPixel(w.device.Get(), 50, 455) & 0xFFFFFF, 0xFFFFFFu);   // logo over it
+  w.ShowImages = 0;
+  SceneManager::DrawFrame(false);
+  SceneManager::DrawFrame(false);
+  EXPECT_EQ(ReadBackPixel(w.device.Get(), 320, 240) & 0xFFFFFF, 0u);  // only the clear below
+  w.fire.style = style;
+  pictures.Clear();
+  w.ReleaseAll();
+  DeleteFileW(red.c_str());
 }
