@@ -24,9 +24,9 @@ def run_generators(out_dir):
     for name in sorted(os.listdir(gen_dir)):
         if not name.endswith(".py"):
             continue
-        spec = importlib.util.spec_from_file_location("gen_" + name[:-3], os.path.join(gen_dir, name))
-        module = importlib.util.module_from_spec(spec)
-        spec.loader.exec_module(module)
+        module_spec = importlib.util.spec_from_file_location("gen_" + name[:-3], os.path.join(gen_dir, name))
+        module = importlib.util.module_from_spec(module_spec)
+        module_spec.loader.exec_module(module)
         module.generate(out_dir)
 
 
