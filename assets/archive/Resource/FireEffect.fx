@@ -190,6 +190,7 @@ technique FireDetonationEffectTechnique {
       def c10, 0.5, 2.0, 0.0, 0.3        // half, two, -, plume circle radius
       def c11, 1.0, 0.0, 0.0001, 3.0      // one, zero, tiny, plume gain
       def c12, 0.4, 0.35, 0.5, 0.0        // churn rate, churn reach, half
+      def c13, 0.15, 6.6666667, 0.0, 0.0  // core radius, 1 / core radius
 
       sub r0.x, c10.x, t0.x
       sub r0.y, t0.y, c10.x
@@ -212,6 +213,9 @@ technique FireDetonationEffectTechnique {
       // plumes: the direction walks a circle of the volume, the radius its depth,
       // so the pattern streams outward; the position itself adds the churn
       mul r4.xy, r2, c10.w
+      min r8.x, r1.z, c13.x               // inside the core the circle shrinks to its centre,
+      mul r8.x, r8.x, c13.y               // so the directions do not meet in a star
+      mul r4.xy, r4, r8.x
       mul r5.xy, r0, c4.w
       mad r4.xy, r5, c12.y, r4
       add r4.y, r4.y, r3.y
