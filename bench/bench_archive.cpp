@@ -12,6 +12,7 @@
 
 #include <unzip.h>
 
+#include "bench/BenchSupport.h"
 #include "resources/GdiPlus.h"
 #include "resources/Strings.h"
 #include "resources/ZipReader.h"
@@ -19,18 +20,6 @@
 using WorkSpace::ZipReader;
 
 namespace {
-double Now() {
-  LARGE_INTEGER c, f;
-  QueryPerformanceCounter(&c);
-  QueryPerformanceFrequency(&f);
-  return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
-
 struct EntryInfo {
   std::string name;
   unsigned long size = 0;
@@ -68,9 +57,9 @@ int wmain(int argc, wchar_t** argv) {
   std::vector<double> openTimes;
   for (int r = 0; r < rounds; ++r) {
     ZipReader reader;
-    const double t0 = Now();
+    const double t0 = bench::Now();
     reader.Open(path, WorkSpace::kResourcePassword);
-    openTimes.push_back(Now() - t0);
+    openTimes.push_back(bench::Now() - t0);
   }
 
   ZipReader reader;
@@ -82,21 +71,21 @@ int wmain(int argc, wchar_t** argv) {
     for (size_t i = 0; i < entries.size(); ++i) {
       const std::wstring name = FromAnsi(entries[i].name);
       uint32_t size = 0;
-      double t0 = Now();
+      double t0 = bench::Now();
       const bool read = reader.ReadEntry(name, size) != nullptr;
       reader.FreeEntry();
-      const double dt = Now() - t0;
+      const double dt = bench::Now() - t0;
       if (!read) std::printf("failed to read %s\n", entries[i].name.c_str());
       readTimes[i].push_back(dt);
       total += dt;
       if (IsPng(entries[i].name)) {
-        t0 = Now();
+        t0 = bench::Now();
         Gdiplus::GpBitmap* bitmap = reader.ReadEntryBitmap(name);
         // GDI+ may decode lazily: asking for a pixel forces the whole picture.
         Gdiplus::ARGB pixel = 0;
         Gdiplus::DllExports::GdipBitmapGetPixel(bitmap, 0, 0, &pixel);
         Gdiplus::DllExports::GdipDisposeImage(bitmap);
-        const double dd = Now() - t0;
+        const double dd = bench::Now() - t0;
         decodeTimes[i].push_back(dd);
         totalDecode += dd;
       }
@@ -106,20 +95,21 @@ int wmain(int argc, wchar_t** argv) {
   }
 
   std::printf("archive: %s, %zu entries, %d rounds (medians)\n", ToUtf8(path).c_str(), entries.size(), rounds);
-  std::printf("open: %.3f ms\n\n", Median(openTimes) * 1e3);
+  std::printf("open: %.3f ms\n\n", bench::Median(openTimes) * 1e3);
   std::printf("%-34s %9s %9s %6s %10s %12s %8s\n", "entry", "bytes", "packed", "method", "read ms", "png decode ms",
               "ratio");
   for (size_t i = 0; i < entries.size(); ++i) {
-    const double read = Median(readTimes[i]);
+    const double read = bench::Median(readTimes[i]);
     std::printf("%-34s %9lu %9lu %6s %10.3f", entries[i].name.c_str(), entries[i].size, entries[i].packed,
                 entries[i].method == 0 ? "stored" : "deflate", read * 1e3);
     if (!decodeTimes[i].empty()) {
-      const double decode = Median(decodeTimes[i]);
+      const double decode = bench::Median(decodeTimes[i]);
       std::printf(" %12.3f %7.1fx", decode * 1e3, read > 0 ? decode / read : 0.0);
     }
     std::printf("\n");
   }
   std::printf("\nread every entry once: %.2f ms; decode every PNG entry: %.2f ms (%.2fx the read of all entries)\n",
-              Median(readAll) * 1e3, Median(decodeAll) * 1e3, Median(decodeAll) / Median(readAll));
+              bench::Median(readAll) * 1e3, bench::Median(decodeAll) * 1e3,
+              bench::Median(decodeAll) / bench::Median(readAll));
   return 0;
 }

@@ -16,6 +16,7 @@
 
 #include "app/Camera.h"
 #include "app/FrameClock.h"
+#include "bench/BenchSupport.h"
 #include "effects/BlobsEffect.h"
 #include "effects/DesktopEffect.h"
 #include "effects/ParticleSystem.h"
@@ -25,23 +26,7 @@
 using Microsoft::WRL::ComPtr;
 
 namespace {
-double Now() {
-  LARGE_INTEGER c, f;
-  QueryPerformanceCounter(&c);
-  QueryPerformanceFrequency(&f);
-  return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-}
-
 enum What { kBare, kQuad, kSparks, kBlobs, kDesktop };
-
-struct QuadVertex {
-  float x, y, z, rhw, u, v;
-};
 
 struct Scene {
   HWND hwnd = nullptr;
@@ -56,25 +41,8 @@ struct Scene {
   What family = kBare;
 
   bool Create(int width, int height, What what) {
-    WNDCLASSW cls{};
-    cls.lpfnWndProc = DefWindowProcW;
-    cls.hInstance = GetModuleHandleW(nullptr);
-    cls.lpszClassName = L"VarnelleFamiliesBench";
-    RegisterClassW(&cls);
-    hwnd = CreateWindowExW(WS_EX_TOPMOST, cls.lpszClassName, L"bench", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
-                           nullptr, nullptr, cls.hInstance, nullptr);
-    d3d.Attach(Direct3DCreate9(D3D_SDK_VERSION));
-    D3DPRESENT_PARAMETERS pp{};
-    pp.SwapEffect = D3DSWAPEFFECT_FLIP;
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D16;
-    if (!d3d || FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, hwnd, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                                         &pp, &device)))
-      return false;
-    device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    device->SetRenderState(D3DRS_ZENABLE, 0);
+    hwnd = bench::MakeWindow(L"VarnelleFamiliesBench", width, height);
+    if (!bench::CreateDevice(hwnd, d3d, device)) return false;
     rect = {0, 0, width, height};
     family = what;
     camera.Reset(width, height, 1.0f, 1000.0f);
@@ -96,14 +64,7 @@ struct Scene {
       default: break;
     }
     if (!ok) std::printf("the effect could not be created\n");
-    device->CreateTexture(256, 256, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &quadTexture, nullptr);
-    D3DLOCKED_RECT lr{};
-    if (quadTexture && SUCCEEDED(quadTexture->LockRect(0, &lr, nullptr, 0))) {
-      for (int y = 0; y < 256; ++y)
-        for (int x = 0; x < 256; ++x)
-          static_cast<uint32_t*>(lr.pBits)[y * (lr.Pitch / 4) + x] = 0xFF000000u | (x << 16) | (y << 8) | (x ^ y);
-      quadTexture->UnlockRect(0);
-    }
+    bench::CreateQuadTexture(device.Get(), quadTexture);
     return ok;
   }
 
@@ -117,19 +78,6 @@ struct Scene {
     if (hwnd) DestroyWindow(hwnd);
   }
 
-  void TexturedQuad() {
-    const float W = static_cast<float>(rect.right), H = static_cast<float>(rect.bottom);
-    const QuadVertex quad[4] = {{0, 0, 0, 1, 0, 0}, {W, 0, 0, 1, 1, 0}, {W, H, 0, 1, 1, 1}, {0, H, 0, 1, 0, 1}};
-    device->SetTexture(0, quadTexture.Get());
-    device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-    device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    device->SetFVF(D3DFVF_XYZRHW | D3DFVF_TEX1);
-    device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(QuadVertex));
-    device->SetTexture(0, nullptr);
-  }
-
   // The scene manager's update and draw for one family.
   void Frame(What what) {
     if (what == kSparks || what == kDesktop) camera.Update(false);
@@ -140,7 +88,10 @@ struct Scene {
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
     device->BeginScene();
     switch (what) {
-      case kQuad: TexturedQuad(); break;
+      case kQuad:
+        bench::DrawTexturedQuad(device.Get(), quadTexture.Get(), static_cast<float>(rect.right),
+                                static_cast<float>(rect.bottom));
+        break;
       case kSparks: sparks.Draw(); break;
       case kBlobs: blobs.Render(); break;
       case kDesktop: desktop.Draw(); break;
@@ -152,16 +103,7 @@ struct Scene {
   }
 
   double Fps(What what, double seconds) {
-    Frame(what);
-    int frames = 0;
-    const double start = Now();
-    double elapsed = 0.0;
-    while ((elapsed = Now() - start) < seconds) {
-      Frame(what);
-      ++frames;
-      if ((frames & 7) == 0) Pump();
-    }
-    return frames / elapsed;
+    return bench::FramesPerSecond([&] { Frame(what); }, seconds);
   }
 };
 
@@ -194,12 +136,12 @@ void MeasureParticles() {
   float t = 1.0f;
   double update = 0.0, build = 0.0;
   for (int i = 0; i < frames; ++i) {
-    const double a = Now();
+    const double a = bench::Now();
     particles.Update(t += 0.001f);
-    const double b = Now();
+    const double b = bench::Now();
     particles.BuildVertices();
     particles.BuildIndices();
-    const double c = Now();
+    const double c = bench::Now();
     update += b - a;
     build += c - b;
   }
@@ -217,14 +159,7 @@ What Parse(const std::wstring& name) {
 int Shot(What what, int width, int height, double seconds, const wchar_t* out) {
   Scene scene;
   if (!scene.Create(width, height, what)) return 1;
-  const double start = Now();
-  while (Now() - start < seconds) {
-    scene.Frame(what);
-    Pump();
-  }
-  ComPtr<IDirect3DSurface9> back;
-  scene.device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back);
-  return FAILED(D3DXSaveSurfaceToFileW(out, D3DXIFF_BMP, back.Get(), nullptr, nullptr)) ? 1 : 0;
+  return bench::Shot(scene.device.Get(), [&] { scene.Frame(what); }, seconds, out);
 }
 }  // namespace
 

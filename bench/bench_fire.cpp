@@ -16,6 +16,7 @@
 
 #include "app/Camera.h"
 #include "app/FrameClock.h"
+#include "bench/BenchSupport.h"
 #include "effects/FireEffect.h"
 #include "resources/Language.h"
 #include "tests/unit/FolderSource.h"
@@ -23,18 +24,6 @@
 using Microsoft::WRL::ComPtr;
 
 namespace {
-double Now() {
-  LARGE_INTEGER c, f;
-  QueryPerformanceCounter(&c);
-  QueryPerformanceFrequency(&f);
-  return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-}
-
 struct Scene {
   HWND hwnd = nullptr;
   ComPtr<IDirect3D9> d3d;
@@ -44,25 +33,8 @@ struct Scene {
   FireEffect fire;
 
   bool Create(int width, int height, const std::vector<std::wstring>& folders) {
-    WNDCLASSW cls{};
-    cls.lpfnWndProc = DefWindowProcW;
-    cls.hInstance = GetModuleHandleW(nullptr);
-    cls.lpszClassName = L"VarnelleFireBench";
-    RegisterClassW(&cls);
-    hwnd = CreateWindowExW(WS_EX_TOPMOST, cls.lpszClassName, L"bench", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
-                           nullptr, nullptr, cls.hInstance, nullptr);
-    d3d.Attach(Direct3DCreate9(D3D_SDK_VERSION));
-    D3DPRESENT_PARAMETERS pp{};
-    pp.SwapEffect = D3DSWAPEFFECT_FLIP;
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D16;
-    if (!d3d || FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, hwnd, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                                         &pp, &device)))
-      return false;
-    device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    device->SetRenderState(D3DRS_ZENABLE, 0);
+    hwnd = bench::MakeWindow(L"VarnelleFireBench", width, height);
+    if (!bench::CreateDevice(hwnd, d3d, device)) return false;
     RECT rc{0, 0, width, height};
     bool ok;
     if (folders.empty()) {
@@ -72,14 +44,7 @@ struct Scene {
       ok = fire.InitEffect(&camera, device.Get(), rc, source);
     }
     if (!ok) std::printf("FireEffect::InitEffect failed\n");
-    device->CreateTexture(256, 256, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &quadTexture, nullptr);
-    D3DLOCKED_RECT lr{};
-    if (quadTexture && SUCCEEDED(quadTexture->LockRect(0, &lr, nullptr, 0))) {
-      for (int y = 0; y < 256; ++y)
-        for (int x = 0; x < 256; ++x)
-          static_cast<uint32_t*>(lr.pBits)[y * (lr.Pitch / 4) + x] = 0xFF000000u | (x << 16) | (y << 8) | (x ^ y);
-      quadTexture->UnlockRect(0);
-    }
+    bench::CreateQuadTexture(device.Get(), quadTexture);
     return ok;
   }
 
@@ -91,25 +56,13 @@ struct Scene {
     if (hwnd) DestroyWindow(hwnd);
   }
 
-  void TexturedQuad() {
-    const float W = static_cast<float>(fire.clientRect.right), H = static_cast<float>(fire.clientRect.bottom);
-    FireEffect::QuadVertex quad[4];
-    FireEffect::BuildScreenQuad({0, 0, 1, 1}, {0, 0, W, H}, quad);
-    device->SetTexture(0, quadTexture.Get());
-    device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-    device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    device->SetFVF(D3DFVF_XYZRHW | D3DFVF_TEX1);
-    device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(FireEffect::QuadVertex));
-    device->SetTexture(0, nullptr);
-  }
-
   // what: -2 bare frame, -1 textured quad, 0..2 a flame style.
   void Frame(int what) {
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
     device->BeginScene();
-    if (what == -1) TexturedQuad();
+    if (what == -1)
+      bench::DrawTexturedQuad(device.Get(), quadTexture.Get(), static_cast<float>(fire.clientRect.right),
+                              static_cast<float>(fire.clientRect.bottom));
     if (what >= 0) {
       fire.style = what;
       fire.Render();
@@ -119,23 +72,9 @@ struct Scene {
   }
 
   double Fps(int what, double seconds) {
-    Frame(what);
-    int frames = 0;
-    const double start = Now();
-    double elapsed = 0.0;
-    while ((elapsed = Now() - start) < seconds) {
-      Frame(what);
-      ++frames;
-      if ((frames & 7) == 0) Pump();
-    }
-    return frames / elapsed;
+    return bench::FramesPerSecond([&] { Frame(what); }, seconds);
   }
 };
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 void Measure(int width, int height, double seconds, const std::vector<std::wstring>& folders) {
   Scene scene;
@@ -143,13 +82,13 @@ void Measure(int width, int height, double seconds, const std::vector<std::wstri
   // The first frames: the device's first presentation, then each style's first
   // frame (its shader was built by InitEffect).
   for (int style = -2; style < 3; ++style) {
-    const double start = Now();
+    const double start = bench::Now();
     scene.Frame(style);
-    const double first = Now() - start;
-    const double second = Now();
+    const double first = bench::Now() - start;
+    const double second = bench::Now();
     scene.Frame(style);
     std::printf("%dx%d style %d first_frame_ms %.1f second_frame_ms %.1f\n", width, height, style, first * 1000,
-                (Now() - second) * 1000);
+                (bench::Now() - second) * 1000);
   }
   // The machine is shared: every kind of frame is measured in short turns, round
   // robin, and each kind's median taken, so a busy moment hits all of them alike.
@@ -157,13 +96,13 @@ void Measure(int width, int height, double seconds, const std::vector<std::wstri
   std::vector<double> fps[5];
   for (int round = 0; round < kRounds; ++round)
     for (int what = -2; what <= 2; ++what) fps[what + 2].push_back(scene.Fps(what, seconds / kRounds));
-  const double bare = Median(fps[0]);
-  const double quad = Median(fps[1]);
+  const double bare = bench::Median(fps[0]);
+  const double quad = bench::Median(fps[1]);
   std::printf("%dx%d bare_frame_fps %.1f\n", width, height, bare);
   std::printf("%dx%d textured_quad_fps %.1f\n", width, height, quad);
   static const char* kNames[] = {"Fire", "FireBall", "Detonation"};
   for (int style = 0; style < 3; ++style) {
-    const double styleFps = Median(fps[style + 2]);
+    const double styleFps = bench::Median(fps[style + 2]);
     std::printf("%dx%d %s_fps %.1f frame_time_ratio_to_quad %.2f\n", width, height, kNames[style], styleFps,
                 quad / styleFps);
   }
@@ -173,14 +112,7 @@ int Shot(int style, int width, int height, double seconds, const wchar_t* out,
          const std::vector<std::wstring>& folders) {
   Scene scene;
   if (!scene.Create(width, height, folders)) return 1;
-  const double start = Now();
-  while (Now() - start < seconds) {
-    scene.Frame(style);
-    Pump();
-  }
-  ComPtr<IDirect3DSurface9> back;
-  scene.device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back);
-  return FAILED(D3DXSaveSurfaceToFileW(out, D3DXIFF_BMP, back.Get(), nullptr, nullptr)) ? 1 : 0;
+  return bench::Shot(scene.device.Get(), [&] { scene.Frame(style); }, seconds, out);
 }
 }  // namespace
 

@@ -9,16 +9,10 @@
 #include "app/ApplicationState.h"
 #include "app/FrameClock.h"
 #include "app/SceneManager.h"
+#include "bench/BenchSupport.h"
 #include "resources/Language.h"
 
 namespace {
-double Now() {
-  LARGE_INTEGER c, f;
-  QueryPerformanceCounter(&c);
-  QueryPerformanceFrequency(&f);
-  return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
 double ProcessAgeSeconds() {
   FILETIME created, exited, kernel, user, now;
   GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
@@ -27,26 +21,11 @@ double ProcessAgeSeconds() {
   return static_cast<double>(toInt(now) - toInt(created)) / 1e7;
 }
 
-HWND MakeWindow(int width, int height) {
-  WNDCLASSW cls{};
-  cls.lpfnWndProc = DefWindowProcW;
-  cls.hInstance = GetModuleHandleW(nullptr);
-  cls.lpszClassName = L"VarnelleBench";
-  RegisterClassW(&cls);
-  return CreateWindowExW(WS_EX_TOPMOST, cls.lpszClassName, L"bench", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
-                         nullptr, nullptr, cls.hInstance, nullptr);
-}
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-}
-
 // Builds the scene on a window of the given size and draws frames for the given
 // time; returns frames per second.
 double Measure(int width, int height, double seconds, bool reportStart) {
   ApplicationState& app = GetApplicationState();
-  HWND hwnd = MakeWindow(width, height);
+  HWND hwnd = bench::MakeWindow(L"VarnelleBench", width, height);
   app.renderWindow = hwnd;
   if (!app.window.Create(hwnd)) {
     std::printf("device creation failed at %dx%d\n", width, height);
@@ -57,13 +36,13 @@ double Measure(int width, int height, double seconds, bool reportStart) {
   SceneManager::DrawFrame(false);
   if (reportStart) std::printf("start_to_first_frame_s %.3f\n", ProcessAgeSeconds());
   int frames = 0;
-  const double start = Now();
+  const double start = bench::Now();
   double elapsed = 0.0;
-  while ((elapsed = Now() - start) < seconds) {
+  while ((elapsed = bench::Now() - start) < seconds) {
     SceneManager::Update();
     SceneManager::DrawFrame(false);
     ++frames;
-    if ((frames & 15) == 0) Pump();
+    if ((frames & 15) == 0) bench::Pump();
   }
   SceneManager::Teardown();
   DestroyWindow(hwnd);

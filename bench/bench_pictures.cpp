@@ -11,31 +11,10 @@
 #include <string>
 
 #include "app/ApplicationState.h"
+#include "bench/BenchSupport.h"
 #include "effects/UserTextures.h"
 
 namespace {
-double Now() {
-  LARGE_INTEGER c, f;
-  QueryPerformanceCounter(&c);
-  QueryPerformanceFrequency(&f);
-  return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-HWND MakeWindow(int width, int height) {
-  WNDCLASSW cls{};
-  cls.lpfnWndProc = DefWindowProcW;
-  cls.hInstance = GetModuleHandleW(nullptr);
-  cls.lpszClassName = L"VarnellePicturesBench";
-  RegisterClassW(&cls);
-  return CreateWindowExW(WS_EX_TOPMOST, cls.lpszClassName, L"bench", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
-                         nullptr, nullptr, cls.hInstance, nullptr);
-}
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-}
-
 template <typename T>
 void Put(std::ofstream& out, T value) {
   out.write(reinterpret_cast<const char*>(&value), sizeof(T));
@@ -73,22 +52,22 @@ double Measure(int pictures, const std::wstring (&paths)[2], double seconds) {
   textures.Clear();
   for (int i = 0; i < pictures; ++i) textures.AddTexture(paths[i]);
   int frames = 0;
-  const double start = Now();
+  const double start = bench::Now();
   double elapsed = 0.0;
-  while ((elapsed = Now() - start) < seconds) {
+  while ((elapsed = bench::Now() - start) < seconds) {
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
     device->BeginScene();
     DrawUserImages();
     device->EndScene();
     device->Present(nullptr, nullptr, nullptr, nullptr);
-    if ((++frames & 15) == 0) Pump();
+    if ((++frames & 15) == 0) bench::Pump();
   }
   return frames / elapsed;
 }
 
 void Run(int width, int height, const std::wstring (&paths)[2], double seconds) {
   ApplicationState& app = GetApplicationState();
-  HWND hwnd = MakeWindow(width, height);
+  HWND hwnd = bench::MakeWindow(L"VarnellePicturesBench", width, height);
   if (!app.window.Create(hwnd)) {
     std::printf("device creation failed at %dx%d\n", width, height);
     return;

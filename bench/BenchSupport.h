@@ -1,0 +1,127 @@
+#pragma once
+// Pieces every benchmark needs: a clock, the message pump, a full-screen-style
+// window, a device set up as the saver sets up its own, and the textured-quad
+// baseline that effect timings are compared against.
+#include <windows.h>
+
+#include <d3d9.h>
+#include <d3dx9tex.h>
+#include <wrl/client.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+namespace bench {
+
+// Seconds from the performance counter; only differences are meaningful.
+inline double Now() {
+  LARGE_INTEGER c, f;
+  QueryPerformanceCounter(&c);
+  QueryPerformanceFrequency(&f);
+  return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+// Keeps the window responsive (and Wine's presentation flowing) during long loops.
+inline void Pump() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+
+inline double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// A topmost popup of the given size at the screen's corner, as the saver's window.
+inline HWND MakeWindow(const wchar_t* className, int width, int height) {
+  WNDCLASSW cls{};
+  cls.lpfnWndProc = DefWindowProcW;
+  cls.hInstance = GetModuleHandleW(nullptr);
+  cls.lpszClassName = className;
+  RegisterClassW(&cls);
+  return CreateWindowExW(WS_EX_TOPMOST, cls.lpszClassName, L"bench", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
+                         nullptr, nullptr, cls.hInstance, nullptr);
+}
+
+// The saver's presentation parameters and fixed render states, so the effects
+// are timed on the device they really run on.
+inline bool CreateDevice(HWND hwnd, Microsoft::WRL::ComPtr<IDirect3D9>& d3d,
+                         Microsoft::WRL::ComPtr<IDirect3DDevice9>& device) {
+  d3d.Attach(Direct3DCreate9(D3D_SDK_VERSION));
+  D3DPRESENT_PARAMETERS pp{};
+  pp.SwapEffect = D3DSWAPEFFECT_FLIP;
+  pp.Windowed = TRUE;
+  pp.EnableAutoDepthStencil = TRUE;
+  pp.AutoDepthStencilFormat = D3DFMT_D16;
+  if (!d3d || FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, hwnd, D3DCREATE_HARDWARE_VERTEXPROCESSING,
+                                       &pp, &device)))
+    return false;
+  device->SetRenderState(D3DRS_LIGHTING, FALSE);
+  device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  device->SetRenderState(D3DRS_ZENABLE, 0);
+  return true;
+}
+
+// A 256 x 256 pattern for the baseline quad: every texel differs, so the sampler
+// cannot take shortcuts.
+inline void CreateQuadTexture(IDirect3DDevice9* device, Microsoft::WRL::ComPtr<IDirect3DTexture9>& texture) {
+  device->CreateTexture(256, 256, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr);
+  D3DLOCKED_RECT lr{};
+  if (texture && SUCCEEDED(texture->LockRect(0, &lr, nullptr, 0))) {
+    for (int y = 0; y < 256; ++y)
+      for (int x = 0; x < 256; ++x)
+        static_cast<uint32_t*>(lr.pBits)[y * (lr.Pitch / 4) + x] = 0xFF000000u | (x << 16) | (y << 8) | (x ^ y);
+    texture->UnlockRect(0);
+  }
+}
+
+// The baseline: one linearly filtered textured quad over the whole target, the
+// least a full-screen effect can cost. Call between BeginScene and EndScene.
+inline void DrawTexturedQuad(IDirect3DDevice9* device, IDirect3DTexture9* texture, float width, float height) {
+  struct QuadVertex {
+    float x, y, z, rhw, u, v;
+  };
+  const QuadVertex quad[4] = {
+      {0, 0, 0, 1, 0, 0}, {width, 0, 0, 1, 1, 0}, {width, height, 0, 1, 1, 1}, {0, height, 0, 1, 0, 1}};
+  device->SetTexture(0, texture);
+  device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+  device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  device->SetFVF(D3DFVF_XYZRHW | D3DFVF_TEX1);
+  device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(QuadVertex));
+  device->SetTexture(0, nullptr);
+}
+
+// Frames per second of frame() over the given time; one frame first, uncounted,
+// so one-off costs of the first draw stay out of the figure.
+template <typename Frame>
+double FramesPerSecond(Frame&& frame, double seconds) {
+  frame();
+  int frames = 0;
+  const double start = Now();
+  double elapsed = 0.0;
+  while ((elapsed = Now() - start) < seconds) {
+    frame();
+    ++frames;
+    if ((frames & 7) == 0) Pump();
+  }
+  return frames / elapsed;
+}
+
+// Draws frames for the given time, then saves the back buffer as a bitmap;
+// returns the process exit code (0 when saved).
+template <typename Frame>
+int Shot(IDirect3DDevice9* device, Frame&& frame, double seconds, const wchar_t* out) {
+  const double start = Now();
+  while (Now() - start < seconds) {
+    frame();
+    Pump();
+  }
+  Microsoft::WRL::ComPtr<IDirect3DSurface9> back;
+  device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back);
+  return FAILED(D3DXSaveSurfaceToFileW(out, D3DXIFF_BMP, back.Get(), nullptr, nullptr)) ? 1 : 0;
+}
+
+}  // namespace bench
