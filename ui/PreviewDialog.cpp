@@ -34,18 +34,32 @@ BOOL OnInitDialog(HWND dialog) {
   return TRUE;
 }
 
-BOOL Close(HWND dialog, WPARAM wParam) {
+BOOL Close(HWND dialog, INT_PTR result) {
   StopRenderThread();
-  EndDialog(dialog, LOWORD(wParam));
+  EndDialog(dialog, result);
   return TRUE;
+}
+
+// The dialog's result: the command, or 1 for a left and 2 for a right click.
+INT_PTR CloseResult(UINT message, WPARAM wParam) {
+  switch (message) {
+    case WM_LBUTTONDOWN: return IDOK;
+    case WM_RBUTTONDOWN: return IDCANCEL;
+    default: return LOWORD(wParam);
+  }
 }
 }  // namespace
 
 bool ClosesPreview(UINT message, WPARAM wParam) {
   switch (message) {
     case WM_COMMAND:
+      return LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL;
     case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN: return LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL;
+    case WM_RBUTTONDOWN:
+      // Only Shift and Ctrl keep the preview open. The other button bits are not
+      // trusted: the release of the click that closed the previous preview goes to
+      // a window that is gone, so the thread may still believe that button held.
+      return (wParam & (MK_SHIFT | MK_CONTROL)) == 0;
     default: return false;
   }
 }
@@ -71,7 +85,7 @@ INT_PTR CALLBACK PreviewDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     case WM_ERASEBKGND: return TRUE;  // the render thread owns every pixel
     case WM_COMMAND:
     case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN: return ClosesPreview(message, wParam) ? Close(dialog, wParam) : FALSE;
+    case WM_RBUTTONDOWN: return ClosesPreview(message, wParam) ? Close(dialog, CloseResult(message, wParam)) : FALSE;
     default: return FALSE;
   }
 }

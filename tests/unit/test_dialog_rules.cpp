@@ -80,7 +80,11 @@ TEST(PreviewRules, ClosesOnEnterEscapeAndPlainClicks) {
   EXPECT_FALSE(ClosesPreview(WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT));
   EXPECT_FALSE(ClosesPreview(WM_LBUTTONDOWN, MK_LBUTTON | MK_CONTROL));
   EXPECT_FALSE(ClosesPreview(WM_RBUTTONDOWN, MK_RBUTTON | MK_SHIFT));
-  EXPECT_FALSE(ClosesPreview(WM_LBUTTONDOWN, MK_LBUTTON | MK_RBUTTON));
+  // A button still believed held from the click that closed the previous preview
+  // must not keep this one open; the modifiers still do.
+  EXPECT_TRUE(ClosesPreview(WM_LBUTTONDOWN, MK_LBUTTON | MK_RBUTTON));
+  EXPECT_TRUE(ClosesPreview(WM_RBUTTONDOWN, MK_RBUTTON | MK_LBUTTON));
+  EXPECT_FALSE(ClosesPreview(WM_RBUTTONDOWN, MK_RBUTTON | MK_LBUTTON | MK_CONTROL));
   EXPECT_FALSE(ClosesPreview(WM_MBUTTONDOWN, MK_MBUTTON));
   EXPECT_FALSE(ClosesPreview(WM_MOUSEMOVE, 0));
   EXPECT_FALSE(ClosesPreview(WM_COMMAND, 1010));
