@@ -70,22 +70,11 @@ struct Pixels {
 };
 
 Pixels ReadBack(IDirect3DDevice9* device) {
+  BackBufferImage image = ReadBackBuffer(device);
   Pixels p;
-  ComPtr<IDirect3DSurface9> back, copy;
-  device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back);
-  D3DSURFACE_DESC desc{};
-  back->GetDesc(&desc);
-  device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy, nullptr);
-  device->GetRenderTargetData(back.Get(), copy.Get());
-  D3DLOCKED_RECT lr{};
-  copy->LockRect(&lr, nullptr, D3DLOCK_READONLY);
-  p.width = static_cast<int>(desc.Width);
-  p.height = static_cast<int>(desc.Height);
-  for (int y = 0; y < p.height; ++y) {
-    const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(lr.pBits) + y * lr.Pitch);
-    p.argb.insert(p.argb.end(), row, row + p.width);
-  }
-  copy->UnlockRect();
+  p.width = image.width;
+  p.height = image.height;
+  p.argb = std::move(image.pixels);
   return p;
 }
 

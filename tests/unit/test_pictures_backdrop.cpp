@@ -10,6 +10,7 @@
 
 #include "app/ApplicationState.h"
 #include "effects/UserTextures.h"
+#include "tests/unit/TestWindows.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -164,23 +165,6 @@ void WriteHugePng(const std::wstring& path, uint32_t side) {
   WriteFileBytes(path, png);
 }
 
-class TestWindow {
-public:
-  TestWindow(int width, int height) {
-    WNDCLASSW cls{};
-    cls.lpfnWndProc = DefWindowProcW;
-    cls.hInstance = GetModuleHandleW(nullptr);
-    cls.lpszClassName = L"VarnellePicturesTest";
-    RegisterClassW(&cls);
-    RECT rc{0, 0, width, height};
-    AdjustWindowRect(&rc, WS_OVERLAPPEDWINDOW, FALSE);
-    hwnd = CreateWindowW(cls.lpszClassName, L"Pictures", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                         rc.right - rc.left, rc.bottom - rc.top, nullptr, nullptr, cls.hInstance, nullptr);
-  }
-  ~TestWindow() { DestroyWindow(hwnd); }
-  HWND hwnd;
-};
-
 // The scene's device on a small window, with the user-texture list bound to it.
 class BackdropTest : public ::testing::Test {
 protected:
@@ -222,20 +206,11 @@ protected:
     return CentrePixel(device) & 0x00FFFFFF;
   }
   static uint32_t CentrePixel(IDirect3DDevice9* device) {
-    ComPtr<IDirect3DSurface9> back, copy;
-    device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back);
-    D3DSURFACE_DESC desc{};
-    back->GetDesc(&desc);
-    device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy, nullptr);
-    device->GetRenderTargetData(back.Get(), copy.Get());
-    D3DLOCKED_RECT lr{};
-    copy->LockRect(&lr, nullptr, D3DLOCK_READONLY);
-    const uint32_t value = static_cast<const uint32_t*>(lr.pBits)[desc.Height / 2 * (lr.Pitch / 4) + desc.Width / 2];
-    copy->UnlockRect();
-    return value;
+    const BackBufferImage image = ReadBackBuffer(device);
+    return image.At(image.width / 2, image.height / 2);
   }
 
-  TestWindow window_{64, 48};
+  TestWindow window_{L"Pictures", 64, 48};
   std::wstring dir_;
   std::vector<std::wstring> files_;
   Slides saved_;
