@@ -12,3 +12,4 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # ctest and test discovery run the .exe files through Wine.
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+set(VARNELLE_ARCH x86)

@@ -1,8 +1,14 @@
-; Varnelle setup: puts the 32-bit saver where Windows lists screen savers, sets the
+; Varnelle setup: puts the saver where Windows lists screen savers, sets the
 ; interface language, creates the settings file and registers the uninstaller.
+; On 64-bit Windows the 64-bit saver goes into the native System32, on 32-bit
+; Windows the 32-bit one into System32.
 ;
-; makensis -DVERSION=1.0.0 -DSAVER=...\Varnelle.scr -DARCHIVE=...\VantorelResource.dat
+; makensis -DVERSION=1.0.0 -DSAVER=...\Varnelle.scr -DSAVER64=...\Varnelle.scr -DARCHIVE=...\VantorelResource.dat
 ;          -DICON=...\varnelle.ico -DWIZARD_BITMAP=...\wizard.bmp -DOUTFILE=...\VarnelleSetup.exe Varnelle.nsi
+;   SAVER    the 32-bit saver (the x86 setup only)
+;   SAVER64  the 64-bit saver; without it the x86 setup puts the 32-bit saver into
+;            SysWOW64 on 64-bit Windows, as earlier versions did
+;   AMD64    build the 64-bit setup (NSIS's amd64 stub), which carries SAVER64 alone
 ;
 ; Command line (besides NSIS's own /S):
 ;   /LANG=<n|code>  interface language: 0..6 or en ru de fr es it jp (ja); skips the language page.
@@ -10,7 +16,14 @@
 ; Exit codes: 0 done, 1 cancelled, 2 unknown /LANG (silent only; the page asks otherwise),
 ;             3 another setup is running, 4 no administrator rights.
 
+!ifdef AMD64
+Target amd64-unicode
+!ifndef SAVER64
+!error "the 64-bit setup needs SAVER64"
+!endif
+!else
 Unicode true
+!endif
 ManifestDPIAware true
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
@@ -47,7 +60,11 @@ VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
 
-Var SaverDir          ; the system folder the 32-bit saver belongs in
+Var SaverDir          ; the system folder the saver belongs in
+Var SaverRunPath      ; the same saver as this setup's own process reaches it
+Var OldSaverDir       ; where an earlier version put a 32-bit saver on 64-bit Windows
+Var Native64          ; 1 when the 64-bit saver is the one installed
+Var SaverShortPath    ; its 8.3 form, as an earlier choice of screen saver may name it
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -60,7 +77,7 @@ Var SaverDir          ; the system folder the 32-bit saver belongs in
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_INSTFILES
-!define MUI_FINISHPAGE_RUN "$SaverDir\${SAVER_FILE}"
+!define MUI_FINISHPAGE_RUN "$SaverRunPath"
 !define MUI_FINISHPAGE_RUN_PARAMETERS "/c"
 !define MUI_FINISHPAGE_RUN_TEXT "$(OpenSettings)"
 !define MUI_FINISHPAGE_RUN_NOTCHECKED
@@ -78,6 +95,19 @@ Var SaverDir          ; the system folder the 32-bit saver belongs in
 !insertmacro MUI_LANGUAGE "Italian"
 !insertmacro MUI_LANGUAGE "Japanese"
 !include "Languages.nsh"
+
+; File-system redirection off while this (32-bit) setup touches the native System32;
+; nothing else of the process should see the 64-bit folder.
+!macro NativeFiles
+  ${If} $Native64 = 1
+    ${DisableX64FSRedirection}
+  ${EndIf}
+!macroend
+!macro RedirectedFiles
+  ${If} $Native64 = 1
+    ${EnableX64FSRedirection}
+  ${EndIf}
+!macroend
 
 ; CurLang index <-> installer language id. 0 en, 1 ru, 2 de, 3 fr, 4 es, 5 it, 6 jp.
 !macro LanguageFunctions un
@@ -114,14 +144,40 @@ Function ${un}LanguageOfRegistry
 FunctionEnd
 
 Function ${un}FindSaverDir
-  ; A 32-bit saver on 64-bit Windows belongs in the 32-bit system folder; naming it
-  ; keeps the uninstall commands and the screen-saver path right for 64-bit callers too.
+  ; 64-bit Windows lists the native savers of System32 (and 32-bit ones of SysWOW64);
+  ; the folders are named in full so that the screen-saver path and the uninstall
+  ; commands are right for 64-bit callers too.
+  StrCpy $OldSaverDir ""
+  StrCpy $Native64 0
+  StrCpy $SaverDir "$SYSDIR"
+!ifdef AMD64
+  ; The 64-bit setup runs on 64-bit Windows only.
+  StrCpy $Native64 1
+  StrCpy $SaverDir "$WINDIR\system32"  ; as GetSystemDirectory spells it
+  StrCpy $OldSaverDir "$WINDIR\SysWOW64"
+!else ifdef SAVER64
+  ${If} ${RunningX64}
+    StrCpy $Native64 1
+    StrCpy $SaverDir "$WINDIR\system32"  ; as GetSystemDirectory spells it
+    StrCpy $OldSaverDir "$WINDIR\SysWOW64"
+  ${EndIf}
+!else
   ${If} ${RunningX64}
     StrCpy $SaverDir "$WINDIR\SysWOW64"
-  ${Else}
-    StrCpy $SaverDir "$SYSDIR"
   ${EndIf}
+!endif
+  !insertmacro NativeFiles
+  GetFullPathName /SHORT $SaverShortPath "$SaverDir\${SAVER_FILE}"
+  !insertmacro RedirectedFiles
+  StrCpy $SaverRunPath "$SaverDir\${SAVER_FILE}"
+!ifndef AMD64
+  ; A 32-bit process sees SysWOW64 under the name System32; Sysnative is the real one.
+  ${If} $Native64 = 1
+    StrCpy $SaverRunPath "$WINDIR\Sysnative\${SAVER_FILE}"
+  ${EndIf}
+!endif
 FunctionEnd
+
 
 Function ${un}RefuseSecondSetup
   System::Call 'kernel32::CreateMutexW(p 0, i 0, w "${MUTEX}") p .r0 ?e'
@@ -188,15 +244,30 @@ FunctionEnd
 
 Section "!$(SecSaverName)" SecSaver
   SectionIn RO
+  !insertmacro NativeFiles
   SetOutPath "$SaverDir"
+!ifdef SAVER & SAVER64
+  ${If} $Native64 = 1
+    File "/oname=${SAVER_FILE}" "${SAVER64}"
+  ${Else}
+    File "/oname=${SAVER_FILE}" "${SAVER}"
+  ${EndIf}
+!else ifdef SAVER64
+  File "/oname=${SAVER_FILE}" "${SAVER64}"
+!else
   File "/oname=${SAVER_FILE}" "${SAVER}"
+!endif
   File "/oname=${ARCHIVE_FILE}" "${ARCHIVE}"
+  Call MoveEarlierInstall
 
   ; An upgrade keeps the user's settings; a first install starts from the defaults.
   ${IfNot} ${FileExists} "$SaverDir\${SETTINGS_FILE}"
     Call WriteDefaultSettings
   ${EndIf}
   Call LetUsersWriteSettings
+  ${GetSize} "$SaverDir" "/M=Varnelle.* /S=0K /G=0" $0 $1 $2
+  IntFmt $R9 "0x%08X" $0
+  !insertmacro RedirectedFiles
 
   Call CurLangOfLanguage
   WriteRegDWORD HKLM "${LANG_KEY}" "CurLang" $0
@@ -212,9 +283,7 @@ Section "!$(SecSaverName)" SecSaver
   WriteRegStr HKLM "${UNINST_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
   WriteRegDWORD HKLM "${UNINST_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINST_KEY}" "NoRepair" 1
-  ${GetSize} "$SaverDir" "/M=Varnelle.* /S=0K /G=0" $0 $1 $2
-  IntFmt $0 "0x%08X" $0
-  WriteRegDWORD HKLM "${UNINST_KEY}" "EstimatedSize" $0
+  WriteRegDWORD HKLM "${UNINST_KEY}" "EstimatedSize" $R9
 SectionEnd
 
 Section "$(SecCurrentName)" SecCurrent
@@ -222,7 +291,7 @@ Section "$(SecCurrentName)" SecCurrent
   ; that the uninstaller can give it back.
   ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
   StrCpy $1 "$SaverDir\${SAVER_FILE}"
-  GetFullPathName /SHORT $2 $1
+  StrCpy $2 $SaverShortPath
   ${If} $0 != $1
   ${AndIf} $0 != $2
     WriteRegStr HKLM "${UNINST_KEY}" "PreviousScreenSaver" $0
@@ -246,6 +315,9 @@ Function .onInit
   SetShellVarContext all
   Call RefuseSecondSetup
   Call FindSaverDir
+  ${If} $Native64 = 1
+    StrCpy $INSTDIR "$PROGRAMFILES64\${PRODUCT}"
+  ${EndIf}
 
   UserInfo::GetAccountType
   Pop $0
@@ -289,6 +361,42 @@ Function un.onInit
   Call un.LanguageOfRegistry
   ${If} $0 != ""
     StrCpy $LANGUAGE $0
+  ${EndIf}
+FunctionEnd
+
+; An earlier version put the 32-bit saver into SysWOW64 on 64-bit Windows: the user's
+; settings move to the new place, the old copy goes, so the list of savers shows one
+; Varnelle, and a screen-saver choice that named the old copy names the new one.
+Function MoveEarlierInstall
+  ${If} $OldSaverDir == ""
+    Return
+  ${EndIf}
+  ${If} ${FileExists} "$OldSaverDir\${SETTINGS_FILE}"
+  ${AndIfNot} ${FileExists} "$SaverDir\${SETTINGS_FILE}"
+    ClearErrors
+    Rename "$OldSaverDir\${SETTINGS_FILE}" "$SaverDir\${SETTINGS_FILE}"
+    ${If} ${Errors}
+      ; Another volume or a lock: a copy keeps the user's choices all the same.
+      CopyFiles /SILENT "$OldSaverDir\${SETTINGS_FILE}" "$SaverDir\${SETTINGS_FILE}"
+      ${If} ${FileExists} "$SaverDir\${SETTINGS_FILE}"
+        Delete "$OldSaverDir\${SETTINGS_FILE}"
+      ${EndIf}
+    ${EndIf}
+  ${EndIf}
+  Delete "$OldSaverDir\${SAVER_FILE}"
+  Delete "$OldSaverDir\${ARCHIVE_FILE}"
+  Delete "$OldSaverDir\${SETTINGS_FILE}.new"
+  ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+  StrCpy $1 "$OldSaverDir\${SAVER_FILE}"
+  GetFullPathName /SHORT $2 $1
+  ${If} $0 == $1
+  ${OrIf} $0 == $2
+    WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "$SaverDir\${SAVER_FILE}"
+  ${EndIf}
+  ; Its uninstaller lived in the 32-bit Program Files; the new one replaces it.
+  ${If} "$PROGRAMFILES32\${PRODUCT}" != $INSTDIR
+    Delete "$PROGRAMFILES32\${PRODUCT}\Uninstall.exe"
+    RMDir "$PROGRAMFILES32\${PRODUCT}"
   ${EndIf}
 FunctionEnd
 
@@ -340,7 +448,7 @@ Section "Uninstall"
   ${If} $0 = 1
     ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
     StrCpy $1 "$SaverDir\${SAVER_FILE}"
-    GetFullPathName /SHORT $2 $1
+    StrCpy $2 $SaverShortPath
     ${If} $0 == $1
     ${OrIf} $0 == $2
       ReadRegStr $0 HKLM "${UNINST_KEY}" "PreviousScreenSaver"
@@ -358,6 +466,7 @@ Section "Uninstall"
     ${EndIf}
   ${EndIf}
 
+  !insertmacro NativeFiles
   Delete "$SaverDir\${SAVER_FILE}"
   Delete "$SaverDir\${ARCHIVE_FILE}"
   Delete "$SaverDir\${SETTINGS_FILE}.new"   ; left by a save that was cut short
@@ -366,6 +475,7 @@ Section "Uninstall"
     Delete "$SaverDir\${SETTINGS_FILE}"
   keep_settings:
   ${EndIf}
+  !insertmacro RedirectedFiles
 
   DeleteRegValue HKLM "${LANG_KEY}" "CurLang"
   ; Only keys left empty go: another product of the maker may share them.

@@ -6,23 +6,31 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 DEPS=${VARNELLE_DEPS_DIR:-$ROOT/build/_deps}
 
-PKGS=(wine wine32:i386 wine64 libgl1:i386 libgl1-mesa-dri:i386
+source "$ROOT/scripts/arch.sh"
+
+# What every machine needs: the two cross toolchains, 64-bit Wine, the screen,
+# input and picture tools, and the test and installer tools.
+PKGS=(wine wine64 libgl1 libgl1-mesa-dri
       xvfb xauth x11-utils x11-apps xdotool imagemagick
-      g++-mingw-w64-i686 mingw-w64-i686-dev libz-mingw-w64-dev
+      g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev libz-mingw-w64-dev
       cmake ninja-build make zip unzip bzip2 googletest
       python3 python3-pil fonts-liberation fonts-wine fonts-dejavu-core fonts-noto-cjk nsis)
+# 32-bit Wine only where the kernel can run it: elsewhere its loader cannot start,
+# and Debian's wine wrapper would pick it over the 64-bit one.
+PKGS32=(wine32:i386 libgl1:i386 libgl1-mesa-dri:i386)
+if machine_runs_32bit; then
+  PKGS+=("${PKGS32[@]}")
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+  fi
+fi
 
 missing=()
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  dpkg --add-architecture i386
-  missing=("${PKGS[@]}")
-else
-  for p in "${PKGS[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-      missing+=("$p")
-    fi
-  done
-fi
+for p in "${PKGS[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
 if ((${#missing[@]})); then
   echo "install-deps: installing ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive

@@ -1,19 +1,44 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test (unit and system) under
-# Wine on a private Xvfb screen.
-set -euo pipefail
+# Wine on a private Xvfb screen, for each architecture this machine can run:
+# the 64-bit build everywhere, the 32-bit one where the kernel runs 32-bit
+# programs. ARCH=x64 or ARCH=x86 runs one alone; arguments go to ctest.
+set -uo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-BUILD_DIR=${BUILD_DIR:-$ROOT/build}
-export VARNELLE_DEPS_DIR=${VARNELLE_DEPS_DIR:-$ROOT/build/_deps}
-"$ROOT/scripts/install-deps.sh"
-cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DVARNELLE_DEPS_DIR="$VARNELLE_DEPS_DIR" >/dev/null
-cmake --build "$BUILD_DIR"
+source "$ROOT/scripts/arch.sh"
+describe_machine_arch
 
-source "$ROOT/scripts/wine-env.sh"
-# One wineserver serves one X screen: a fresh server for this run's display.
-wineserver -k >/dev/null 2>&1 || true
-start_private_xvfb "${VARNELLE_TEST_SCREEN:-800x600}"
-trap 'wineserver -k >/dev/null 2>&1; stop_private_xvfb' EXIT
-cd "$BUILD_DIR"
-ctest --output-on-failure --timeout 600 "$@"
+select_archs "${ARCH:-}" || exit 2
+
+"$ROOT/scripts/build.sh" "${BUILD_ARCHS[@]}" || { echo "test: the build failed" >&2; exit 1; }
+
+summary=() failed=0 total_passed=0 total_failed=0
+for arch in "${RUN_ARCHS[@]}"; do
+  start=$SECONDS
+  log=$(mktemp)
+  (
+    VARNELLE_ARCH=$arch
+    source "$ROOT/scripts/wine-env.sh"
+    echo "== test: $arch build (${ARCH_BIN_DIR#$ROOT/}) under $WINEARCH Wine, prefix ${WINEPREFIX#$ROOT/}"
+    # One wineserver serves one X screen: a fresh server for this run's display.
+    wineserver -k >/dev/null 2>&1 || true
+    start_private_xvfb "${VARNELLE_TEST_SCREEN:-800x600}" || exit 1
+    trap 'wineserver -k >/dev/null 2>&1; stop_private_xvfb' EXIT
+    cd "$ARCH_BUILD_DIR"
+    ctest --output-on-failure --timeout 600 "$@"
+  ) 2>&1 | tee "$log"
+  rc=${PIPESTATUS[0]}
+  line=$(grep -E '^[0-9]+% tests passed' "$log" | tail -1)
+  rm -f "$log"
+  if [[ $line =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
+    ((total_failed += BASH_REMATCH[1], total_passed += BASH_REMATCH[2] - BASH_REMATCH[1]))
+  fi
+  if ((rc == 0)); then status=passed; else status=FAILED; failed=1; fi
+  summary+=("$arch: $status: ${line:-no ctest summary} ($((SECONDS - start)) s)")
+done
+
+echo
+echo "== test summary"
+for l in "${summary[@]}" "${SKIPPED_ARCHS[@]}"; do echo "test: $l"; done
+echo "tests: $total_passed passed, $total_failed failed"
+exit $failed

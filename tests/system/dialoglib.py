@@ -28,9 +28,9 @@ def interface_texts(code):
 def set_language(value):
     """CurLang as the 32-bit saver reads it; None removes the value."""
     if value is None:
-        run_wine("reg", "delete", LANGUAGE_KEY, "/v", "CurLang", "/f")
+        run_wine("reg", "delete", LANGUAGE_KEY, "/v", "CurLang", "/f", "/reg:32")
     else:
-        run_wine("reg", "add", LANGUAGE_KEY, "/v", "CurLang", "/t", "REG_DWORD", "/d", str(value), "/f")
+        run_wine("reg", "add", LANGUAGE_KEY, "/v", "CurLang", "/t", "REG_DWORD", "/d", str(value), "/f", "/reg:32")
 
 
 def winpath(path):

@@ -1,6 +1,7 @@
 """Shared helpers for the system tests: start the real saver under Wine on the
 test's Xvfb screen, find its windows, send input, take and measure screenshots."""
 import os
+import struct
 import subprocess
 import tempfile
 import time
@@ -28,6 +29,37 @@ def run_wine(*args, timeout=60):
     if code > 0x7FFFFFFF:
         code -= 1 << 32
     return code, out.decode("utf-8", "replace")
+
+
+def pe_machine(path):
+    """'x86' or 'x64' from a Windows program's PE header; None for anything else."""
+    with open(path, "rb") as f:
+        head = f.read(4096)
+    if head[:2] != b"MZ":
+        return None
+    pe = struct.unpack_from("<I", head, 0x3C)[0]
+    if head[pe:pe + 4] != b"PE\0\0":
+        return None
+    return {0x14C: "x86", 0x8664: "x64"}.get(struct.unpack_from("<H", head, pe + 4)[0])
+
+
+def machine_runs_32bit():
+    """Whether the kernel runs i386 programs: runs a tiny static one that exits with 0
+    (scripts/arch.sh carries the same bytes)."""
+    elf = bytes.fromhex(
+        "7f454c46010101000000000000000000020003000100000054800408340000000000000000000000"
+        "340020000100000000000000010000000000000000800408008004085d0000005d00000005000000"
+        "0010000031dbb801000000cd80")
+    fd, path = tempfile.mkstemp(prefix="varnelle-i386-")
+    try:
+        os.write(fd, elf)
+        os.close(fd)
+        os.chmod(path, 0o755)
+        return subprocess.run([path], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0
+    except OSError:
+        return False
+    finally:
+        os.unlink(path)
 
 
 def signed(code):

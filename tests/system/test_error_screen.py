@@ -60,7 +60,7 @@ class ErrorScreen(unittest.TestCase):
         self.assertTrue(self.key, "no adapter key")
         code, _ = reg("add", self.key, "/v", "Acceleration.Level", "/t", "REG_DWORD", "/d", "0", "/f")
         self.assertEqual(code, 0)
-        _, out = reg("query", LANGUAGE_KEY, "/v", "CurLang")
+        _, out = reg("query", LANGUAGE_KEY, "/v", "CurLang", "/reg:32")
         self.saved_language = next((line.split()[-1] for line in out.splitlines() if "CurLang" in line), None)
         self.proc = None
         s.xdotool("mousemove", "400", "300")
@@ -71,9 +71,10 @@ class ErrorScreen(unittest.TestCase):
             time.sleep(2)  # Wine keeps a destroyed full-screen window for a moment
         reg("delete", self.key, "/v", "Acceleration.Level", "/f")
         if self.saved_language is None:
-            reg("delete", LANGUAGE_KEY, "/v", "CurLang", "/f")
+            reg("delete", LANGUAGE_KEY, "/v", "CurLang", "/f", "/reg:32")
         else:
-            reg("add", LANGUAGE_KEY, "/v", "CurLang", "/t", "REG_DWORD", "/d", str(int(self.saved_language, 0)), "/f")
+            reg("add", LANGUAGE_KEY, "/v", "CurLang", "/t", "REG_DWORD", "/d", str(int(self.saved_language, 0)), "/f",
+                "/reg:32")
 
     def show(self, name):
         self.proc = s.wine(s.SAVER, "/s", stdout=s.subprocess.DEVNULL)
@@ -104,7 +105,7 @@ class ErrorScreen(unittest.TestCase):
         self.assertEqual(self.proc.returncode, 0)
 
     def test_language_6_shows_the_japanese_picture(self):
-        code, _ = reg("add", LANGUAGE_KEY, "/v", "CurLang", "/t", "REG_DWORD", "/d", "6", "/f")
+        code, _ = reg("add", LANGUAGE_KEY, "/v", "CurLang", "/t", "REG_DWORD", "/d", "6", "/f", "/reg:32")
         self.assertEqual(code, 0)
         shot = self.show("error-japanese")
         self.check_picture(shot, "Resource/JapanErrorFone.png", "Resource/EnglishErrorFone.png")
@@ -112,7 +113,7 @@ class ErrorScreen(unittest.TestCase):
         self.assertTrue(s.wait_exit(self.proc, 10), "the error screen did not close on a click")
 
     def test_language_past_the_table_shows_the_english_picture(self):
-        reg("add", LANGUAGE_KEY, "/v", "CurLang", "/t", "REG_DWORD", "/d", "7", "/f")
+        reg("add", LANGUAGE_KEY, "/v", "CurLang", "/t", "REG_DWORD", "/d", "7", "/f", "/reg:32")
         shot = self.show("error-language-7")
         self.check_picture(shot, "Resource/EnglishErrorFone.png", "Resource/JapanErrorFone.png")
         s.xdotool("key", "Escape")

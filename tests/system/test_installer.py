@@ -3,6 +3,7 @@ language it sets, the installed saver, upgrades over a kept settings file, the
 uninstaller, the refusals, and the wizard's pages in English and Japanese."""
 import hashlib
 import os
+import shutil
 import subprocess
 import tempfile
 import time
@@ -11,16 +12,22 @@ import zipfile
 
 import saverlib as s
 
-SETUP = os.path.join(s.BIN, "VarnelleSetup.exe")
+# The setup under test: this build's own, or (VARNELLE_SETUP) the x86 one in a win64
+# prefix, which is how 64-bit Windows runs the one file users download.
+SETUP = os.environ.get("VARNELLE_SETUP", os.path.join(s.BIN, "VarnelleSetup.exe"))
 PREFIX = os.environ.get("WINEPREFIX", os.path.join(s.BUILD, "wineprefix"))
-# A win32 prefix has one system folder; a win64 one keeps 32-bit savers in syswow64.
-_SYSWOW64 = os.path.join(PREFIX, "drive_c", "windows", "syswow64")
-SYSTEM_DIR = _SYSWOW64 if os.path.isdir(_SYSWOW64) else os.path.join(PREFIX, "drive_c", "windows", "system32")
-SYSTEM_WIN = "C:\\windows\\" + os.path.basename(SYSTEM_DIR)
+# Both setups put the native saver into System32: the 64-bit one on 64-bit Windows
+# (a win64 prefix, where this suite's build is the 64-bit one), the 32-bit one on 32-bit.
+WIN64 = os.environ.get("WINEARCH") == "win64"
+SYSTEM_DIR = os.path.join(PREFIX, "drive_c", "windows", "system32")
+SYSTEM_WIN = "C:\\windows\\system32"
 SAVER_WIN = SYSTEM_WIN + "\\Varnelle.scr"
 INSTALLED_SAVER = os.path.join(SYSTEM_DIR, "Varnelle.scr")
 INSTALLED_ARCHIVE = os.path.join(SYSTEM_DIR, "VantorelResource.dat")
 INSTALLED_SETTINGS = os.path.join(SYSTEM_DIR, "Varnelle.scr.settings")
+# Where earlier versions put the 32-bit saver on 64-bit Windows.
+OLD_DIR = os.path.join(PREFIX, "drive_c", "windows", "syswow64")
+OLD_SAVER_WIN = "C:\\windows\\syswow64\\Varnelle.scr"
 UNINSTALL_DIR = os.path.join(PREFIX, "drive_c", "Program Files", "Varnelle")
 UNINSTALLER = os.path.join(UNINSTALL_DIR, "Uninstall.exe")
 
@@ -38,9 +45,14 @@ FINISH_CHECKBOX = 1203  # "Open Varnelle settings", only on the finish page
 
 
 # ---- registry and processes ------------------------------------------------
+def view(key):
+    """The setup keeps its machine-wide keys in the 32-bit registry view."""
+    return ["/reg:32"] if key.upper().startswith("HKLM") else []
+
+
 def reg_query(key, name):
     """(type, data) of a value, or None when the key or value is missing."""
-    code, out = s.run_wine("reg", "query", key, "/v", name, timeout=30)
+    code, out = s.run_wine("reg", "query", key, "/v", name, *view(key), timeout=30)
     if code != 0:
         return None
     for line in out.splitlines():
@@ -51,14 +63,14 @@ def reg_query(key, name):
 
 
 def reg_key_exists(key):
-    return s.run_wine("reg", "query", key, timeout=30)[0] == 0
+    return s.run_wine("reg", "query", key, *view(key), timeout=30)[0] == 0
 
 
 def reg_set(key, name, data):
     if data is None:
-        s.run_wine("reg", "delete", key, "/v", name, "/f", timeout=30)
+        s.run_wine("reg", "delete", key, "/v", name, "/f", *view(key), timeout=30)
     else:
-        s.run_wine("reg", "add", key, "/v", name, "/t", data[0], "/d", data[1], "/f", timeout=30)
+        s.run_wine("reg", "add", key, "/v", name, "/t", data[0], "/d", data[1], "/f", *view(key), timeout=30)
 
 
 def regedit_import(text):
@@ -122,7 +134,9 @@ class InstallerTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         if not os.path.exists(SETUP):
-            raise unittest.SkipTest("VarnelleSetup.exe was not built (makensis missing)")
+            raise unittest.SkipTest("%s was not built (makensis missing)" % SETUP)
+        if s.pe_machine(SETUP) == "x86" and not s.machine_runs_32bit():
+            raise unittest.SkipTest("this machine cannot run the 32-bit setup")
         cls.saved = {(DESKTOP_KEY, "SCRNSAVE.EXE"): reg_query(DESKTOP_KEY, "SCRNSAVE.EXE"),
                      (DESKTOP_KEY, "ScreenSaveActive"): reg_query(DESKTOP_KEY, "ScreenSaveActive"),
                      (LANG_KEY, "CurLang"): reg_query(LANG_KEY, "CurLang")}
@@ -149,12 +163,15 @@ class InstallerTest(unittest.TestCase):
     def remove_everything(self):
         if os.path.exists(UNINSTALLER):
             uninstall_silently()
-        for path in (INSTALLED_SAVER, INSTALLED_ARCHIVE, INSTALLED_SETTINGS):
-            if os.path.exists(path):
-                os.remove(path)
+        for folder in (SYSTEM_DIR, OLD_DIR):
+            for name in ("Varnelle.scr", "VantorelResource.dat", "Varnelle.scr.settings"):
+                if os.path.exists(os.path.join(folder, name)):
+                    os.remove(os.path.join(folder, name))
 
     def assert_installed(self, cur_lang):
+        # The saver of this suite's build: the 64-bit one in a win64 prefix, whichever setup ran.
         self.assertEqual(sha(INSTALLED_SAVER), sha(os.path.join(s.BIN, "Varnelle.scr")))
+        self.assertEqual(s.pe_machine(INSTALLED_SAVER), "x64" if WIN64 else "x86")
         self.assertEqual(sha(INSTALLED_ARCHIVE), sha(os.path.join(s.BIN, "VantorelResource.dat")))
         self.assertTrue(os.path.exists(UNINSTALLER))
         self.assertEqual(reg_query(LANG_KEY, "CurLang"), ("REG_DWORD", "0x%x" % cur_lang))
@@ -242,6 +259,27 @@ class SilentInstall(InstallerTest):
         self.assertEqual(sha(INSTALLED_SETTINGS), kept)
         self.assertTrue(uninstall_silently())
         self.assertEqual(reg_query(DESKTOP_KEY, "SCRNSAVE.EXE"), ("REG_SZ", PREVIOUS_SAVER))
+        self.assertEqual(sha(INSTALLED_SETTINGS), kept)
+
+    @unittest.skipUnless(WIN64, "only 64-bit Windows has a SysWOW64")
+    def test_upgrade_from_syswow64_moves_the_settings_and_removes_the_old_copy(self):
+        old_settings = os.path.join(OLD_DIR, "Varnelle.scr.settings")
+        # What an earlier setup left (the file is not run, so any saver build stands for it).
+        shutil.copy(os.path.join(s.BIN, "Varnelle.scr"), os.path.join(OLD_DIR, "Varnelle.scr"))
+        shutil.copy(os.path.join(s.BIN, "VantorelResource.dat"), os.path.join(OLD_DIR, "VantorelResource.dat"))
+        s.write_settings(s.standard_settings(fire_style=2, show_images=0, pictures=["C:\\pics\\b.png"]),
+                         saver=os.path.join(OLD_DIR, "Varnelle.scr"))
+        kept = sha(old_settings)
+        reg_set(DESKTOP_KEY, "SCRNSAVE.EXE", ("REG_SZ", OLD_SAVER_WIN))
+
+        self.assertEqual(install("/LANG=en", "/KEEPSAVER"), 0)
+        self.assert_installed(cur_lang=0)
+        self.assertEqual(sha(INSTALLED_SETTINGS), kept, "the user's settings did not move to the new place")
+        for name in ("Varnelle.scr", "VantorelResource.dat", "Varnelle.scr.settings"):
+            self.assertFalse(os.path.exists(os.path.join(OLD_DIR, name)), "old %s stayed in SysWOW64" % name)
+        # The choice of screen saver named the old copy: it names the new one, even with /KEEPSAVER.
+        self.assertEqual(reg_query(DESKTOP_KEY, "SCRNSAVE.EXE"), ("REG_SZ", SAVER_WIN))
+        self.assertTrue(uninstall_silently())
         self.assertEqual(sha(INSTALLED_SETTINGS), kept)
 
     def test_keep_saver_option_and_the_language_of_an_upgrade(self):

@@ -259,7 +259,8 @@ TEST(SettingsPath, ForThisProcess) {
 TEST(RegistryRead, DwordRules) {
   const wchar_t* key = L"SOFTWARE\\VarnelleTest";
   HKEY h;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr),
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, &h,
+                            nullptr),
             ERROR_SUCCESS);
   const DWORD six = 6;
   const uint64_t wide = 5;
@@ -281,5 +282,31 @@ TEST(RegistryRead, DwordRules) {
   EXPECT_TRUE(ReadRegistryDword(key, L"Byte", v));  // shorter data lies over the old value
   EXPECT_EQ(v, 0x11111122u);
   EXPECT_FALSE(ReadRegistryDword(L"SOFTWARE\\VarnelleTest\\Nothing", L"Dword", v));
-  RegDeleteKeyW(HKEY_LOCAL_MACHINE, key);
+  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key, KEY_WOW64_32KEY, 0);
+}
+
+// A 64-bit build reads the 32-bit view, where the installer and the 32-bit saver keep
+// CurLang; a value that exists only in the 64-bit view is not the user's choice.
+TEST(RegistryRead, ReadsTheThirtyTwoBitView) {
+  if (sizeof(void*) == 4) GTEST_SKIP() << "a 32-bit program sees only the 32-bit view";
+  const wchar_t* key = L"SOFTWARE\\VarnelleViewTest";
+  HKEY h;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &h,
+                            nullptr),
+            ERROR_SUCCESS);
+  const DWORD five = 5;
+  RegSetValueExW(h, L"CurLang", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&five), 4);
+  RegCloseKey(h);
+  uint32_t v = 0;
+  EXPECT_FALSE(ReadRegistryDword(key, L"CurLang", v));
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, &h,
+                            nullptr),
+            ERROR_SUCCESS);
+  const DWORD two = 2;
+  RegSetValueExW(h, L"CurLang", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&two), 4);
+  RegCloseKey(h);
+  EXPECT_TRUE(ReadRegistryDword(key, L"CurLang", v));
+  EXPECT_EQ(v, 2u);
+  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key, KEY_WOW64_64KEY, 0);
+  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key, KEY_WOW64_32KEY, 0);
 }
