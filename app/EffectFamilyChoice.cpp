@@ -1,4 +1,4 @@
-#include "app/ApplicationState.h"
+#include "app/EffectFamilies.h"
 
 #ifndef VARNELLE_EFFECT_FAMILY
 #define VARNELLE_EFFECT_FAMILY 3

@@ -1,20 +1,19 @@
-#include <windows.h>
+#include "app/Lifecycle.h"
 
-#include "app/ApplicationState.h"
 #include "app/RenderLoop.h"
 #include "app/SceneManager.h"
-#include "host/ScreenSaverHost.h"
 #include "render/CapabilityCheck.h"
 #include "resources/Language.h"
+#include "settings/SettingsStore.h"
 
 namespace {
 void OnCreate(HWND hwnd) {
-  ApplicationState& app = GetApplicationState();
-  app.renderWindow = hwnd;
+  Lifecycle& lifecycle = GetLifecycle();
+  lifecycle.renderWindow = hwnd;
   LoadLanguage();
   if (CheckSystemRequirements()) {
     const std::wstring settingsPath = GetSettingsPath();
-    if (app.window.Create(hwnd) && SceneManager::Init(settingsPath, true)) app.errorScreen = false;
+    if (SceneManager::Attach(hwnd) && SceneManager::Init(settingsPath, true)) lifecycle.errorScreen = false;
   }
   // Started whatever happened above: on failure it shows the error screen, so the
   // user always gets a window that closes on input.
@@ -22,18 +21,23 @@ void OnCreate(HWND hwnd) {
 }
 }  // namespace
 
+Lifecycle& GetLifecycle() {
+  static Lifecycle lifecycle;
+  return lifecycle;
+}
+
 void StartRenderThread() {
-  ApplicationState& app = GetApplicationState();
-  app.renderThread = CreateThread(nullptr, 0, RenderThreadProc, nullptr, 0, nullptr);
+  Lifecycle& lifecycle = GetLifecycle();
+  lifecycle.renderThread = CreateThread(nullptr, 0, RenderThreadProc, nullptr, 0, nullptr);
 }
 
 void StopRenderThread() {
-  ApplicationState& app = GetApplicationState();
-  app.stopRequested.store(true, std::memory_order_relaxed);
-  if (app.renderThread) {
-    WaitForSingleObject(app.renderThread, INFINITE);
-    CloseHandle(app.renderThread);
-    app.renderThread = nullptr;
+  Lifecycle& lifecycle = GetLifecycle();
+  lifecycle.stopRequested.store(true, std::memory_order_relaxed);
+  if (lifecycle.renderThread) {
+    WaitForSingleObject(lifecycle.renderThread, INFINITE);
+    CloseHandle(lifecycle.renderThread);
+    lifecycle.renderThread = nullptr;
   }
   SceneManager::Teardown();
 }
@@ -43,6 +47,6 @@ LRESULT CALLBACK ScreenSaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     case WM_CREATE: OnCreate(hwnd); return 0;
     case WM_DESTROY: StopRenderThread(); return 0;
     case WM_ERASEBKGND: return 1;  // the render thread owns every pixel
-    default: return DefScreenSaverProc(hwnd, message, wParam, lParam);
+    default: return GetLifecycle().defaultProc(hwnd, message, wParam, lParam);
   }
 }

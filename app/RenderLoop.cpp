@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
-#include "app/ApplicationState.h"
-#include "app/FrameClock.h"
+#include "app/Lifecycle.h"
 #include "app/SceneManager.h"
 #include "render/CapabilityCheck.h"
 #include "render/ErrorScreen.h"
+#include "render/FrameClock.h"
 
 int RunRenderLoop(RenderLoopHost& host, RenderLoopState s) {
   bool checking = true;
@@ -81,16 +81,19 @@ public:
     return c.QuadPart;
   }
   bool CheckSystemRequirements() override { return ::CheckSystemRequirements(); }
-  void ShowErrorScreen() override { ::ShowErrorScreen(); }
+  void ShowErrorScreen() override {
+    Lifecycle& lifecycle = GetLifecycle();
+    ::ShowErrorScreen(lifecycle.renderWindow, lifecycle.stopRequested);
+  }
   void UpdateScene() override { SceneManager::Update(); }
   void DrawFrame(bool blankFrame) override { SceneManager::DrawFrame(blankFrame); }
-  void ReleaseFrameSurfaces() override { GetApplicationState().window.blobs.ReleaseFrameSurfaces(); }
+  void ReleaseFrameSurfaces() override { SceneManager::ReleaseFrameSurfaces(); }
 };
 }  // namespace
 
 unsigned long __stdcall RenderThreadProc(void*) {
-  ApplicationState& app = GetApplicationState();
+  Lifecycle& lifecycle = GetLifecycle();
   PlatformRenderLoopHost host;
-  return RunRenderLoop(host, {app.stopRequested, app.errorScreen, app.lastFrameTime,
-                              app.effectFamily == Blobs});
+  return RunRenderLoop(host, {lifecycle.stopRequested, lifecycle.errorScreen, lifecycle.lastFrameTime,
+                              SceneManager::HoldsFrameSurfaces()});
 }

@@ -21,7 +21,7 @@ struct RenderLoopState {
   std::atomic<bool>& stopRequested;
   bool& errorScreen;
   double& lastFrameTime;
-  bool releaseFrameSurfaces;  // the Blobs family
+  bool releaseFrameSurfaces;  // the family keeps per-frame surfaces
 };
 
 // The render thread's body: capability re-check, the one-second start-up speed

@@ -1,101 +1,95 @@
 #include "app/SceneManager.h"
 
-#include "app/ApplicationState.h"
-#include "app/FrameClock.h"
-#include "effects/ParticleSystem.h"
-#include "effects/UserTextures.h"
+#include "app/EffectFamilies.h"
+#include "render/FrameClock.h"
 
 namespace SceneManager {
 
+namespace {
+Scene MakeScene() {
+  Scene scene;
+  scene.effect = CreateSceneEffect(kBuildEffectFamily);
+  scene.settings.Load(L"");  // the defaults, until a settings file is read
+  return scene;
+}
+}  // namespace
+
+Scene& GetScene() {
+  static Scene scene = MakeScene();
+  return scene;
+}
+
+bool Attach(HWND window) {
+  Scene& scene = GetScene();
+  if (scene.effect) scene.effect->Release();
+  return scene.window.Create(window);
+}
+
 void Reset() {
-  ApplicationState& app = GetApplicationState();
-  UserTextures& textures = GetUserTextures();
-  textures.Clear();
-  textures.SetDevice(app.window.device.Get());
+  Scene& scene = GetScene();
+  scene.pictures.Clear();
+  scene.pictures.SetDevice(scene.window.device.Get());
   GetFrameClock().Start();
 }
 
 void LoadPictures() {
-  ApplicationState& app = GetApplicationState();
-  for (int i = 0; i < app.settings.ImageCount(); ++i) GetUserTextures().AddTexture(app.settings.GetImage(i));
+  Scene& scene = GetScene();
+  for (int i = 0; i < scene.settings.ImageCount(); ++i) scene.pictures.AddTexture(scene.settings.GetImage(i));
 }
 
 bool InitEffects() {
-  ApplicationState& app = GetApplicationState();
-  Window& w = app.window;
+  Scene& scene = GetScene();
+  Window& w = scene.window;
   w.Init();
-  w.camera.Reset(w.clientRect.right, w.clientRect.bottom, 1.0f, 1000.0f);
-  switch (app.effectFamily) {
-    case Blobs:
-      w.camera.LookAt(0.0f, -1.8f, -5.0f);
-      w.blobs.Init(&w.camera, w.device.Get(), w.clientRect);
-      break;
-    case Sparks:
-      w.camera.LookAt(0.0f, -10.0f, 300.0f);
-      w.sparks.InitEffect(&w.camera, w.device.Get());
-      break;
-    case DesktopBackground:
-      w.desktop.InitEffect(&w.camera, w.device.Get(), w.clientRect);
-      break;
-    case Fire:
-      return w.fire.InitEffect(&w.camera, w.device.Get(), w.clientRect);
-    default:
-      break;
-  }
-  return true;
+  scene.camera.Reset(w.clientRect.right, w.clientRect.bottom, 1.0f, 1000.0f);
+  if (!scene.effect) return true;
+  return scene.effect->Initialise({w.device.Get(), w.clientRect, scene.camera, scene.settings});
 }
 
 bool Init(const std::wstring& settingsPath, bool applySettings) {
-  ApplicationState& app = GetApplicationState();
+  Scene& scene = GetScene();
   Reset();
-  app.settings.RemoveAllImages();
-  app.settings.Load(settingsPath);
+  scene.settings.RemoveAllImages();
+  scene.settings.Load(settingsPath);
   if (!applySettings) return true;
 
   LoadPictures();
-  SettingsStore& s = app.settings;
-  Window& w = app.window;
-  w.blobs.speedDivisor = static_cast<float>(101 - s.GetValue(L"BlobsSpeed")) * 1000.0f;
-  w.blobs.sizeScale = static_cast<float>(s.GetValue(L"BlobsSize")) / 100.0f;
-  w.blobs.envMapIndex = s.GetValue(L"SelectCubeMap");
-  w.ShowImages = s.GetValue(L"ShowImages");
+  scene.showImages = scene.settings.GetValue(L"ShowImages");
   InitEffects();
-  GetParticleSystem().SetColorScheme(s.GetValue(L"SelectSparksEffect"));
-  w.fire.style = s.GetValue(L"SelectFireEffect");
   return true;
 }
 
+void ApplyPreviewChoices(int32_t fireStyle, int32_t showImages, const std::vector<std::wstring>& pictures) {
+  Scene& scene = GetScene();
+  scene.settings.SetValue(L"SelectFireEffect", fireStyle);
+  if (scene.effect) scene.effect->ApplyChoices(scene.settings);
+  scene.showImages = showImages;
+  scene.settings.RemoveAllImages();
+  for (const std::wstring& picture : pictures) scene.settings.AddImage(picture);
+  // Only the dialog's pictures: those of the settings file may have been removed there.
+  Reset();
+  LoadPictures();
+}
+
 void Update() {
-  ApplicationState& app = GetApplicationState();
-  Window& w = app.window;
-  switch (app.effectFamily) {
-    case Blobs: w.camera.Update(true); break;
-    case Sparks:
-    case DesktopBackground: w.camera.Update(false); break;
-    default: break;
+  Scene& scene = GetScene();
+  if (scene.effect) scene.effect->UpdateCamera(scene.camera);
+  if (IDirect3DDevice9* device = scene.window.device.Get()) {
+    device->SetTransform(D3DTS_VIEW, &scene.camera.view);
+    device->SetTransform(D3DTS_PROJECTION, &scene.camera.projection);
   }
-  if (w.device) {
-    w.device->SetTransform(D3DTS_VIEW, &w.camera.view);
-    w.device->SetTransform(D3DTS_PROJECTION, &w.camera.projection);
-  }
-  if (app.effectFamily == Blobs) w.blobs.Update();
+  if (scene.effect) scene.effect->Update();
 }
 
 void DrawFrame(bool blankFrame) {
-  ApplicationState& app = GetApplicationState();
-  Window& w = app.window;
+  Scene& scene = GetScene();
+  Window& w = scene.window;
   IDirect3DDevice9* device = w.device.Get();
   if (!device) return;
   device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
   device->BeginScene();
-  if (w.ShowImages) DrawUserImages();
-  switch (app.effectFamily) {
-    case Blobs: w.blobs.Render(); break;
-    case Sparks: w.sparks.Draw(); break;
-    case DesktopBackground: w.desktop.Draw(); break;
-    case Fire: w.fire.Render(); break;
-    default: break;
-  }
+  if (scene.showImages) DrawUserImages(scene.pictures, device, w.clientRect);
+  if (scene.effect) scene.effect->Draw(GetFrameClock().Time());
   w.DrawLogo();
   // Speed-test frames are composed in full, then hidden.
   if (blankFrame) device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00000000, 1.0f, 0);
@@ -103,9 +97,21 @@ void DrawFrame(bool blankFrame) {
   device->Present(nullptr, nullptr, nullptr, nullptr);
 }
 
+bool HoldsFrameSurfaces() {
+  const Scene& scene = GetScene();
+  return scene.effect && scene.effect->HoldsFrameSurfaces();
+}
+
+void ReleaseFrameSurfaces() {
+  Scene& scene = GetScene();
+  if (scene.effect) scene.effect->ReleaseFrameSurfaces();
+}
+
 bool Teardown() {
-  GetUserTextures().Clear();
-  GetApplicationState().window.ReleaseAll();
+  Scene& scene = GetScene();
+  scene.pictures.Clear();
+  if (scene.effect) scene.effect->Release();
+  scene.window.ReleaseAll();
   return true;
 }
 

@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "render/ScreenQuad.h"
+
 namespace bench {
 
 // Seconds from the performance counter; only differences are meaningful.
@@ -79,18 +81,14 @@ inline void CreateQuadTexture(IDirect3DDevice9* device, Microsoft::WRL::ComPtr<I
 // The baseline: one linearly filtered textured quad over the whole target, the
 // least a full-screen effect can cost. Call between BeginScene and EndScene.
 inline void DrawTexturedQuad(IDirect3DDevice9* device, IDirect3DTexture9* texture, float width, float height) {
-  struct QuadVertex {
-    float x, y, z, rhw, u, v;
-  };
-  const QuadVertex quad[4] = {
-      {0, 0, 0, 1, 0, 0}, {width, 0, 0, 1, 1, 0}, {width, height, 0, 1, 1, 1}, {0, height, 0, 1, 0, 1}};
+  ScreenVertex quad[4];
+  FillScreenQuad({0.0f, 0.0f, width, height}, {0.0f, 0.0f, 1.0f, 1.0f}, quad);
   device->SetTexture(0, texture);
   device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
   device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
   device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
   device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  device->SetFVF(D3DFVF_XYZRHW | D3DFVF_TEX1);
-  device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(QuadVertex));
+  DrawScreenQuad(device, quad);
   device->SetTexture(0, nullptr);
 }
 

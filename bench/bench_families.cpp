@@ -14,8 +14,8 @@
 #include <cwchar>
 #include <string>
 
-#include "app/Camera.h"
-#include "app/FrameClock.h"
+#include "render/Camera.h"
+#include "render/FrameClock.h"
 #include "bench/BenchSupport.h"
 #include "effects/BlobsEffect.h"
 #include "effects/DesktopEffect.h"
@@ -94,7 +94,7 @@ struct Scene {
         break;
       case kSparks: sparks.Draw(); break;
       case kBlobs: blobs.Render(); break;
-      case kDesktop: desktop.Draw(); break;
+      case kDesktop: desktop.Draw(GetFrameClock().Time()); break;
       default: break;
     }
     device->EndScene();

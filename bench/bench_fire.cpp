@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Camera.h"
-#include "app/FrameClock.h"
+#include "render/Camera.h"
+#include "render/FrameClock.h"
 #include "bench/BenchSupport.h"
 #include "effects/FireEffect.h"
 #include "resources/Language.h"
@@ -65,7 +65,7 @@ struct Scene {
                               static_cast<float>(fire.clientRect.bottom));
     if (what >= 0) {
       fire.style = what;
-      fire.Render();
+      fire.Render(GetFrameClock().Time());
     }
     device->EndScene();
     device->Present(nullptr, nullptr, nullptr, nullptr);

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cwchar>
 
-#include "app/ApplicationState.h"
-#include "app/FrameClock.h"
+#include "app/Lifecycle.h"
+#include "render/FrameClock.h"
 #include "app/SceneManager.h"
 #include "bench/BenchSupport.h"
 #include "resources/Language.h"
@@ -24,10 +24,9 @@ double ProcessAgeSeconds() {
 // Builds the scene on a window of the given size and draws frames for the given
 // time; returns frames per second.
 double Measure(int width, int height, double seconds, bool reportStart) {
-  ApplicationState& app = GetApplicationState();
   HWND hwnd = bench::MakeWindow(L"VarnelleBench", width, height);
-  app.renderWindow = hwnd;
-  if (!app.window.Create(hwnd)) {
+  GetLifecycle().renderWindow = hwnd;
+  if (!SceneManager::Attach(hwnd)) {
     std::printf("device creation failed at %dx%d\n", width, height);
     return 0.0;
   }

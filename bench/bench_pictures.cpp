@@ -10,7 +10,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/ApplicationState.h"
+#include "render/Window.h"
 #include "bench/BenchSupport.h"
 #include "effects/UserTextures.h"
 
@@ -46,9 +46,9 @@ std::wstring WritePicture(const std::wstring& path, int w, int h, int tint) {
   return path;
 }
 
-double Measure(int pictures, const std::wstring (&paths)[2], double seconds) {
-  IDirect3DDevice9* device = GetApplicationState().window.device.Get();
-  UserTextures& textures = GetUserTextures();
+double Measure(Window& window, UserTextures& textures, int pictures, const std::wstring (&paths)[2],
+               double seconds) {
+  IDirect3DDevice9* device = window.device.Get();
   textures.Clear();
   for (int i = 0; i < pictures; ++i) textures.AddTexture(paths[i]);
   int frames = 0;
@@ -57,7 +57,7 @@ double Measure(int pictures, const std::wstring (&paths)[2], double seconds) {
   while ((elapsed = bench::Now() - start) < seconds) {
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
     device->BeginScene();
-    DrawUserImages();
+    DrawUserImages(textures, device, window.clientRect);
     device->EndScene();
     device->Present(nullptr, nullptr, nullptr, nullptr);
     if ((++frames & 15) == 0) bench::Pump();
@@ -66,21 +66,22 @@ double Measure(int pictures, const std::wstring (&paths)[2], double seconds) {
 }
 
 void Run(int width, int height, const std::wstring (&paths)[2], double seconds) {
-  ApplicationState& app = GetApplicationState();
   HWND hwnd = bench::MakeWindow(L"VarnellePicturesBench", width, height);
-  if (!app.window.Create(hwnd)) {
+  Window window;
+  if (!window.Create(hwnd)) {
     std::printf("device creation failed at %dx%d\n", width, height);
     return;
   }
-  GetUserTextures().SetDevice(app.window.device.Get());
-  const double bare = Measure(0, paths, seconds);
-  const double one = Measure(1, paths, seconds);
-  const double fade = Measure(2, paths, seconds);
+  UserTextures textures;
+  textures.SetDevice(window.device.Get());
+  const double bare = Measure(window, textures, 0, paths, seconds);
+  const double one = Measure(window, textures, 1, paths, seconds);
+  const double fade = Measure(window, textures, 2, paths, seconds);
   std::printf("%dx%d fps: bare %.1f  one_picture %.1f  cross_fade %.1f\n", width, height, bare, one, fade);
   std::printf("%dx%d frame time / bare: one_picture %.2f  cross_fade %.2f\n", width, height, bare / one,
               bare / fade);
-  GetUserTextures().Clear();
-  app.window.ReleaseAll();
+  textures.Clear();
+  window.ReleaseAll();
   DestroyWindow(hwnd);
 }
 }  // namespace

@@ -8,8 +8,9 @@
 #include <ctime>
 #include <cwchar>
 
-#include "app/Camera.h"
+#include "render/Camera.h"
 #include "effects/ArchiveEntry.h"
+#include "platform/Handles.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -113,6 +114,16 @@ void BlobsEffect::BuildScreenQuad(float W, float H, BlobVertex (&quad)[4]) {
   }
 }
 
+bool BlobsEffect::Initialise(const SceneSetup& setup) {
+  const SettingsStore& s = setup.settings;
+  speedDivisor = static_cast<float>(101 - s.GetValue(L"BlobsSpeed")) * 1000.0f;
+  sizeScale = static_cast<float>(s.GetValue(L"BlobsSize")) / 100.0f;
+  envMapIndex = s.GetValue(L"SelectCubeMap");
+  setup.camera.LookAt(0.0f, -1.8f, -5.0f);
+  Init(&setup.camera, setup.device, setup.clientRect);
+  return CanDraw();
+}
+
 void BlobsEffect::Init(Camera* cameraIn, IDirect3DDevice9* deviceIn, RECT rect) {
   camera = cameraIn;
   device = deviceIn;
@@ -161,6 +172,14 @@ void BlobsEffect::InitBlobs() {
 void BlobsEffect::LoadEffect() {
   effect = CreateEffectFromArchive(device, L"Resource/Effect.efc");
   blendTechnique = effect ? effect->GetTechniqueByName(passMode == 1 ? "BlobBlend" : "BlobBlendTwoPasses") : -1;
+  handles_ = {};
+  if (!effect) return;
+  handles_.light = effect->GetTechniqueByName("BlobLight");
+  handles_.worldViewProjection = effect->GetParameter("g_mWorldViewProjection", gfx::ParamType::Float4x4);
+  handles_.sourceBlob = effect->GetParameter("g_tSourceBlob", gfx::ParamType::Texture);
+  handles_.normalBuffer = effect->GetParameter("g_tNormalBuffer", gfx::ParamType::Texture);
+  handles_.colorBuffer = effect->GetParameter("g_tColorBuffer", gfx::ParamType::Texture);
+  handles_.envMap = effect->GetParameter("g_tEnvMap", gfx::ParamType::Texture);
 }
 
 void BlobsEffect::CreateBlobTextures() {
@@ -178,13 +197,14 @@ void BlobsEffect::CreateBlobTextures() {
       envMap.Reset();
   }
 
-  D3DLOCKED_RECT locked{};
-  if (!scratch || FAILED(scratch->LockRect(0, &locked, nullptr, 0))) return;
-  for (int j = 0; j < kSplatSize; ++j) {
-    float* row = reinterpret_cast<float*>(static_cast<uint8_t*>(locked.pBits) + j * locked.Pitch);
-    for (int i = 0; i < kSplatSize; ++i) row[i] = SplatTexel(i, j);
+  {
+    const platform::LockedRect locked(scratch.Get(), 0);
+    if (!locked) return;
+    for (int j = 0; j < kSplatSize; ++j) {
+      float* row = reinterpret_cast<float*>(locked.Row(j));
+      for (int i = 0; i < kSplatSize; ++i) row[i] = SplatTexel(i, j);
+    }
   }
-  scratch->UnlockRect(0);
   ComPtr<IDirect3DSurface9> from, to;
   scratch->GetSurfaceLevel(0, &from);
   if (blobTexture) blobTexture->GetSurfaceLevel(0, &to);
@@ -229,7 +249,7 @@ void BlobsEffect::Update() {
     blobs[i].y = positions[i].y;
   }
   BuildBlobQuads();
-  effect->SetMatrix("g_mWorldViewProjection", camera->worldViewProjection);
+  effect->SetMatrix(handles_.worldViewProjection, camera->worldViewProjection);
 }
 
 void BlobsEffect::BuildBlobQuads() {
@@ -260,9 +280,9 @@ void BlobsEffect::Accumulate(int group, int firstVertex) {
   IDirect3DTexture9* source = group == 0 ? zeroTexture.Get() : blobTexture.Get();
   IDirect3DTexture9* normals = group == 0 ? accumulation[kNormalA].Get() : accumulation[kNormalB].Get();
   IDirect3DTexture9* colours = group == 0 ? accumulation[kColorA].Get() : accumulation[kColorB].Get();
-  effect->SetTexture("g_tSourceBlob", source);
-  effect->SetTexture("g_tNormalBuffer", normals);
-  effect->SetTexture("g_tColorBuffer", colours);
+  effect->SetTexture(handles_.sourceBlob, source);
+  effect->SetTexture(handles_.normalBuffer, normals);
+  effect->SetTexture(handles_.colorBuffer, colours);
   const UINT passes = effect->Begin();
   if (passes == 0) {
     effect->End();
@@ -315,16 +335,16 @@ void BlobsEffect::Render() {
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
   device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-  effect->SetTechnique("BlobLight");
+  effect->SetTechnique(handles_.light);
   const UINT passes = effect->Begin();
   for (UINT p = 0; p < passes; ++p) {
     effect->BeginPass(p);
     for (int n = 0; n < kBlobs; ++n) {
       // Each of the five draws of the screen quad lights one blob's rectangle.
       device->SetScissorRect(&blobRects[n]);
-      effect->SetTexture("g_tSourceBlob", accumulation[kNormalA].Get());
-      effect->SetTexture("g_tColorBuffer", accumulation[kColorA].Get());
-      effect->SetTexture("g_tEnvMap", envMap.Get());
+      effect->SetTexture(handles_.sourceBlob, accumulation[kNormalA].Get());
+      effect->SetTexture(handles_.colorBuffer, accumulation[kColorA].Get());
+      effect->SetTexture(handles_.envMap, envMap.Get());
       effect->CommitChanges();
       device->SetFVF(kBlobFvf);
       device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, screenQuad, sizeof(BlobVertex));

@@ -6,15 +6,14 @@
 #include <cstdint>
 #include <memory>
 
+#include "effects/SceneEffect.h"
 #include "gfx/Effect.h"
-
-struct Camera;
 
 // Five coloured metaballs. Each frame their splats are accumulated, blob by blob,
 // into floating-point normal and colour buffers, ping-ponging between two pairs
 // (a target cannot be read while written); then a screen quad lights the final
 // pair with the environment cube map and blends it over the frame.
-class BlobsEffect {
+class BlobsEffect final : public SceneEffect {
 public:
   static constexpr int kBlobs = 5;
 
@@ -39,10 +38,17 @@ public:
   using TargetTable = TargetIndex[2][2][2];  // [group][pass][target]
 
   void Init(Camera* camera, IDirect3DDevice9* device, RECT clientRect);
-  void Update();
   void Render();
-  void ReleaseFrameSurfaces();
-  void Release();
+
+  // Takes BlobsSpeed, BlobsSize and SelectCubeMap, places the camera, then Init.
+  bool Initialise(const SceneSetup& setup) override;
+  // The world turns a step each frame.
+  void UpdateCamera(Camera& camera) override { camera.Update(true); }
+  void Update() override;
+  void Draw(double) override { Render(); }
+  void Release() override;
+  bool HoldsFrameSurfaces() const override { return true; }
+  void ReleaseFrameSurfaces() override;
   // The effect, the vertex buffer and every target exist: the frame can be drawn.
   bool CanDraw() const;
 
@@ -101,6 +107,12 @@ public:
   RECT fieldRects[kBlobs]{};
 
 private:
+  struct Handles {
+    int light = -1;
+    gfx::Effect::Param worldViewProjection, sourceBlob, normalBuffer, colorBuffer, envMap;
+  };
+  Handles handles_;
+
   void ChooseTargetMode();
   void InitBlobs();
   void LoadEffect();

@@ -4,21 +4,15 @@
 
 #include <cmath>
 
-#include "app/Camera.h"
-#include "app/FrameClock.h"
 #include "effects/ArchiveEntry.h"
+#include "render/Camera.h"
 
 DesktopEffect::Size DesktopEffect::TextureSize(float halfW, float halfH) {
   return {2 * static_cast<int32_t>(halfW), 2 * static_cast<int32_t>(halfH)};
 }
 
-void DesktopEffect::BuildQuad(float halfW, float halfH, QuadVertex (&quad)[4]) {
-  const float w = 2.0f * halfW + 0.5f;
-  const float h = 2.0f * halfH + 0.5f;
-  quad[0] = {0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f};
-  quad[1] = {w, 0.0f, 0.0f, 1.0f, 1.0f, 0.0f};
-  quad[2] = {w, h, 0.0f, 1.0f, 1.0f, 1.0f};
-  quad[3] = {0.0f, h, 0.0f, 1.0f, 0.0f, 1.0f};
+void DesktopEffect::BuildQuad(float halfW, float halfH, ScreenVertex (&quad)[4]) {
+  FillScreenQuad({0.0f, 0.0f, 2.0f * halfW + 0.5f, 2.0f * halfH + 0.5f}, {0.0f, 0.0f, 1.0f, 1.0f}, quad);
 }
 
 void DesktopEffect::CirclingPoints(float s, D3DXVECTOR4& one, D3DXVECTOR4& two) {
@@ -47,30 +41,41 @@ bool DesktopEffect::InitEffect(Camera* cameraIn, IDirect3DDevice9* deviceIn, REC
                                           texture.ReleaseAndGetAddressOf())))
     texture.Reset();
   effect = CreateEffectFromArchive(device, L"Resource/DesktopShader.fx");
-  return effect != nullptr;
+  if (!effect) return false;
+  using gfx::ParamType;
+  handles_.technique = effect->GetTechniqueByName("TechniqueDeskTop");
+  handles_.worldViewProjection = effect->GetParameter("matWorldViewProjection", ParamType::Float4x4);
+  handles_.screenScale = effect->GetParameter("ScreenWVSH", ParamType::Float);
+  handles_.picture = effect->GetParameter("texFone", ParamType::Texture);
+  handles_.posOne = effect->GetParameter("PosOne", ParamType::Float4);
+  handles_.posTwo = effect->GetParameter("PosTwo", ParamType::Float4);
+  return true;
 }
 
-void DesktopEffect::Draw() {
+bool DesktopEffect::Initialise(const SceneSetup& setup) {
+  return InitEffect(&setup.camera, setup.device, setup.clientRect);
+}
+
+void DesktopEffect::Draw(double time) {
   if (!camera || !effect) return;  // no shader: nothing sensible to draw
-  const float s = static_cast<float>(GetFrameClock().Time());
+  const float s = static_cast<float>(time);
   D3DXVECTOR4 one, two;
   CirclingPoints(s, one, two);
   D3DXMATRIX m;
   D3DXMatrixTranspose(&m, &camera->worldViewProjection);
 
-  effect->SetTechnique("TechniqueDeskTop");
-  effect->SetMatrix("matWorldViewProjection", m);
-  effect->SetFloat("ScreenWVSH", screenScale);
-  effect->SetTexture("texFone", texture.Get());
-  effect->SetVector("PosOne", one);
-  effect->SetVector("PosTwo", two);
+  effect->SetTechnique(handles_.technique);
+  effect->SetMatrix(handles_.worldViewProjection, m);
+  effect->SetFloat(handles_.screenScale, screenScale);
+  effect->SetTexture(handles_.picture, texture.Get());
+  effect->SetVector(handles_.posOne, one);
+  effect->SetVector(handles_.posTwo, two);
   effect->Begin();
   effect->BeginPass(0);
   effect->CommitChanges();
-  QuadVertex quad[4];
+  ScreenVertex quad[4];
   BuildQuad(halfWidth, halfHeight, quad);
-  device->SetFVF(D3DFVF_XYZRHW | D3DFVF_TEX1);
-  device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(QuadVertex));
+  DrawScreenQuad(device, quad);
   effect->EndPass();
   effect->End();
 }

@@ -6,29 +6,30 @@
 #include <cstdint>
 #include <memory>
 
+#include "effects/SceneEffect.h"
 #include "gfx/Effect.h"
-
-struct Camera;
+#include "render/ScreenQuad.h"
 
 // The desktop scene: "DesktopBitmap.bmp" from the current directory stretched
 // over the window and drawn through "Resource/DesktopShader.fx", which ripples it
 // around two points circling with the frame clock.
-class DesktopEffect {
+class DesktopEffect final : public SceneEffect {
 public:
   bool InitEffect(Camera* camera, IDirect3DDevice9* device, RECT clientRect);
-  void Draw();
-  void Release();
 
-  struct QuadVertex {
-    float x, y, z, rhw, u, v;
-  };
+  bool Initialise(const SceneSetup& setup) override;
+  void UpdateCamera(Camera& camera) override { camera.Update(false); }
+  // The ripples at frame-clock time `time` (seconds).
+  void Draw(double time) override;
+  void Release() override;
+
   struct Size {
     int32_t width, height;
   };
   // The texture size asked for: twice each truncated half, so an odd size loses a pixel.
   static Size TextureSize(float halfWidth, float halfHeight);
   // The screen quad in fan order, half a pixel past the far edges.
-  static void BuildQuad(float halfWidth, float halfHeight, QuadVertex (&quad)[4]);
+  static void BuildQuad(float halfWidth, float halfHeight, ScreenVertex (&quad)[4]);
   // "PosOne" and "PosTwo" at clock time s.
   static void CirclingPoints(float s, D3DXVECTOR4& one, D3DXVECTOR4& two);
 
@@ -39,4 +40,11 @@ public:
   Microsoft::WRL::ComPtr<IDirect3DTexture9> texture;
   std::unique_ptr<gfx::Effect> effect;
   float screenScale = 1.21f;
+
+private:
+  struct Handles {
+    int technique = -1;
+    gfx::Effect::Param worldViewProjection, screenScale, picture, posOne, posTwo;
+  };
+  Handles handles_;
 };

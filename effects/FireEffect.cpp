@@ -2,47 +2,33 @@
 
 #include <d3dx9.h>
 
-#include "app/FrameClock.h"
-#include "resources/Strings.h"
-#include "resources/ZipReader.h"
+#include "render/ScreenQuad.h"
 
-namespace {
+using gfx::ParamType;
 
-class ArchiveSource : public FireEntrySource {
-public:
-  const uint8_t* ReadEntry(const std::wstring& name, uint32_t& size) override {
-    return WorkSpace::GetResourceArchive().ReadEntry(name, size);
-  }
-  void FreeEntry() override { WorkSpace::GetResourceArchive().FreeEntry(); }
-};
-
-constexpr DWORD kQuadFvf = D3DFVF_XYZRHW | D3DFVF_TEX1;
-
-}  // namespace
-
-bool FireEffect::InitEffect(Camera* cameraIn, IDirect3DDevice9* deviceIn, RECT rect) {
-  ArchiveSource archive;
-  return InitEffect(cameraIn, deviceIn, rect, archive);
+bool FireEffect::Initialise(const SceneSetup& setup) {
+  const bool ready = InitEffect(&setup.camera, setup.device, setup.clientRect);
+  ApplyChoices(setup.settings);
+  return ready;
 }
 
-bool FireEffect::InitEffect(Camera* cameraIn, IDirect3DDevice9* deviceIn, RECT rect, FireEntrySource& source) {
+void FireEffect::ApplyChoices(const SettingsStore& settings) { style = settings.GetValue(L"SelectFireEffect"); }
+
+bool FireEffect::InitEffect(Camera* cameraIn, IDirect3DDevice9* deviceIn, RECT rect) {
+  return InitEffect(cameraIn, deviceIn, rect, ResourceArchiveSource());
+}
+
+bool FireEffect::InitEffect(Camera* cameraIn, IDirect3DDevice9* deviceIn, RECT rect, EntrySource& source) {
   device = deviceIn;
   camera = cameraIn;
   clientRect = rect;
 
-  uint32_t size = 0;
-  const uint8_t* data = source.ReadEntry(L"Resource/FireEffect.fx", size);
-  if (!data || size == 0) return false;
-  std::string errors;
-  effect = gfx::Effect::CreateFromMemory(device, data, size, &errors, "Resource/FireEffect.fx");
-  if (!effect) {
-    if (!errors.empty()) OutputDebugStringW((FromAnsi(errors) + L"\n").c_str());
-    source.FreeEntry();
-    return false;
-  }
-  source.FreeEntry();
+  effect = CreateEffectFromEntry(device, source, L"Resource/FireEffect.fx");
+  if (!effect) return false;
+  FindHandles();
 
-  data = source.ReadEntry(L"Resource/Flame.tga", size);
+  uint32_t size = 0;
+  const uint8_t* data = source.ReadEntry(L"Resource/Flame.tga", size);
   if (!data || size == 0) return false;
   if (FAILED(D3DXCreateTextureFromFileInMemoryEx(device, data, size, 0, 0, 3, 0, D3DFMT_UNKNOWN, D3DPOOL_DEFAULT,
                                                  D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr, nullptr,
@@ -79,7 +65,7 @@ void FireEffect::PrepareShaders() {
   if (SUCCEEDED(device->BeginScene())) {
     for (int32_t s = 0; s < 3; ++s) {
       style = s;
-      Render();
+      Render(0.0);
     }
     device->EndScene();
   }
@@ -91,16 +77,49 @@ void FireEffect::PrepareShaders() {
   }
 }
 
-void FireEffect::Render() {
+void FireEffect::FindHandles() {
+  handles_ = {};
+  handles_.fire = effect->GetTechniqueByName("FireEffectTechnique");
+  handles_.fireBall = effect->GetTechniqueByName("FireBallEffectTechnique");
+  handles_.detonation = effect->GetTechniqueByName("FireDetonationEffectTechnique");
+  auto param = [this](const char* name, ParamType type = ParamType::Float) { return effect->GetParameter(name, type); };
+  handles_.time = param("time_0_X");
+  handles_.noise = param("texNoise", ParamType::Texture);
+  handles_.flame = param("texFlame", ParamType::Texture);
+  handles_.sideFade = param("sideFade");
+  handles_.sideFadeSharpness = param("sideFadeSharpness");
+  handles_.wobbleScale = param("wobbleScale");
+  handles_.burnSpeed = param("burnSpeed");
+  handles_.randomnessRate = param("randomnessRate");
+  handles_.yFade = param("yFade");
+  handles_.xScale = param("xScale");
+  handles_.yScale = param("yScale");
+  handles_.colorDistribution = param("colorDistribution");
+  handles_.fade = param("fade");
+  handles_.flameSpeed = param("flameSpeed");
+  handles_.spread = param("spread");
+  handles_.flamability = param("flamability");
+  handles_.timeSampleDist = param("timeSampleDist");
+  handles_.pressure = param("pressure");
+  handles_.powerBoost = param("powerBoost");
+  handles_.intensity = param("intensity");
+  handles_.speed = param("speed");
+  handles_.noisiness = param("noisiness");
+  handles_.explositivity = param("explositivity");
+}
+
+void FireEffect::Render(double time) {
   if (!effect) return;
+  // The styles run at half the frame clock's pace.
+  const float t = static_cast<float>(static_cast<float>(time) * 0.5f);
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
   device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
   device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
   switch (style) {
-    case 0: RenderFire(); break;
-    case 1: RenderFireBall(); break;
-    case 2: RenderDetonation(); break;
+    case 0: RenderFire(t); break;
+    case 1: RenderFireBall(t); break;
+    case 2: RenderDetonation(t); break;
     default: break;
   }
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
@@ -113,78 +132,57 @@ void FireEffect::Release() {
   effect.reset();
 }
 
-float FireEffect::StyleTime() const {
-  const double elapsed = GetFrameClock().Time();
-  return static_cast<float>(static_cast<float>(elapsed) * 0.5f);
-}
-
-void FireEffect::BeginStyle(const char* technique) { effect->SetTechnique(technique); }
-
 void FireEffect::FinishStyle() {
-  effect->SetTexture("texNoise", noiseVolume.Get());
-  effect->SetTexture("texFlame", flameTexture.Get());
+  effect->SetTexture(handles_.noise, noiseVolume.Get());
+  effect->SetTexture(handles_.flame, flameTexture.Get());
   effect->Begin();
   effect->BeginPass(0);
   effect->CommitChanges();
   const float W = static_cast<float>(clientRect.right);
   const float H = static_cast<float>(clientRect.bottom);
-  DrawScreenQuad({1.0f, 1.0f, 0.0f, 0.0f}, {0.0f, 0.0f, W + 0.5f, H + 0.5f});
+  // The ramp and the noise run from the bottom-right corner (u = v = 1 at the top-left).
+  ScreenVertex quad[4];
+  FillScreenQuad({0.0f, 0.0f, W + 0.5f, H + 0.5f}, {1.0f, 1.0f, 0.0f, 0.0f}, quad);
+  DrawScreenQuad(device, quad);
   effect->EndPass();
   effect->End();
 }
 
-void FireEffect::RenderFire() {
-  const float t = StyleTime();
-  BeginStyle("FireEffectTechnique");
-  effect->SetFloat("time_0_X", t);
-  effect->SetFloat("sideFade", sideFade);
-  effect->SetFloat("sideFadeSharpness", sideFadeSharpness);
-  effect->SetFloat("wobbleScale", wobbleScale);
-  effect->SetFloat("burnSpeed", burnSpeed);
-  effect->SetFloat("randomnessRate", randomnessRate);
-  effect->SetFloat("yFade", yFade);
-  effect->SetFloat("xScale", xScale);
-  effect->SetFloat("yScale", yScale);
+void FireEffect::RenderFire(float t) {
+  effect->SetTechnique(handles_.fire);
+  effect->SetFloat(handles_.time, t);
+  effect->SetFloat(handles_.sideFade, sideFade);
+  effect->SetFloat(handles_.sideFadeSharpness, sideFadeSharpness);
+  effect->SetFloat(handles_.wobbleScale, wobbleScale);
+  effect->SetFloat(handles_.burnSpeed, burnSpeed);
+  effect->SetFloat(handles_.randomnessRate, randomnessRate);
+  effect->SetFloat(handles_.yFade, yFade);
+  effect->SetFloat(handles_.xScale, xScale);
+  effect->SetFloat(handles_.yScale, yScale);
   FinishStyle();
 }
 
-void FireEffect::RenderFireBall() {
-  const float t = StyleTime();
-  BeginStyle("FireBallEffectTechnique");
-  effect->SetFloat("time_0_X", t);
-  effect->SetFloat("colorDistribution", colorDistribution);
-  effect->SetFloat("fade", fade);
-  effect->SetFloat("flameSpeed", flameSpeed);
-  effect->SetFloat("spread", spread);
-  effect->SetFloat("flamability", flamability);
-  effect->SetFloat("timeSampleDist", timeSampleDist);
+void FireEffect::RenderFireBall(float t) {
+  effect->SetTechnique(handles_.fireBall);
+  effect->SetFloat(handles_.time, t);
+  effect->SetFloat(handles_.colorDistribution, colorDistribution);
+  effect->SetFloat(handles_.fade, fade);
+  effect->SetFloat(handles_.flameSpeed, flameSpeed);
+  effect->SetFloat(handles_.spread, spread);
+  effect->SetFloat(handles_.flamability, flamability);
+  effect->SetFloat(handles_.timeSampleDist, timeSampleDist);
   FinishStyle();
 }
 
-void FireEffect::RenderDetonation() {
-  const float t = StyleTime();
-  BeginStyle("FireDetonationEffectTechnique");
-  effect->SetFloat("time_0_X", t);
-  effect->SetFloat("flamability", 0.34f);
-  effect->SetFloat("pressure", 0.6f);
-  effect->SetFloat("powerBoost", 0.16f);
-  effect->SetFloat("intensity", 1.0f);
-  effect->SetFloat("speed", 0.15f);
-  effect->SetFloat("noisiness", 0.5f);
-  effect->SetFloat("explositivity", 0.44955f);
+void FireEffect::RenderDetonation(float t) {
+  effect->SetTechnique(handles_.detonation);
+  effect->SetFloat(handles_.time, t);
+  effect->SetFloat(handles_.flamability, 0.34f);
+  effect->SetFloat(handles_.pressure, 0.6f);
+  effect->SetFloat(handles_.powerBoost, 0.16f);
+  effect->SetFloat(handles_.intensity, 1.0f);
+  effect->SetFloat(handles_.speed, 0.15f);
+  effect->SetFloat(handles_.noisiness, 0.5f);
+  effect->SetFloat(handles_.explositivity, 0.44955f);
   FinishStyle();
-}
-
-void FireEffect::BuildScreenQuad(const UvRect& uv, const ScreenRect& s, QuadVertex (&quad)[4]) {
-  quad[0] = {s.left, s.top, 0.0f, 1.0f, uv.left, uv.top};
-  quad[1] = {s.right, s.top, 0.0f, 1.0f, uv.right, uv.top};
-  quad[2] = {s.right, s.bottom, 0.0f, 1.0f, uv.right, uv.bottom};
-  quad[3] = {s.left, s.bottom, 0.0f, 1.0f, uv.left, uv.bottom};
-}
-
-void FireEffect::DrawScreenQuad(const UvRect& uv, const ScreenRect& screen) {
-  QuadVertex quad[4];
-  BuildScreenQuad(uv, screen, quad);
-  device->SetFVF(kQuadFvf);
-  device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(QuadVertex));
 }

@@ -6,42 +6,26 @@
 #include <memory>
 #include <string>
 
+#include "effects/ArchiveEntry.h"
+#include "effects/SceneEffect.h"
 #include "gfx/Effect.h"
-
-struct Camera;
-
-// Where the effect file and textures come from: the resource archive in the
-// saver, a folder in tests. One entry is held at a time.
-class FireEntrySource {
-public:
-  virtual ~FireEntrySource() = default;
-  virtual const uint8_t* ReadEntry(const std::wstring& name, uint32_t& size) = 0;
-  virtual void FreeEntry() = 0;
-};
 
 // Full-window procedural flames: one screen quad drawn through one technique of
 // "Resource/FireEffect.fx" per style, with a noise volume and a flame colour ramp.
-class FireEffect {
+class FireEffect final : public SceneEffect {
 public:
   bool InitEffect(Camera* camera, IDirect3DDevice9* device, RECT clientRect);
-  bool InitEffect(Camera* camera, IDirect3DDevice9* device, RECT clientRect, FireEntrySource& source);
-  void Render();
-  void Release();
+  bool InitEffect(Camera* camera, IDirect3DDevice9* device, RECT clientRect, EntrySource& source);
+  // The flames at frame-clock time `time` (seconds).
+  void Render(double time);
+
+  bool Initialise(const SceneSetup& setup) override;
+  void ApplyChoices(const SettingsStore& settings) override;
+  void Draw(double time) override { Render(time); }
+  void Release() override;
 
   // 0 Fire, 1 FireBall, 2 Detonation; anything else draws nothing.
   int32_t style = 1;
-
-  struct UvRect {
-    float left, top, right, bottom;
-  };
-  struct ScreenRect {
-    float left, top, right, bottom;
-  };
-  struct QuadVertex {
-    float x, y, z, rhw, u, v;
-  };
-  // The four corners DrawScreenQuad sends, in fan order.
-  static void BuildScreenQuad(const UvRect& uv, const ScreenRect& screen, QuadVertex (&quad)[4]);
 
   IDirect3DDevice9* device = nullptr;  // borrowed from the render window
   Camera* camera = nullptr;
@@ -68,12 +52,20 @@ public:
   float yScale = 0.6f;
 
 private:
+  // The effect's techniques and parameters, found once when it is created.
+  struct Handles {
+    int fire = -1, fireBall = -1, detonation = -1;
+    gfx::Effect::Param time, noise, flame;
+    gfx::Effect::Param sideFade, sideFadeSharpness, wobbleScale, burnSpeed, randomnessRate, yFade, xScale, yScale;
+    gfx::Effect::Param colorDistribution, fade, flameSpeed, spread, flamability, timeSampleDist;
+    gfx::Effect::Param pressure, powerBoost, intensity, speed, noisiness, explositivity;
+  };
+  void FindHandles();
   void PrepareShaders();
-  float StyleTime() const;
-  void BeginStyle(const char* technique);
   void FinishStyle();
-  void RenderFire();
-  void RenderFireBall();
-  void RenderDetonation();
-  void DrawScreenQuad(const UvRect& uv, const ScreenRect& screen);
+  void RenderFire(float t);
+  void RenderFireBall(float t);
+  void RenderDetonation(float t);
+
+  Handles handles_;
 };

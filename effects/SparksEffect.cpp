@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "app/Camera.h"
+#include "render/Camera.h"
 #include "effects/ArchiveEntry.h"
 #include "effects/ParticleSystem.h"
 
@@ -44,6 +44,13 @@ void StepSparks(ParticleSystem& particles, float& clock) {
   particles.emitPosition[2] = p.z;
 }
 
+bool SparksEffect::Initialise(const SceneSetup& setup) {
+  setup.camera.LookAt(0.0f, -10.0f, 300.0f);
+  const bool ready = InitEffect(&setup.camera, setup.device);
+  GetParticleSystem().SetColorScheme(setup.settings.GetValue(L"SelectSparksEffect"));
+  return ready;
+}
+
 bool SparksEffect::InitEffect(Camera* cameraIn, IDirect3DDevice9* deviceIn) {
   device = deviceIn;
   camera = cameraIn;
@@ -58,6 +65,11 @@ bool SparksEffect::InitEffect(Camera* cameraIn, IDirect3DDevice9* deviceIn) {
   device->CreateVertexDeclaration(elements, declaration.ReleaseAndGetAddressOf());
 
   effect = CreateEffectFromArchive(device, L"Resource/ParticleShader.fx");
+  if (effect) {
+    technique_ = effect->GetTechniqueByName("TechniqueNoInst");
+    worldViewProjection_ = effect->GetParameter("matWorldViewProjection", gfx::ParamType::Float4x4);
+    particleTexture_ = effect->GetParameter("texParticle", gfx::ParamType::Texture);
+  }
 
   ArchiveEntry sprite(L"Resource/Particle.tga");
   if (sprite.data &&
@@ -84,9 +96,9 @@ void SparksEffect::Draw() {
   device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
   device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);  // purely additive: overlaps brighten
   device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
-  effect->SetTechnique("TechniqueNoInst");
-  effect->SetMatrix("matWorldViewProjection", m);
-  effect->SetTexture("texParticle", texture.Get());
+  effect->SetTechnique(technique_);
+  effect->SetMatrix(worldViewProjection_, m);
+  effect->SetTexture(particleTexture_, texture.Get());
   effect->Begin();
   effect->BeginPass(0);
   effect->CommitChanges();

@@ -5,18 +5,24 @@
 
 #include <memory>
 
+#include "effects/SceneEffect.h"
 #include "gfx/Effect.h"
 
-struct Camera;
 class ParticleSystem;
 
 // The sparks scene: the particle fountain, pouring upward from a point that
 // wanders along a fixed path, drawn additively through "Resource/ParticleShader.fx".
-class SparksEffect {
+class SparksEffect final : public SceneEffect {
 public:
   bool InitEffect(Camera* camera, IDirect3DDevice9* device);
+  // One step of the sparks' own clock, then the particles.
   void Draw();
-  void Release();
+
+  // Places the camera, then InitEffect and the colour scheme (SelectSparksEffect).
+  bool Initialise(const SceneSetup& setup) override;
+  void UpdateCamera(Camera& camera) override { camera.Update(false); }
+  void Draw(double) override { Draw(); }
+  void Release() override;
   // Everything the draw needs was created.
   bool Ready() const { return effect && texture && declaration; }
 
@@ -25,6 +31,10 @@ public:
   Microsoft::WRL::ComPtr<IDirect3DTexture9> texture;
   std::unique_ptr<gfx::Effect> effect;
   Microsoft::WRL::ComPtr<IDirect3DVertexDeclaration9> declaration;
+
+private:
+  int technique_ = -1;
+  gfx::Effect::Param worldViewProjection_, particleTexture_;
 };
 
 // The sparks' simulation time: 0.001 per drawn frame, process-wide.

@@ -2,7 +2,7 @@
 
 #include <d3dx9.h>
 
-#include "app/ApplicationState.h"
+#include "render/ScreenQuad.h"
 
 namespace {
 // Pre-transformed: x, y, z, rhw, diffuse, u, v (28 bytes).
@@ -16,10 +16,8 @@ static_assert(sizeof(BackdropVertex) == 28);
 
 // The whole picture stretched over the whole render area.
 void BackdropQuad(float w, float h, uint32_t diffuse, BackdropVertex (&quad)[4]) {
-  quad[0] = {0.0f, 0.0f, 0.0f, 1.0f, diffuse, 0.0f, 0.0f};
-  quad[1] = {w, 0.0f, 0.0f, 1.0f, diffuse, 1.0f, 0.0f};
-  quad[2] = {w, h, 0.0f, 1.0f, diffuse, 1.0f, 1.0f};
-  quad[3] = {0.0f, h, 0.0f, 1.0f, diffuse, 0.0f, 1.0f};
+  FillScreenQuad({0.0f, 0.0f, w, h}, {0.0f, 0.0f, 1.0f, 1.0f}, quad);
+  for (BackdropVertex& v : quad) v.diffuse = diffuse;
 }
 
 // Every colour byte, alpha included, set to the same weight.
@@ -71,11 +69,6 @@ void UserTextures::Clear() {
   textures_.shrink_to_fit();
 }
 
-UserTextures& GetUserTextures() {
-  static UserTextures textures;
-  return textures;
-}
-
 SlideFrame AdvanceSlides(SlideState s, int count) {
   Repair(s, count);
   s.slideFade = Single(s.slideFade + 0.001f);
@@ -88,13 +81,9 @@ SlideFrame AdvanceSlides(SlideState s, int count) {
           static_cast<uint8_t>(Single(s.slideFade * 255.0f))};
 }
 
-void DrawUserImages() {
-  ApplicationState& app = GetApplicationState();
-  IDirect3DDevice9* device = app.window.device.Get();
-  const UserTextures& textures = GetUserTextures();
+void DrawUserImages(UserTextures& textures, IDirect3DDevice9* device, const RECT& area) {
   const int count = textures.Count();
   if (!device || count == 0) return;
-  const RECT& area = app.window.clientRect;
 
   // One picture: opaque, with whatever blending the previous frame left (off).
   if (count == 1) {
@@ -106,7 +95,7 @@ void DrawUserImages() {
   device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
   device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCCOLOR);
   device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-  const SlideFrame frame = AdvanceSlides({app.slideIndex, app.nextSlideIndex, app.slideFade}, count);
+  const SlideFrame frame = AdvanceSlides({textures.slideIndex, textures.nextSlideIndex, textures.slideFade}, count);
   DrawQuad(device, textures.Texture(frame.outgoing), area, Grey(frame.outWeight));
   DrawQuad(device, textures.Texture(frame.incoming), area, Grey(frame.inWeight));
   device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);

@@ -20,16 +20,20 @@ public:
   int Count() const { return static_cast<int>(textures_.size()); }
   IDirect3DTexture9* Texture(int index) const { return textures_[index].Get(); }
 
+  // The cross-fade: which picture goes, which comes, and how far; kept across
+  // scene rebuilds (Clear leaves it).
+  int32_t slideIndex = 0;
+  int32_t nextSlideIndex = 1;
+  float slideFade = 0.0f;
+
 private:
   IDirect3DDevice9* device_ = nullptr;
   std::vector<Microsoft::WRL::ComPtr<IDirect3DTexture9>> textures_;
 };
 
-UserTextures& GetUserTextures();
-
-// One frame of the backdrop into the render window's client area: one picture
-// opaque, two or more cross-fading in list order.
-void DrawUserImages();
+// One frame of the backdrop over the client area: one picture opaque, two or more
+// cross-fading in list order.
+void DrawUserImages(UserTextures& textures, IDirect3DDevice9* device, const RECT& area);
 
 // The cross-fade, kept across scene rebuilds.
 struct SlideState {

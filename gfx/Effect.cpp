@@ -100,10 +100,16 @@ bool Effect::SetTechnique(int technique) {
   return true;
 }
 
-const ParamDecl* Effect::FindParam(std::string_view name, ParamType type) const {
-  for (const ParamDecl& p : desc_.params)
-    if (p.name == name) return p.type == type ? &p : nullptr;
-  return nullptr;
+Effect::Param Effect::GetParameter(std::string_view name, ParamType type) const {
+  for (size_t i = 0; i < desc_.params.size(); ++i)
+    if (desc_.params[i].name == name) return desc_.params[i].type == type ? Param{static_cast<int>(i)} : Param{};
+  return {};
+}
+
+const ParamDecl* Effect::FindParam(Param param, ParamType type) const {
+  if (param.index < 0 || param.index >= static_cast<int>(desc_.params.size())) return nullptr;
+  const ParamDecl& p = desc_.params[param.index];
+  return p.type == type ? &p : nullptr;
 }
 
 void Effect::WriteConstants(const ParamDecl& p, const float* values, size_t count) {
@@ -119,34 +125,50 @@ void Effect::WriteConstants(const ParamDecl& p, const float* values, size_t coun
   constantsDirty_ = true;
 }
 
-bool Effect::SetFloat(std::string_view name, float value) {
-  const ParamDecl* p = FindParam(name, ParamType::Float);
+bool Effect::SetFloat(Param param, float value) {
+  const ParamDecl* p = FindParam(param, ParamType::Float);
   if (!p) return false;
   WriteConstants(*p, &value, 1);
   return true;
 }
 
-bool Effect::SetVector(std::string_view name, const D3DXVECTOR4& value) {
-  const ParamDecl* p = FindParam(name, ParamType::Float4);
+bool Effect::SetVector(Param param, const D3DXVECTOR4& value) {
+  const ParamDecl* p = FindParam(param, ParamType::Float4);
   if (!p) return false;
   const float v[4] = {value.x, value.y, value.z, value.w};
   WriteConstants(*p, v, 4);
   return true;
 }
 
-bool Effect::SetMatrix(std::string_view name, const D3DXMATRIX& value) {
-  const ParamDecl* p = FindParam(name, ParamType::Float4x4);
+bool Effect::SetMatrix(Param param, const D3DXMATRIX& value) {
+  const ParamDecl* p = FindParam(param, ParamType::Float4x4);
   if (!p) return false;
   WriteConstants(*p, &value._11, 16);
   return true;
 }
 
-bool Effect::SetTexture(std::string_view name, IDirect3DBaseTexture9* texture) {
-  const ParamDecl* p = FindParam(name, ParamType::Texture);
+bool Effect::SetTexture(Param param, IDirect3DBaseTexture9* texture) {
+  const ParamDecl* p = FindParam(param, ParamType::Texture);
   if (!p) return false;
   textures_[p->name] = texture;
   texturesDirty_ = true;
   return true;
+}
+
+bool Effect::SetFloat(std::string_view name, float value) {
+  return SetFloat(GetParameter(name, ParamType::Float), value);
+}
+
+bool Effect::SetVector(std::string_view name, const D3DXVECTOR4& value) {
+  return SetVector(GetParameter(name, ParamType::Float4), value);
+}
+
+bool Effect::SetMatrix(std::string_view name, const D3DXMATRIX& value) {
+  return SetMatrix(GetParameter(name, ParamType::Float4x4), value);
+}
+
+bool Effect::SetTexture(std::string_view name, IDirect3DBaseTexture9* texture) {
+  return SetTexture(GetParameter(name, ParamType::Texture), texture);
 }
 
 UINT Effect::Begin() {

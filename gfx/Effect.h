@@ -62,6 +62,18 @@ public:
   bool SetTechnique(int technique);
   int CurrentTechnique() const { return technique_; }
 
+  // A parameter looked up once, by name and type, and set by handle in the frame;
+  // empty when the file declares no such parameter (setting it then does nothing).
+  struct Param {
+    int index = -1;
+    explicit operator bool() const { return index >= 0; }
+  };
+  Param GetParameter(std::string_view name, ParamType type) const;
+  bool SetFloat(Param param, float value);
+  bool SetVector(Param param, const D3DXVECTOR4& value);
+  bool SetMatrix(Param param, const D3DXMATRIX& value);
+  bool SetTexture(Param param, IDirect3DBaseTexture9* texture);
+
   // Names the file does not declare (or of another type) are ignored: false.
   bool SetFloat(std::string_view name, float value);
   bool SetVector(std::string_view name, const D3DXVECTOR4& value);
@@ -96,7 +108,7 @@ private:
 
   Effect(IDirect3DDevice9* device, EffectDesc desc);
   bool Assemble(std::string& error, std::string_view sourceName);
-  const ParamDecl* FindParam(std::string_view name, ParamType type) const;
+  const ParamDecl* FindParam(Param param, ParamType type) const;
   void WriteConstants(const ParamDecl& p, const float* values, size_t count);
   void UploadConstants();
   void BindSamplers();

@@ -2,7 +2,8 @@
 
 #include <commctrl.h>
 
-#include "app/ApplicationState.h"
+#include "app/Lifecycle.h"
+#include "platform/Handles.h"
 #include "host/CommandLine.h"
 #include "ui/ConfigDialog.h"
 
@@ -31,14 +32,8 @@ public:
   }
   LRESULT DefaultProc(HWND w, UINT m, WPARAM wp, LPARAM lp) override { return DefWindowProcW(w, m, wp, lp); }
   bool ReadUsePassword(DWORD& value) override {
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-      return false;
-    DWORD size = sizeof(value);
-    const bool ok = RegQueryValueExW(key, L"ScreenSaveUsePassword", nullptr, nullptr,
-                                     reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return ok;
+    const platform::RegistryKey key = platform::RegistryKey::Open(HKEY_CURRENT_USER, L"Control Panel\\Desktop");
+    return key.ReadDword(L"ScreenSaveUsePassword", value);
   }
   HMODULE LoadPasswordLibrary() override { return LoadLibraryW(L"PASSWORD.CPL"); }
   VerifyPasswordFn FindVerifyPassword(HMODULE library) override {
@@ -77,11 +72,11 @@ void HideCursorUnlessPreview() {
 int ChangePassword(uint32_t handle) {
   HWND parent = reinterpret_cast<HWND>(static_cast<uintptr_t>(handle));
   if (!parent || !IsWindow(parent)) parent = GetForegroundWindow();
-  if (HMODULE mpr = LoadLibraryW(L"MPR.DLL")) {
+  if (const platform::UniqueModule mpr{LoadLibraryW(L"MPR.DLL")}) {
     using PwdChangePasswordFn = DWORD(WINAPI*)(LPCWSTR, HWND, DWORD, void*);
-    auto change = reinterpret_cast<PwdChangePasswordFn>(reinterpret_cast<void*>(GetProcAddress(mpr, "PwdChangePasswordW")));
+    auto change =
+        reinterpret_cast<PwdChangePasswordFn>(reinterpret_cast<void*>(GetProcAddress(mpr.get(), "PwdChangePasswordW")));
     if (change) change(L"SCRSAVE", parent, 0, nullptr);
-    FreeLibrary(mpr);
   }
   return 0;
 }
@@ -105,10 +100,9 @@ int RunSaver(HWND parent) {
     width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
     height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     if (width == 0 || height == 0) {
-      HDC dc = GetDC(nullptr);
+      const platform::WindowDC dc(nullptr);
       RECT box{};
-      GetClipBox(dc, &box);
-      ReleaseDC(nullptr, dc);
+      GetClipBox(dc.get(), &box);
       x = box.left;
       y = box.top;
       width = box.right - box.left;
@@ -161,6 +155,8 @@ int ScreenSaverMain(HINSTANCE instance, const wchar_t* arguments, int) {
   InitCommonControlsEx(&icc);
   g_host.instance = instance;
   g_host.legacyPasswordPlatform = IsLegacyPasswordPlatform();
+  // What the saver's own procedure does not handle comes back to the host.
+  GetLifecycle().defaultProc = DefScreenSaverProc;
 
   const ModeRequest request = ParseMode(arguments);
   switch (request.mode) {

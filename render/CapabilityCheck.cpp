@@ -3,6 +3,8 @@
 #include <cwctype>
 #include <iterator>
 
+#include "platform/Handles.h"
+
 namespace {
 // Models too weak for the flames; matched on the upper-cased name.
 constexpr const wchar_t* kRadeonModels[] = {
@@ -22,14 +24,10 @@ public:
     return EnumDisplayDevicesW(nullptr, index, &device, 0) == 1;
   }
   AccelerationSetting QueryAccelerationLevel(const std::wstring& keyPath) override {
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-      return AccelerationSetting::KeyUnavailable;
-    DWORD type = REG_DWORD, size = sizeof(DWORD), data = 0;
-    const LONG status =
-        RegQueryValueExW(key, L"Acceleration.Level", nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS ? AccelerationSetting::Present : AccelerationSetting::Absent;
+    const platform::RegistryKey key = platform::RegistryKey::Open(HKEY_LOCAL_MACHINE, keyPath.c_str());
+    if (!key) return AccelerationSetting::KeyUnavailable;
+    DWORD data = 0;
+    return key.ReadDword(L"Acceleration.Level", data) ? AccelerationSetting::Present : AccelerationSetting::Absent;
   }
 };
 }  // namespace

@@ -2,8 +2,7 @@
 
 #include <memory>
 
-#include "app/ApplicationState.h"
-#include "app/FrameClock.h"
+#include "render/FrameClock.h"
 #include "resources/LanguageTables.h"
 #include "resources/ZipReader.h"
 
@@ -81,10 +80,9 @@ void RunErrorScreen(GpGraphics* target, int width, int height, GpBitmap* backgro
   offscreenOwner.reset();
 }
 
-void ShowErrorScreen() {
-  ApplicationState& app = GetApplicationState();
+void ShowErrorScreen(HWND renderWindow, const std::atomic<bool>& stop) {
   RECT client{};
-  GetClientRect(app.renderWindow, &client);
+  GetClientRect(renderWindow, &client);
 
   auto& archive = WorkSpace::GetResourceArchive();
   UniqueImage background(archive.ReadEntryBitmap(ErrorPictureEntry(CurrentLanguageIndex())));
@@ -93,10 +91,10 @@ void ShowErrorScreen() {
   if (!logo) return;
 
   GpGraphics* window = nullptr;
-  GdipCreateFromHWNDICM(app.renderWindow, &window);
+  GdipCreateFromHWNDICM(renderWindow, &window);
   UniqueGraphics windowOwner(window);
   RunErrorScreen(window, client.right, client.bottom, static_cast<GpBitmap*>(background.get()),
-                 static_cast<GpBitmap*>(logo.get()), app.stopRequested);
+                 static_cast<GpBitmap*>(logo.get()), stop);
   background.reset();
   logo.reset();
   windowOwner.reset();

@@ -4,9 +4,9 @@
 #include "resources/GdiPlus.h"
 
 // Draws the localised error picture, centred on black, with the logo at the
-// bottom-left (only a reduced logo in windows under 640 x 480), into the render
-// window until a stop is requested. Returns at once when a picture is missing.
-void ShowErrorScreen();
+// bottom-left (only a reduced logo in windows under 640 x 480), into the window
+// until `stop` is set. Returns at once when a picture is missing.
+void ShowErrorScreen(HWND window, const std::atomic<bool>& stop);
 
 struct ErrorScreenRect {
   float x, y, width, height;

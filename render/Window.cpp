@@ -2,10 +2,6 @@
 
 #include "resources/ZipReader.h"
 
-namespace {
-constexpr DWORD kLogoFvf = D3DFVF_XYZRHW | D3DFVF_TEX1;
-}
-
 bool Window::Create(HWND window) {
   ReleaseAll();
   if (!window || !IsWindow(window)) return false;
@@ -60,19 +56,16 @@ bool Window::Init() {
   return SUCCEEDED(hr);
 }
 
-bool LogoQuad(const RECT& rc, uint32_t logoWidth, uint32_t logoHeight, LogoVertex (&quad)[4]) {
+bool LogoQuad(const RECT& rc, uint32_t logoWidth, uint32_t logoHeight, ScreenVertex (&quad)[4]) {
   if (rc.right - rc.left < 640 || rc.bottom - rc.top < 480) return false;
   const float H = static_cast<float>(rc.bottom);
   const float w = static_cast<float>(logoWidth), h = static_cast<float>(logoHeight);
-  quad[0] = {5.0f, H - 5.0f, 0.0f, 1.0f, 0.0f, 1.0f};
-  quad[1] = {w + 5.0f, H - 5.0f, 0.0f, 1.0f, 1.0f, 1.0f};
-  quad[2] = {w + 5.0f, H - h - 5.0f, 0.0f, 1.0f, 1.0f, 0.0f};
-  quad[3] = {5.0f, H - h - 5.0f, 0.0f, 1.0f, 0.0f, 0.0f};
+  FillScreenQuad({5.0f, H - h - 5.0f, w + 5.0f, H - 5.0f}, {0.0f, 0.0f, 1.0f, 1.0f}, quad);
   return true;
 }
 
 void Window::DrawLogo() {
-  LogoVertex quad[4];
+  ScreenVertex quad[4];
   if (!device || !LogoQuad(clientRect, logoInfo.Width, logoInfo.Height, quad)) return;
   device->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
   device->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
@@ -81,16 +74,11 @@ void Window::DrawLogo() {
   device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
   device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
   device->SetTexture(0, logoTexture.Get());
-  device->SetFVF(kLogoFvf);
-  device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(LogoVertex));
+  DrawScreenQuad(device.Get(), quad);
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
 }
 
 void Window::ReleaseAll() {
-  sparks.Release();
-  blobs.Release();
-  desktop.Release();
-  fire.Release();
   logoTexture.Reset();
   font.Reset();
   device.Reset();

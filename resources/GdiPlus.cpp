@@ -229,3 +229,9 @@ Status Graphics::SetPageUnit(Gdiplus::Unit unit) { return Track(GdipSetPageUnit(
 
 Status Graphics::Flush(Gdiplus::FlushIntention intention) { return Track(GdipFlush(graphics_, intention)); }
 }  // namespace Gdi
+
+namespace {
+// GDI+ for the whole process: started before any picture is decoded, shut down
+// after every other object of the process is gone.
+GdiplusSession g_gdiplus;
+}  // namespace

@@ -9,7 +9,7 @@
 #include "resources/LanguageTables.h"
 #include "resources/TextStorage.h"
 #include "resources/ZipReader.h"
-#include "settings/Registry.h"
+#include "platform/Registry.h"
 
 using WorkSpace::ZipReader;
 using WorkSpace::Translate::TextStorage;

@@ -1,6 +1,6 @@
 #include "resources/LanguageTables.h"
 
-#include "settings/Registry.h"
+#include "platform/Registry.h"
 
 namespace {
 struct LanguageEntries {

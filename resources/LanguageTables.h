@@ -8,6 +8,10 @@
 // afresh by every user; nothing caches it.
 constexpr uint32_t kLanguageCount = 7;
 
+// Where the choice is kept (HKEY_LOCAL_MACHINE, 32-bit view).
+constexpr wchar_t kLanguageKey[] = L"SOFTWARE\\QUENDRA\\ScreenSaver\\Fire\\";
+constexpr wchar_t kLanguageValue[] = L"CurLang";
+
 // CurLang as read now, or 0 (English) when it cannot be read.
 uint32_t CurrentLanguageIndex();
 

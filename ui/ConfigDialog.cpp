@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "app/ApplicationState.h"
+#include "app/Lifecycle.h"
 #include "app/SceneManager.h"
 #include "res/resource.h"
 #include "resources/Language.h"
@@ -33,7 +33,7 @@ int LineCount(HWND listBox) { return static_cast<int>(SendMessageW(listBox, LB_G
 // that OK saves what the user sees.
 void SetShowImages(HWND dialog, bool show) {
   CheckDlgButton(dialog, IDC_SHOW_IMAGES, show ? BST_CHECKED : BST_UNCHECKED);
-  GetApplicationState().settings.SetValue(L"ShowImages", show ? 1 : 0);
+  GetConfigDialogState().settings.SetValue(L"ShowImages", show ? 1 : 0);
 }
 
 void Repaint(HWND dialog) {
@@ -43,13 +43,13 @@ void Repaint(HWND dialog) {
 
 void AddPicture(HWND dialog, const std::wstring& path) {
   AppendListLine(ImageList(dialog), path);
-  GetApplicationState().settings.AddImage(path);
+  GetConfigDialogState().settings.AddImage(path);
 }
 
 BOOL OnInitDialog(HWND dialog) {
-  ApplicationState& app = GetApplicationState();
-  SettingsStore& settings = app.settings;
-  app.configDialog = dialog;
+  ConfigDialogState& state = GetConfigDialogState();
+  SettingsStore& settings = state.settings;
+  state.dialog = dialog;
   LoadLanguage();
   ApplyDialogTexts();
   FitSchemeRowToTexts(dialog);
@@ -71,7 +71,7 @@ BOOL OnInitDialog(HWND dialog) {
 }
 
 void OnOk(HWND dialog) {
-  SettingsStore& settings = GetApplicationState().settings;
+  SettingsStore& settings = GetConfigDialogState().settings;
   settings.SetValue(L"SelectFireEffect",
                     static_cast<int32_t>(SendDlgItemMessageW(dialog, IDC_FIRE_SCHEME, CB_GETCURSEL, 0, 0)));
   const std::wstring path = GetSettingsPath();
@@ -90,19 +90,17 @@ void OnOk(HWND dialog) {
 
 void OnShowImagesClicked(HWND dialog) {
   const LRESULT state = SendDlgItemMessageW(dialog, IDC_SHOW_IMAGES, BM_GETCHECK, 0, 0);
-  if (state == BST_CHECKED) GetApplicationState().settings.SetValue(L"ShowImages", 1);
-  if (state == BST_UNCHECKED) GetApplicationState().settings.SetValue(L"ShowImages", 0);
+  if (state == BST_CHECKED) GetConfigDialogState().settings.SetValue(L"ShowImages", 1);
+  if (state == BST_UNCHECKED) GetConfigDialogState().settings.SetValue(L"ShowImages", 0);
 }
 
 void OnPreview(HWND dialog) {
-  ApplicationState& app = GetApplicationState();
-  app.configDialog = dialog;
-  app.errorScreen = false;
-  // The preview rebuilds the scene from the settings file, which reloads the store;
-  // the choices made in this dialog must come back afterwards.
-  const SettingsStore choices = app.settings;
-  DialogBoxParamW(app.moduleInstance, MAKEINTRESOURCEW(IDD_PREVIEW), dialog, PreviewDialogProc, 0);
-  app.settings = choices;
+  ConfigDialogState& state = GetConfigDialogState();
+  state.dialog = dialog;
+  GetLifecycle().errorScreen = false;
+  // The preview builds its scene from the settings file and this dialog's choices;
+  // the choices being edited here stay as they are.
+  DialogBoxParamW(state.moduleInstance, MAKEINTRESOURCEW(IDD_PREVIEW), dialog, PreviewDialogProc, 0);
 }
 
 INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
@@ -122,7 +120,7 @@ void OnTrackbarNotify(const NMHDR* header) {
   const int id = GetDlgCtrlID(header->hwndFrom);
   if (id != IDC_BLOBS_SPEED && id != IDC_BLOBS_SIZE) return;
   const auto position = static_cast<int32_t>(SendMessageW(header->hwndFrom, TBM_GETPOS, 0, 0));
-  GetApplicationState().settings.SetValue(id == IDC_BLOBS_SPEED ? L"BlobsSpeed" : L"BlobsSize", position);
+  GetConfigDialogState().settings.SetValue(id == IDC_BLOBS_SPEED ? L"BlobsSpeed" : L"BlobsSize", position);
 }
 
 // Dropped pictures join the list like chosen ones; other files are passed over.
@@ -155,11 +153,18 @@ void SetOpenFileDialogFunction(OpenFileDialogFunction function) {
 }
 
 BOOL RegisterDialogClasses(HINSTANCE instance) {
-  ApplicationState& app = GetApplicationState();
-  app.moduleInstance = instance;
-  DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_CONFIGURE), app.window.hwnd, ScreenSaverConfigureDialog, 0);
+  GetConfigDialogState().moduleInstance = instance;
+  // No saver window exists in configuration mode: the dialog has no owner.
+  DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_CONFIGURE), nullptr, ScreenSaverConfigureDialog, 0);
   return TRUE;
 }
+
+ConfigDialogState& GetConfigDialogState() {
+  static ConfigDialogState state;
+  return state;
+}
+
+OpenFileState& GetOpenFileState() { return GetConfigDialogState().openFile; }
 
 INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -190,7 +195,6 @@ std::vector<std::wstring> SplitOpenFileResult(OpenFileState& state) {
 }
 
 void AddImageFiles(HWND owner) {
-  ApplicationState& app = GetApplicationState();
   OpenFileState& state = GetOpenFileState();
   state.record.hwndOwner = owner;
   state.record.hInstance = GetModuleHandleW(nullptr);
@@ -206,14 +210,14 @@ void AddImageFiles(HWND owner) {
   state.record.lpstrTitle = state.title[0] ? state.title.data() : nullptr;
   if (!g_openFileDialog(&state.record)) return;
 
-  HWND dialog = app.configDialog;
+  HWND dialog = GetConfigDialogState().dialog;
   for (const std::wstring& path : SplitOpenFileResult(state)) AddPicture(dialog, path);
   if (LineCount(ImageList(dialog)) > 0) SetShowImages(dialog, true);
   Repaint(dialog);
 }
 
 void RemoveSelectedImage(HWND dialog) {
-  SettingsStore& settings = GetApplicationState().settings;
+  SettingsStore& settings = GetConfigDialogState().settings;
   HWND list = ImageList(dialog);
   const int selected = static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0));
   if (selected >= 0) {
@@ -227,6 +231,6 @@ void RemoveSelectedImage(HWND dialog) {
 
 void RemoveAllImageLines(HWND dialog) {
   SendMessageW(ImageList(dialog), LB_RESETCONTENT, 0, 0);
-  GetApplicationState().settings.RemoveAllImages();
+  GetConfigDialogState().settings.RemoveAllImages();
   SetShowImages(dialog, false);
 }

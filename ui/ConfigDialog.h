@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "settings/SettingsStore.h"
+
 // The configuration dialog: picture list (file dialog, list menu, dropped files),
 // the picture switch, the flame style, the preview, OK and Cancel.
 
@@ -28,6 +30,16 @@ struct OpenFileState {
   std::vector<wchar_t> defExt;      // 64
 };
 OpenFileState& GetOpenFileState();
+
+// The dialog's own state for the process: the instance its templates come from,
+// the open dialog, and the choices being edited (saved on OK).
+struct ConfigDialogState {
+  HINSTANCE moduleInstance = nullptr;
+  HWND dialog = nullptr;
+  SettingsStore settings;
+  OpenFileState openFile;
+};
+ConfigDialogState& GetConfigDialogState();
 
 // The function that shows the file dialog; tests put a stand-in here.
 using OpenFileDialogFunction = BOOL(WINAPI*)(OPENFILENAMEW*);

@@ -3,18 +3,17 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/Handles.h"
 #include "res/resource.h"
 #include "ui/DialogRules.h"
 
 namespace {
 int TextWidth(HWND control, const std::wstring& text) {
-  HDC dc = GetDC(control);
+  const platform::WindowDC dc(control);
   if (!dc) return 0;
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+  const platform::SelectedObject font(dc.get(), reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
   SIZE size{};
-  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-  SelectObject(dc, old);
-  ReleaseDC(control, dc);
+  GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
   return size.cx;
 }
 

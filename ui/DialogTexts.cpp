@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "app/ApplicationState.h"
 #include "res/resource.h"
 #include "resources/TextStorage.h"
+#include "ui/ConfigDialog.h"
 
 namespace {
 struct ControlText {
@@ -21,7 +21,7 @@ constexpr uint32_t kCaptionText = 23;
 }  // namespace
 
 void ApplyDialogTexts() {
-  HWND dialog = GetApplicationState().configDialog;
+  HWND dialog = GetConfigDialogState().dialog;
   if (!dialog) return;
   const auto& texts = WorkSpace::Translate::GetTextStorage();
   for (const ControlText& item : kControlTexts) SetDlgItemTextW(dialog, item.control, texts.GetText(item.text).c_str());

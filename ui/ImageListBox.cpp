@@ -1,6 +1,5 @@
 #include "ui/ImageListBox.h"
 
-#include "app/ApplicationState.h"
 #include "res/resource.h"
 #include "resources/LanguageTables.h"
 #include "resources/TextStorage.h"
@@ -30,24 +29,23 @@ void OnRightButtonUp(HWND listBox, WPARAM wParam, LPARAM lParam) {
   POINT pointer{};
   GetCursorPos(&pointer);
   const auto& texts = WorkSpace::Translate::GetTextStorage();
-  HMENU menu = CreatePopupMenu();
+  const platform::UniqueMenu menu{CreatePopupMenu()};
   if (menu) {
-    AppendMenuW(menu, MF_STRING | MF_BYPOSITION, kMenuAdd, texts.GetText(18).c_str());
-    AppendMenuW(menu, MF_STRING | MF_BYPOSITION, kMenuRemove, texts.GetText(3).c_str());
-    AppendMenuW(menu, MF_STRING | MF_BYPOSITION, kMenuRemoveAll, texts.GetText(4).c_str());
+    AppendMenuW(menu.get(), MF_STRING | MF_BYPOSITION, kMenuAdd, texts.GetText(18).c_str());
+    AppendMenuW(menu.get(), MF_STRING | MF_BYPOSITION, kMenuRemove, texts.GetText(3).c_str());
+    AppendMenuW(menu.get(), MF_STRING | MF_BYPOSITION, kMenuRemoveAll, texts.GetText(4).c_str());
     SetForegroundWindow(listBox);
-    const UINT command = static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY, pointer.x,
+    const UINT command = static_cast<UINT>(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, pointer.x,
                                                           pointer.y, 0, GetParent(listBox), nullptr));
-    HWND dialog = GetApplicationState().configDialog;
+    HWND dialog = GetConfigDialogState().dialog;
     switch (command) {
       case kMenuAdd: AddImageFiles(dialog); break;
       case kMenuRemove: RemoveSelectedImage(dialog); break;
       case kMenuRemoveAll: RemoveAllImageLines(dialog); break;
       default: break;  // dismissed
     }
-    DestroyMenu(menu);
   }
-  HWND dialog = GetApplicationState().configDialog;
+  HWND dialog = GetConfigDialogState().dialog;
   InvalidateRect(GetDlgItem(dialog, IDC_IMAGE_LIST), nullptr, TRUE);
   InvalidateRect(dialog, nullptr, TRUE);
 }
@@ -75,8 +73,9 @@ ListBoxPainter::ListBoxPainter(HWND window, uint32_t languageIndex, HDC borrowed
 
 bool ListBoxPainter::Begin() {
   if (!borrowedDc_) {
-    deviceContext_ = GetDC(window_);
-    if (!deviceContext_) return false;
+    ownDc_.emplace(window_);
+    if (!*ownDc_) return false;
+    deviceContext_ = ownDc_->get();
   }
   graphics_.reset(new Gdi::Graphics(deviceContext_));
   GetClientRect(window_, &clientRect_);
@@ -131,8 +130,8 @@ void ListBoxPainter::End() {
     graphics_->Flush(Gdiplus::FlushIntentionFlush);
     graphics_.reset();
   }
-  if (!borrowedDc_ && deviceContext_) {
-    ReleaseDC(window_, deviceContext_);
+  if (!borrowedDc_) {
+    ownDc_.reset();
     deviceContext_ = nullptr;
   }
 }

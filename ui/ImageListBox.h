@@ -3,6 +3,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+
+#include "platform/Handles.h"
 
 #include "resources/GdiPlus.h"
 
@@ -40,6 +43,7 @@ public:
 private:
   HWND window_;
   HDC deviceContext_;
+  std::optional<platform::WindowDC> ownDc_;  // when no context was lent
   RECT clientRect_{};
   bool borrowedDc_;
   uint32_t languageIndex_;

@@ -1,35 +1,31 @@
 #include "ui/PreviewDialog.h"
 
-#include "app/ApplicationState.h"
+#include "app/Lifecycle.h"
 #include "app/SceneManager.h"
 #include "res/resource.h"
+#include "ui/ConfigDialog.h"
 
 void ApplyPreviewChoices(HWND configDialog) {
-  ApplicationState& app = GetApplicationState();
-  app.window.fire.style = static_cast<int32_t>(SendDlgItemMessageW(configDialog, IDC_FIRE_SCHEME, CB_GETCURSEL, 0, 0));
-  app.window.ShowImages = SendDlgItemMessageW(configDialog, IDC_SHOW_IMAGES, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
-  app.settings.RemoveAllImages();
-  for (const std::wstring& line : ReadListBoxLines(GetDlgItem(configDialog, IDC_IMAGE_LIST)))
-    app.settings.AddImage(line);
-  // Only the dialog's pictures: those of the settings file may have been removed there.
-  SceneManager::Reset();
-  SceneManager::LoadPictures();
+  const auto style = static_cast<int32_t>(SendDlgItemMessageW(configDialog, IDC_FIRE_SCHEME, CB_GETCURSEL, 0, 0));
+  const int32_t showImages =
+      SendDlgItemMessageW(configDialog, IDC_SHOW_IMAGES, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+  SceneManager::ApplyPreviewChoices(style, showImages, ReadListBoxLines(GetDlgItem(configDialog, IDC_IMAGE_LIST)));
 }
 
 namespace {
 BOOL OnInitDialog(HWND dialog) {
-  ApplicationState& app = GetApplicationState();
-  app.renderWindow = dialog;
-  app.errorScreen = true;
+  Lifecycle& lifecycle = GetLifecycle();
+  lifecycle.renderWindow = dialog;
+  lifecycle.errorScreen = true;
   RECT desktop{};
   GetWindowRect(GetDesktopWindow(), &desktop);
   SetWindowPos(dialog, HWND_TOP, 0, 0, desktop.right, desktop.bottom, 0);
   SetFocus(dialog);
   // The capability check runs on the render thread; the language is already loaded.
   const std::wstring settingsPath = GetSettingsPath();
-  if (app.window.Create(dialog) && SceneManager::Init(settingsPath, true)) app.errorScreen = false;
-  if (!app.errorScreen) ApplyPreviewChoices(app.configDialog);
-  app.stopRequested.store(false, std::memory_order_relaxed);
+  if (SceneManager::Attach(dialog) && SceneManager::Init(settingsPath, true)) lifecycle.errorScreen = false;
+  if (!lifecycle.errorScreen) ApplyPreviewChoices(GetConfigDialogState().dialog);
+  lifecycle.stopRequested.store(false, std::memory_order_relaxed);
   StartRenderThread();
   return TRUE;
 }

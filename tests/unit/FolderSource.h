@@ -10,7 +10,7 @@
 
 #include "effects/FireEffect.h"
 
-class FolderSource : public FireEntrySource {
+class FolderSource : public EntrySource {
 public:
   explicit FolderSource(std::vector<std::wstring> folders) : folders_(std::move(folders)) {}
 

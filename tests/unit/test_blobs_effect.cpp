@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "app/Camera.h"
+#include "render/Camera.h"
 #include "effects/ArchiveEntry.h"
 #include "effects/BlobsEffect.h"
 #include "render/Window.h"

@@ -2,8 +2,12 @@
 
 #include <cmath>
 
-#include "app/ApplicationState.h"
-#include "app/Camera.h"
+#include "app/EffectFamilies.h"
+#include "effects/BlobsEffect.h"
+#include "effects/DesktopEffect.h"
+#include "effects/FireEffect.h"
+#include "effects/SparksEffect.h"
+#include "render/Camera.h"
 #include "app/SceneManager.h"
 
 namespace {
@@ -59,9 +63,8 @@ TEST(Camera, AngleAdvancesInSinglePrecisionAndWrapsPast1000) {
 }
 
 TEST(Camera, UpdateComposesRotationsAndProducts) {
-  ApplicationState& app = GetApplicationState();
-  app.cameraAngle = 250.0f;  // a quarter turn
   Camera cam;
+  cam.angle = 250.0f;  // a quarter turn
   cam.Reset(640, 480, 1.0f, 1000.0f);
   cam.LookAt(0.0f, -10.0f, 300.0f);
   cam.Update(false);
@@ -80,15 +83,13 @@ TEST(Camera, UpdateComposesRotationsAndProducts) {
       EXPECT_NEAR(cam.worldView.m[r][c], wv.m[r][c], 1e-4);
       EXPECT_NEAR(cam.worldViewProjection.m[r][c], wvp.m[r][c], 1e-4);
     }
-  EXPECT_FLOAT_EQ(app.cameraAngle, 250.0f);  // no advance
-  app.cameraAngle = 0.0f;
+  EXPECT_FLOAT_EQ(cam.angle, 250.0f);  // no advance
 }
 
-TEST(SceneUpdate, FireFamilyNeverComputesWorldMatrices) {
-  ApplicationState& app = GetApplicationState();
-  const int32_t family = app.effectFamily;
-  app.effectFamily = Fire;
-  Camera& cam = app.window.camera;
+TEST(SceneUpdate, OnlyTheFamiliesThatUseTheCameraComputeItsWorld) {
+  Scene& scene = SceneManager::GetScene();  // the unit tests are built with the fire family
+  ASSERT_NE(dynamic_cast<FireEffect*>(scene.effect.get()), nullptr);
+  Camera& cam = scene.camera;
   cam = Camera();
   SceneManager::Update();
   for (int r = 0; r < 4; ++r)
@@ -96,10 +97,25 @@ TEST(SceneUpdate, FireFamilyNeverComputesWorldMatrices) {
       EXPECT_EQ(cam.world.m[r][c], 0.0f);
       EXPECT_EQ(cam.worldViewProjection.m[r][c], 0.0f);
     }
-  app.effectFamily = Sparks;  // without advance the angle stays 0: identity world
-  SceneManager::Update();
+  SparksEffect sparks;  // without advance the angle stays 0: identity world
+  sparks.UpdateCamera(cam);
   EXPECT_FLOAT_EQ(cam.world._11, 1.0f);
   EXPECT_FLOAT_EQ(cam.world._44, 1.0f);
-  EXPECT_FLOAT_EQ(app.cameraAngle, 0.0f);
-  app.effectFamily = family;
+  EXPECT_FLOAT_EQ(cam.angle, 0.0f);
+  BlobsEffect blobs;  // the blobs turn the world a step a frame
+  blobs.UpdateCamera(cam);
+  EXPECT_FLOAT_EQ(cam.angle, AdvanceCameraAngle(0.0f));
+  cam = Camera();
+}
+
+TEST(EffectFamilies, EachBuildValueMakesItsFamily) {
+  EXPECT_NE(dynamic_cast<BlobsEffect*>(CreateSceneEffect(Blobs).get()), nullptr);
+  EXPECT_NE(dynamic_cast<SparksEffect*>(CreateSceneEffect(Sparks).get()), nullptr);
+  EXPECT_NE(dynamic_cast<DesktopEffect*>(CreateSceneEffect(DesktopBackground).get()), nullptr);
+  EXPECT_NE(dynamic_cast<FireEffect*>(CreateSceneEffect(Fire).get()), nullptr);
+  EXPECT_EQ(CreateSceneEffect(4), nullptr);
+  EXPECT_EQ(CreateSceneEffect(-1), nullptr);
+  // Only the blobs keep per-frame surfaces for the render loop to give back.
+  EXPECT_TRUE(CreateSceneEffect(Blobs)->HoldsFrameSurfaces());
+  for (int32_t family : {Sparks, DesktopBackground, Fire}) EXPECT_FALSE(CreateSceneEffect(family)->HoldsFrameSurfaces());
 }

@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/Camera.h"
-#include "app/FrameClock.h"
+#include "render/Camera.h"
+#include "render/FrameClock.h"
 #include "effects/ArchiveEntry.h"
 #include "effects/DesktopEffect.h"
 #include "render/Window.h"
@@ -50,7 +50,7 @@ TEST(DesktopEffect, AnOddWindowAsksForAnEvenTextureAndAQuadHalfAPixelPast) {
   const DesktopEffect::Size size = DesktopEffect::TextureSize(801 * 0.5f, 601 * 0.5f);
   EXPECT_EQ(size.width, 800);
   EXPECT_EQ(size.height, 600);
-  DesktopEffect::QuadVertex quad[4];
+  ScreenVertex quad[4];
   DesktopEffect::BuildQuad(400.5f, 300.5f, quad);
   EXPECT_FLOAT_EQ(quad[2].x, 801.5f);
   EXPECT_FLOAT_EQ(quad[2].y, 601.5f);
@@ -73,7 +73,7 @@ TEST(DesktopEffect, ThePointsAtTimeZeroAndAQuarterTurnLater) {
 
 TEST(DesktopEffect, DrawingBeforeInitAndReleasingTwiceDoNothing) {
   DesktopEffect desktop;
-  desktop.Draw();
+  desktop.Draw(GetFrameClock().Time());
   desktop.Release();
   desktop.Release();
   EXPECT_EQ(desktop.camera, nullptr);
@@ -106,7 +106,7 @@ TEST(DesktopEffect, ThePictureIsDrawnThroughTheShader) {
 
   device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
   device->BeginScene();
-  desktop.Draw();
+  desktop.Draw(GetFrameClock().Time());
   device->EndScene();
   const BackBufferImage image = ReadBackBuffer(device);
   ASSERT_EQ(image.width, 160);
@@ -132,7 +132,7 @@ TEST(DesktopEffect, WithoutItsShaderNothingIsDrawn) {
   desktop.camera = &camera;  // initialised by hand, without an effect
   w.device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
   w.device->BeginScene();
-  desktop.Draw();
+  desktop.Draw(GetFrameClock().Time());
   w.device->EndScene();
   EXPECT_EQ(ReadBackBuffer(w.device.Get()).CountLit(0), 0u);
   w.ReleaseAll();
@@ -155,7 +155,7 @@ TEST(DesktopEffect, AMissingPictureLeavesTheTextureEmptyAndStillDraws) {
   EXPECT_FALSE(desktop.texture);
   EXPECT_TRUE(desktop.effect);
   w.device->BeginScene();
-  desktop.Draw();  // an empty sampler: nothing to show, nothing to fail
+  desktop.Draw(GetFrameClock().Time());  // an empty sampler: nothing to show, nothing to fail
   w.device->EndScene();
   desktop.Release();
   w.ReleaseAll();

@@ -2,7 +2,6 @@
 // (whose frames never reach an X screenshot) is checked by reading the back buffer.
 #include <gtest/gtest.h>
 
-#include "app/ApplicationState.h"
 #include "app/SceneManager.h"
 #include "effects/UserTextures.h"
 #include "tests/unit/TestWindows.h"
@@ -72,10 +71,11 @@ void UseWhiteLogo(Window& w) {
 
 TEST(Device, LogoIsDrawnBottomLeftAndBlankedFramesHideIt) {
   TestWindow window(L"DeviceBlank", 640, 480);
-  Window& w = GetApplicationState().window;
+  Scene& scene = SceneManager::GetScene();
+  Window& w = scene.window;
   ASSERT_TRUE(w.Create(window.hwnd));
   UseWhiteLogo(w);
-  w.ShowImages = 0;
+  scene.showImages = 0;
   SceneManager::DrawFrame(false);
   SceneManager::DrawFrame(false);  // the back buffer may hold the frame before last
   EXPECT_EQ(ReadBackPixel(w.device.Get(), 50, 455) & 0xFFFFFF, 0xFFFFFFu);  // inside the logo
@@ -89,7 +89,7 @@ TEST(Device, LogoIsDrawnBottomLeftAndBlankedFramesHideIt) {
 
 TEST(Device, NoLogoInASmallWindow) {
   TestWindow window(L"DeviceSmall", 639, 480);
-  Window& w = GetApplicationState().window;
+  Window& w = SceneManager::GetScene().window;
   ASSERT_TRUE(w.Create(window.hwnd));
   UseWhiteLogo(w);
   SceneManager::DrawFrame(false);
@@ -129,28 +129,26 @@ std::wstring WriteSolidBmp(const wchar_t* name, uint8_t r, uint8_t g, uint8_t b)
 
 TEST(FrameOrder, BackdropFirstThenTheLogoOverIt) {
   TestWindow window(L"FrameOrder", 640, 480);
-  ApplicationState& app = GetApplicationState();
-  Window& w = app.window;
+  Scene& scene = SceneManager::GetScene();
+  Window& w = scene.window;
   ASSERT_TRUE(w.Create(window.hwnd));
-  app.renderWindow = window.hwnd;
   UseWhiteLogo(w);
-  UserTextures& pictures = GetUserTextures();
+  UserTextures& pictures = scene.pictures;
   pictures.Clear();
   pictures.SetDevice(w.device.Get());
   const std::wstring red = WriteSolidBmp(L"varnelle-frame-order.bmp", 255, 0, 0);
   ASSERT_TRUE(pictures.AddTexture(red));
-  const int32_t style = w.fire.style;
-  w.fire.style = 3;  // no flames: only the backdrop and the logo remain
-  w.ShowImages = 1;
+  // The family's effect was never initialised on this device: it draws nothing,
+  // so only the backdrop and the logo remain.
+  scene.showImages = 1;
   SceneManager::DrawFrame(false);
   SceneManager::DrawFrame(false);  // the back buffer may hold the frame before last
   EXPECT_EQ(ReadBackPixel(w.device.Get(), 320, 240) & 0xFFFFFF, 0xFF0000u);  // backdrop
   EXPECT_EQ(ReadBackPixel(w.device.Get(), 50, 455) & 0xFFFFFF, 0xFFFFFFu);   // logo over it
-  w.ShowImages = 0;
+  scene.showImages = 0;
   SceneManager::DrawFrame(false);
   SceneManager::DrawFrame(false);
   EXPECT_EQ(ReadBackPixel(w.device.Get(), 320, 240) & 0xFFFFFF, 0u);  // only the clear below
-  w.fire.style = style;
   pictures.Clear();
   w.ReleaseAll();
   DeleteFileW(red.c_str());

@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ApplicationState.h"
+#include "app/SceneManager.h"
+#include "effects/FireEffect.h"
 #include "res/resource.h"
 #include "ui/ConfigDialog.h"
 #include "ui/DialogTexts.h"
@@ -77,10 +78,10 @@ protected:
   }
   void TearDown() override {
     if (dialog) DestroyWindow(dialog);
-    app().configDialog = nullptr;
+    app().dialog = nullptr;
     SetOpenFileDialogFunction(nullptr);
   }
-  static ApplicationState& app() { return GetApplicationState(); }
+  static ConfigDialogState& app() { return GetConfigDialogState(); }
   int Lines() const { return static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0)); }
   std::wstring Line(int i) const { return ReadListBoxLines(list).at(i); }
   int Selection() const { return static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)); }
@@ -93,7 +94,7 @@ protected:
 }  // namespace
 
 TEST_F(ConfigDialogTest, InitialisationShowsTheStore) {
-  EXPECT_EQ(app().configDialog, dialog);
+  EXPECT_EQ(app().dialog, dialog);
   EXPECT_EQ(ReadListBoxLines(list), (std::vector<std::wstring>{L"C:\\stored\\one.jpg", L"C:\\stored\\two.png"}));
   EXPECT_FALSE(Checked());
   EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_FIRE_SCHEME, CB_GETCOUNT, 0, 0), 3);
@@ -205,7 +206,7 @@ TEST_F(ConfigDialogTest, TextsGoToTheirControls) {
   GetDlgItemTextW(dialog, IDC_ADD, text, 64);
   EXPECT_GT(std::wcslen(text), 0u);
   EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_FIRE_SCHEME, CB_GETCOUNT, 0, 0), 3);
-  app().configDialog = nullptr;
+  app().dialog = nullptr;
   ApplyDialogTexts();  // no dialog: nothing happens
 }
 
@@ -238,21 +239,29 @@ TEST_F(ConfigDialogTest, EmptyListPaintsItsHint) {
 
 TEST_F(ConfigDialogTest, PreviewTakesTheDialogsLiveChoices) {
   // The scene was built from the stored settings: style 0, no pictures shown.
-  app().window.fire.style = 0;
-  app().window.ShowImages = 0;
-  app().settings.AddImage(L"C:\\stored\\three.jpg");  // stored, but not in the dialog's list
+  Scene& scene = SceneManager::GetScene();
+  auto* fire = dynamic_cast<FireEffect*>(scene.effect.get());  // the unit tests' family
+  ASSERT_NE(fire, nullptr);
+  fire->style = 0;
+  scene.showImages = 0;
+  scene.settings.RemoveAllImages();
+  scene.settings.AddImage(L"C:\\stored\\three.jpg");  // stored, but not in the dialog's list
   SendDlgItemMessageW(dialog, IDC_FIRE_SCHEME, CB_SETCURSEL, 1, 0);
   CheckDlgButton(dialog, IDC_SHOW_IMAGES, BST_CHECKED);
   const std::wstring longPath = L"C:\\" + std::wstring(400, L'p') + L".png";
   SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(longPath.c_str()));
   ApplyPreviewChoices(dialog);
-  EXPECT_EQ(app().window.fire.style, 1);
-  EXPECT_EQ(app().window.ShowImages, 1);
-  ASSERT_EQ(app().settings.ImageCount(), 3);
-  EXPECT_EQ(app().settings.GetImage(0), L"C:\\stored\\one.jpg");
-  EXPECT_EQ(app().settings.GetImage(2), longPath);  // whole, not cut at 260 characters
+  EXPECT_EQ(fire->style, 1);
+  EXPECT_EQ(scene.showImages, 1);
+  ASSERT_EQ(scene.settings.ImageCount(), 3);
+  EXPECT_EQ(scene.settings.GetImage(0), L"C:\\stored\\one.jpg");
+  EXPECT_EQ(scene.settings.GetImage(2), longPath);  // whole, not cut at 260 characters
+  // The dialog's own choices are not the scene's: its store keeps what it had.
+  EXPECT_EQ(app().settings.ImageCount(), 2);
 
   CheckDlgButton(dialog, IDC_SHOW_IMAGES, BST_UNCHECKED);
   ApplyPreviewChoices(dialog);
-  EXPECT_EQ(app().window.ShowImages, 0);
+  EXPECT_EQ(scene.showImages, 0);
+  scene.settings.RemoveAllImages();
+  scene.pictures.Clear();
 }

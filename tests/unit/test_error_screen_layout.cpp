@@ -5,7 +5,6 @@
 #include <chrono>
 #include <thread>
 
-#include "app/ApplicationState.h"
 #include "render/ErrorScreen.h"
 #include "resources/Language.h"
 #include "resources/ZipReader.h"
@@ -169,11 +168,8 @@ TEST(ErrorScreenDrawing, ShowErrorScreenOnAPreviewSizedWindow) {
   HWND hwnd = CreateWindowW(cls.lpszClassName, L"ErrorScreen", WS_POPUP | WS_VISIBLE, 0, 0, rc.right - rc.left,
                             rc.bottom - rc.top, nullptr, nullptr, cls.hInstance, nullptr);
   ASSERT_TRUE(hwnd);
-  ApplicationState& app = GetApplicationState();
-  const HWND savedWindow = app.renderWindow;
-  app.renderWindow = hwnd;
-  app.stopRequested = false;
-  std::thread screen(ShowErrorScreen);
+  std::atomic<bool> stop{false};
+  std::thread screen([&] { ShowErrorScreen(hwnd, stop); });
   std::this_thread::sleep_for(std::chrono::milliseconds(400));
 
   // What the window shows, copied out through GDI.
@@ -185,7 +181,7 @@ TEST(ErrorScreenDrawing, ShowErrorScreenOnAPreviewSizedWindow) {
   HBITMAP dib = CreateDIBSection(windowDc, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&pixels), nullptr, 0);
   HGDIOBJ old = SelectObject(memory, dib);
   BitBlt(memory, 0, 0, 152, 112, windowDc, 0, 0, SRCCOPY);
-  app.stopRequested = true;
+  stop = true;
   screen.join();
 
   // Lit pixels lie only inside the reduced logo's rectangle.
@@ -207,6 +203,4 @@ TEST(ErrorScreenDrawing, ShowErrorScreenOnAPreviewSizedWindow) {
   DeleteDC(memory);
   ReleaseDC(hwnd, windowDc);
   DestroyWindow(hwnd);
-  app.renderWindow = savedWindow;
-  app.stopRequested = false;
 }

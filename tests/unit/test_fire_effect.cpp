@@ -6,9 +6,8 @@
 #include <optional>
 #include <vector>
 
-#include "app/ApplicationState.h"
-#include "app/FrameClock.h"
 #include "app/SceneManager.h"
+#include "render/FrameClock.h"
 #include "effects/FireEffect.h"
 #include "resources/Language.h"
 #include "resources/ZipReader.h"
@@ -19,7 +18,7 @@ using Microsoft::WRL::ComPtr;
 namespace {
 
 // The archive's entries, some of them replaced or removed.
-class PatchedArchive : public FireEntrySource {
+class PatchedArchive : public EntrySource {
 public:
   std::map<std::wstring, std::optional<std::string>> replaced;
 
@@ -94,7 +93,7 @@ protected:
     fire.style = style;
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
     device->BeginScene();
-    fire.Render();
+    fire.Render(GetFrameClock().Time());
     device->EndScene();
     return ReadBack(device);
   }
@@ -108,16 +107,17 @@ protected:
 
 }  // namespace
 
+// The flames' quad, as FinishStyle builds it: the texture runs from the bottom-right.
 TEST(FireQuad, TopLeftGetsOneOneAndVRunsUpFromTheBottom) {
-  FireEffect::QuadVertex q[4];
-  FireEffect::BuildScreenQuad({1.0f, 1.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 800.5f, 600.5f}, q);
+  ScreenVertex q[4];
+  FillScreenQuad({0.0f, 0.0f, 800.5f, 600.5f}, {1.0f, 1.0f, 0.0f, 0.0f}, q);
   const float expected[4][6] = {{0, 0, 0, 1, 1, 1}, {800.5f, 0, 0, 1, 0, 1}, {800.5f, 600.5f, 0, 1, 0, 0},
                                 {0, 600.5f, 0, 1, 1, 0}};
   for (int i = 0; i < 4; ++i) {
     const float got[6] = {q[i].x, q[i].y, q[i].z, q[i].rhw, q[i].u, q[i].v};
     for (int k = 0; k < 6; ++k) EXPECT_EQ(got[k], expected[i][k]) << "vertex " << i << " field " << k;
   }
-  static_assert(sizeof(FireEffect::QuadVertex) == 24);
+  static_assert(sizeof(ScreenVertex) == 24);
 }
 
 TEST(FireDefaults, ConstructorValues) {
@@ -238,10 +238,9 @@ TEST_F(Flames, ADayOfRunningTimeStillGivesFlames) {
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
     effect.Begin();
     effect.BeginPass(0);
-    FireEffect::QuadVertex quad[4];
-    FireEffect::BuildScreenQuad({1, 1, 0, 0}, {0, 0, 320.5f, 240.5f}, quad);
-    device->SetFVF(D3DFVF_XYZRHW | D3DFVF_TEX1);
-    device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(FireEffect::QuadVertex));
+    ScreenVertex quad[4];
+    FillScreenQuad({0, 0, 320.5f, 240.5f}, {1, 1, 0, 0}, quad);
+    DrawScreenQuad(device, quad);
     effect.EndPass();
     effect.End();
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
@@ -301,14 +300,15 @@ TEST(FlamesPreview, PreviewSizedChildShowsFlamesAndNoLogo) {
   LoadLanguage();
   TestWindow parent(L"FlamesPreviewParent", 300, 200);
   TestWindow child(parent.hwnd, 152, 112);
-  ApplicationState& app = GetApplicationState();
-  Window& w = app.window;
-  ASSERT_TRUE(w.Create(child.hwnd));
+  Scene& scene = SceneManager::GetScene();
+  Window& w = scene.window;
+  ASSERT_TRUE(SceneManager::Attach(child.hwnd));
   ASSERT_TRUE(SceneManager::Init(L"Z:\\nonexistent\\Varnelle.scr.settings", true));
-  ASSERT_TRUE(w.fire.effect);
+  auto* fire = dynamic_cast<FireEffect*>(scene.effect.get());
+  ASSERT_TRUE(fire && fire->effect);
   ASSERT_TRUE(w.logoTexture) << "the logo is loaded, and must still not be drawn";
   // Two frames each: after Present the back buffer may hold either of the last two.
-  w.fire.style = 0;
+  fire->style = 0;
   SceneManager::Update();
   SceneManager::DrawFrame(false);
   SceneManager::DrawFrame(false);
@@ -319,7 +319,7 @@ TEST(FlamesPreview, PreviewSizedChildShowsFlamesAndNoLogo) {
   EXPECT_GT(flames.MeanLuma(84, 112), 2.0 * flames.MeanLuma(0, 28));
 
   // With the flames off the frame is black all over: nothing else (no logo) is drawn.
-  w.fire.style = 3;
+  fire->style = 3;
   SceneManager::DrawFrame(false);
   SceneManager::DrawFrame(false);
   const Pixels nothing = ReadBack(w.device.Get());

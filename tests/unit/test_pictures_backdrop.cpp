@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ApplicationState.h"
 #include "effects/UserTextures.h"
+#include "render/Window.h"
 #include "tests/unit/TestWindows.h"
 
 using Microsoft::WRL::ComPtr;
@@ -165,25 +165,17 @@ void WriteHugePng(const std::wstring& path, uint32_t side) {
   WriteFileBytes(path, png);
 }
 
-// The scene's device on a small window, with the user-texture list bound to it.
+// A device on a small window, with a user-texture list bound to it.
 class BackdropTest : public ::testing::Test {
 protected:
   void SetUp() override {
     dir_ = TempFolder();
-    ApplicationState& app = GetApplicationState();
-    ASSERT_TRUE(app.window.Create(window_.hwnd));
-    GetUserTextures().Clear();
-    GetUserTextures().SetDevice(app.window.device.Get());
-    saved_ = {app.slideIndex, app.nextSlideIndex, app.slideFade};
+    ASSERT_TRUE(w_.Create(window_.hwnd));
+    textures_.SetDevice(w_.device.Get());
   }
   void TearDown() override {
-    ApplicationState& app = GetApplicationState();
-    GetUserTextures().Clear();
-    GetUserTextures().SetDevice(nullptr);
-    app.window.ReleaseAll();
-    app.slideIndex = saved_.slide;
-    app.nextSlideIndex = saved_.next;
-    app.slideFade = saved_.fade;
+    textures_.Clear();
+    w_.ReleaseAll();
     for (const std::wstring& f : files_) DeleteFileW(f.c_str());
     RemoveDirectoryW(dir_.c_str());
   }
@@ -198,10 +190,10 @@ protected:
   }
   // Draws one backdrop frame over opaque black and returns the centre pixel (XRGB).
   uint32_t DrawFrame() {
-    IDirect3DDevice9* device = GetApplicationState().window.device.Get();
+    IDirect3DDevice9* device = w_.device.Get();
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
     device->BeginScene();
-    DrawUserImages();
+    DrawUserImages(textures_, device, w_.clientRect);
     device->EndScene();
     return CentrePixel(device) & 0x00FFFFFF;
   }
@@ -213,7 +205,8 @@ protected:
   TestWindow window_{L"Pictures", 64, 48};
   std::wstring dir_;
   std::vector<std::wstring> files_;
-  Slides saved_;
+  Window w_;
+  UserTextures textures_;
 };
 
 void ExpectNear(uint32_t pixel, int r, int g, int b) {
@@ -226,57 +219,54 @@ void ExpectNear(uint32_t pixel, int r, int g, int b) {
 TEST_F(BackdropTest, NoPicturesLeaveTheClearedTarget) { EXPECT_EQ(DrawFrame(), 0u); }
 
 TEST_F(BackdropTest, OnePictureIsOpaqueWhateverTheIndices) {
-  ApplicationState& app = GetApplicationState();
-  ASSERT_TRUE(GetUserTextures().AddTexture(Solid(L"red.bmp", 255, 0, 0)));
-  app.slideIndex = 5;
-  app.nextSlideIndex = 9;
-  app.slideFade = 0.5f;
+  ASSERT_TRUE(textures_.AddTexture(Solid(L"red.bmp", 255, 0, 0)));
+  textures_.slideIndex = 5;
+  textures_.nextSlideIndex = 9;
+  textures_.slideFade = 0.5f;
   EXPECT_EQ(DrawFrame(), 0xFF0000u);
-  EXPECT_EQ(app.slideIndex, 5);  // untouched on this path
-  EXPECT_EQ(app.slideFade, 0.5f);
+  EXPECT_EQ(textures_.slideIndex, 5);  // untouched on this path
+  EXPECT_EQ(textures_.slideFade, 0.5f);
 }
 
 // Each picture adds its colour scaled by its weight, squared by the source-colour
 // blend, over what lies below scaled by one minus the weight.
 TEST_F(BackdropTest, TwoPicturesCrossFadeAndLeaveBlendingOff) {
-  ApplicationState& app = GetApplicationState();
-  ASSERT_TRUE(GetUserTextures().AddTexture(Solid(L"red.bmp", 255, 0, 0)));
-  ASSERT_TRUE(GetUserTextures().AddTexture(Solid(L"blue.bmp", 0, 0, 255)));
-  app.slideIndex = 0;
-  app.nextSlideIndex = 1;
-  app.slideFade = 0.0f;
+  ASSERT_TRUE(textures_.AddTexture(Solid(L"red.bmp", 255, 0, 0)));
+  ASSERT_TRUE(textures_.AddTexture(Solid(L"blue.bmp", 0, 0, 255)));
+  textures_.slideIndex = 0;
+  textures_.nextSlideIndex = 1;
+  textures_.slideFade = 0.0f;
   ExpectNear(DrawFrame(), 253, 0, 0);  // weights 254 and 0
-  app.slideFade = 0.499f;               // weights 127 and 127 on this frame
+  textures_.slideFade = 0.499f;               // weights 127 and 127 on this frame
   ExpectNear(DrawFrame(), 32, 0, 63);
-  EXPECT_NEAR(app.slideFade, 0.5f, 1e-6f);
+  EXPECT_NEAR(textures_.slideFade, 0.5f, 1e-6f);
 
   DWORD state = 1;
-  IDirect3DDevice9* device = app.window.device.Get();
+  IDirect3DDevice9* device = w_.device.Get();
   device->GetRenderState(D3DRS_ALPHABLENDENABLE, &state);
   EXPECT_EQ(state, static_cast<DWORD>(FALSE));
   device->GetTextureStageState(0, D3DTSS_ALPHAARG1, &state);
   EXPECT_EQ(state, static_cast<DWORD>(D3DTA_TEXTURE));
 
-  app.slideFade = 0.9995f;  // the frame that completes the fade shows the second picture alone
+  textures_.slideFade = 0.9995f;  // the frame that completes the fade shows the second picture alone
   ExpectNear(DrawFrame(), 0, 0, 255);
-  EXPECT_EQ(app.slideIndex, 1);
-  EXPECT_EQ(app.nextSlideIndex, 0);
+  EXPECT_EQ(textures_.slideIndex, 1);
+  EXPECT_EQ(textures_.nextSlideIndex, 0);
 }
 
 TEST_F(BackdropTest, FivePathsWithTheThirdBadGiveFourTexturesInOrder) {
-  UserTextures& t = GetUserTextures();
+  UserTextures& t = textures_;
   EXPECT_TRUE(t.AddTexture(Solid(L"1.bmp", 255, 0, 0)));
   EXPECT_TRUE(t.AddTexture(Solid(L"2.bmp", 0, 255, 0)));
   EXPECT_FALSE(t.AddTexture(Path(L"3.bmp")));  // missing
   EXPECT_TRUE(t.AddTexture(Solid(L"4.bmp", 0, 0, 255)));
   EXPECT_TRUE(t.AddTexture(Solid(L"5.bmp", 255, 255, 255)));
   ASSERT_EQ(t.Count(), 4);
-  ApplicationState& app = GetApplicationState();
   const uint32_t expected[] = {0x00FF00, 0x0000FF, 0xFFFFFF, 0xFF0000};
-  app.slideIndex = 0;
-  app.nextSlideIndex = 1;
+  textures_.slideIndex = 0;
+  textures_.nextSlideIndex = 1;
   for (uint32_t colour : expected) {
-    app.slideFade = 0.9995f;
+    textures_.slideFade = 0.9995f;
     EXPECT_EQ(DrawFrame(), colour);
   }
   t.Clear();
@@ -289,7 +279,7 @@ TEST_F(BackdropTest, BadPicturesAreSkippedWithTheMessage) {
   WriteFileBytes(text, "these are not the pixels you are looking for\r\n");
   WriteFileBytes(empty, "");
   WriteHugePng(huge, 20000);
-  UserTextures& t = GetUserTextures();
+  UserTextures& t = textures_;
   for (const std::wstring& path : {Path(L"missing.jpg"), text, empty, huge, std::wstring()}) {
     DebugOutputCapture capture;
     EXPECT_FALSE(t.AddTexture(path));

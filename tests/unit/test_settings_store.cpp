@@ -7,7 +7,7 @@
 #include <string>
 
 #include "resources/Strings.h"
-#include "settings/Registry.h"
+#include "platform/Registry.h"
 #include "settings/SettingsStore.h"
 
 namespace {

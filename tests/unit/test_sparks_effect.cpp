@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "app/Camera.h"
+#include "render/Camera.h"
 #include "effects/ArchiveEntry.h"
 #include "effects/ParticleSystem.h"
 #include "effects/SparksEffect.h"

@@ -1,4 +1,4 @@
-#include "app/FrameClock.h"
+#include "render/FrameClock.h"
 
 #include <windows.h>
 

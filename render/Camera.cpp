@@ -1,8 +1,6 @@
-#include "app/Camera.h"
+#include "render/Camera.h"
 
 #include <cstring>
-
-#include "app/ApplicationState.h"
 
 Camera::Camera() {
   // The record starts as zero matrices until the scene resets it.
@@ -29,7 +27,6 @@ float AdvanceCameraAngle(float angle) {
 }
 
 void Camera::Update(bool advance) {
-  float& angle = GetApplicationState().cameraAngle;
   if (advance) angle = AdvanceCameraAngle(angle);
   const float theta = angle * 6.2831855f / 1000.0f;
 

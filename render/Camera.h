@@ -10,12 +10,13 @@ struct Camera {
   D3DXMATRIX world{};
   D3DXMATRIX worldView{};
   D3DXMATRIX worldViewProjection{};
+  // Accumulated turn of the world; kept across scene rebuilds with the camera.
+  float angle = 0.0f;
 
   Camera();
   void Reset(int32_t width, int32_t height, float nearPlane, float farPlane);
   void LookAt(float x, float y, float z);
-  // Advances the process-wide camera angle when asked, then rebuilds world and
-  // its products.
+  // Advances the camera angle when asked, then rebuilds world and its products.
   void Update(bool advance);
 };
 

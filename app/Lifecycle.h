@@ -1,0 +1,31 @@
+#pragma once
+#include <windows.h>
+
+#include <atomic>
+
+// What the window thread and the render thread share for the whole process: the
+// window drawn into, the render thread, the stop flag and the error flag. The
+// lifecycle owns it; the scene and the dialog's state live with their owners.
+struct Lifecycle {
+  HWND renderWindow = nullptr;
+  HANDLE renderThread = nullptr;
+  // The only value the window thread writes while the render thread runs. Relaxed
+  // atomic: a plain byte on x86, but the render loop may not cache it.
+  std::atomic<bool> stopRequested{false};
+  bool errorScreen = true;
+  // Frame-clock time of the last frame, for the loop's pacing.
+  double lastFrameTime = 0.0;
+  // Where ScreenSaverProc sends what it does not handle: the host's default
+  // saver procedure, set before the first window exists.
+  WNDPROC defaultProc = DefWindowProcW;
+};
+
+Lifecycle& GetLifecycle();
+
+// The saver window's procedure below the host: start and stop sequences.
+LRESULT CALLBACK ScreenSaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Start sequence after the window exists (shared with the preview dialog).
+void StartRenderThread();
+// Stop sequence: ask the render thread to end, wait for it, release the scene.
+void StopRenderThread();
