@@ -1,7 +1,8 @@
 #include "effects/UserTextures.h"
 
-#include <d3dx9.h>
+#include <cstring>
 
+#include "platform/Handles.h"
 #include "render/ScreenQuad.h"
 
 namespace {
@@ -14,18 +15,14 @@ struct BackdropVertex {
 constexpr DWORD kBackdropFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 static_assert(sizeof(BackdropVertex) == 28);
 
-// The whole picture stretched over the whole render area.
-void BackdropQuad(float w, float h, uint32_t diffuse, BackdropVertex (&quad)[4]) {
-  FillScreenQuad({0.0f, 0.0f, w, h}, {0.0f, 0.0f, 1.0f, 1.0f}, quad);
-  for (BackdropVertex& v : quad) v.diffuse = diffuse;
-}
-
 // Every colour byte, alpha included, set to the same weight.
 constexpr uint32_t Grey(uint8_t g) { return D3DCOLOR_ARGB(g, g, g, g); }
 
 void DrawQuad(IDirect3DDevice9* device, IDirect3DTexture9* texture, const RECT& area, uint32_t diffuse) {
   BackdropVertex quad[4];
-  BackdropQuad(static_cast<float>(area.right), static_cast<float>(area.bottom), diffuse, quad);
+  FillScreenQuad({0.0f, 0.0f, static_cast<float>(area.right), static_cast<float>(area.bottom)},
+                 {0.0f, 0.0f, 1.0f, 1.0f}, quad);
+  for (BackdropVertex& v : quad) v.diffuse = diffuse;
   device->SetTexture(0, texture);
   device->SetFVF(kBackdropFvf);
   device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(BackdropVertex));
@@ -38,66 +35,108 @@ float Single(float value) {
   return stored;
 }
 
-// The incoming picture always follows the outgoing one in list order. A list that
-// changed length between rebuilds can leave indices beyond its end, or a pair that
-// no longer follows: the outgoing index is wrapped and the incoming one follows it.
-void Repair(SlideState s, int count) {
-  if (s.slideIndex >= 0 && s.slideIndex < count && s.nextSlideIndex == (s.slideIndex + 1) % count) return;
-  s.slideIndex = ((s.slideIndex % count) + count) % count;
-  s.nextSlideIndex = (s.slideIndex + 1) % count;
+bool SamePosition(const SlidePosition& a, const SlidePosition& b) {
+  return a.entry == b.entry && a.picture == b.picture;
+}
+
+bool IsFolderPath(const std::wstring& path) {
+  const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 }  // namespace
 
-bool UserTextures::AddTexture(const std::wstring& path) {
-  Microsoft::WRL::ComPtr<IDirect3DTexture9> texture;
-  const HRESULT hr = device_ ? D3DXCreateTextureFromFileExW(device_, path.c_str(), D3DX_DEFAULT, D3DX_DEFAULT,
-                                                            D3DX_DEFAULT, 0, D3DFMT_UNKNOWN, D3DPOOL_DEFAULT,
-                                                            D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr, nullptr,
-                                                            texture.GetAddressOf())
-                             : E_POINTER;
-  if (FAILED(hr) || !texture) {
-    OutputDebugStringW(L"Failed to load texture. UserTextures::AddTexture ()\n");
-    return false;
-  }
-  textures_.push_back(std::move(texture));
+bool AdvanceFade(float& fade) {
+  fade = Single(fade + 0.001f);
+  if (fade < 1.0f) return false;
+  fade = 0.0f;
   return true;
 }
 
-void UserTextures::Clear() {
-  for (auto& texture : textures_) texture.Reset();
-  textures_.clear();
-  textures_.shrink_to_fit();
+FadeWeights WeightsAt(float fade) {
+  return {static_cast<uint8_t>(Single(Single(1.0f - fade) * 255.0f)), static_cast<uint8_t>(Single(fade * 255.0f))};
 }
 
-SlideFrame AdvanceSlides(SlideState s, int count) {
-  Repair(s, count);
-  s.slideFade = Single(s.slideFade + 0.001f);
-  if (s.slideFade >= 1.0f) {
-    if (++s.slideIndex >= count) s.slideIndex = 0;
-    s.slideFade = 0.0f;
-    if (++s.nextSlideIndex >= count) s.nextSlideIndex = 0;
+void UserTextures::SetPictures(std::vector<std::wstring> entries, int width, int height) {
+  Clear();
+  entries_ = std::move(entries);
+  width_ = width;
+  height_ = height;
+  // One file in the list is the single-picture case from the start; a folder may
+  // hold any number, which only its walk tells.
+  single_ = entries_.size() == 1 && !IsFolderPath(entries_[0]);
+}
+
+void UserTextures::StartLoading() {
+  if (entries_.empty() || width_ <= 0 || height_ <= 0) return;
+  if (!loader_) loader_ = std::make_unique<PictureLoader>(entries_, shown_, width_, height_);
+  loader_->Start();
+}
+
+void UserTextures::Clear() {
+  loader_.reset();
+  current_.Reset();
+  incoming_.Reset();
+  slideFade = 0.0f;
+}
+
+Microsoft::WRL::ComPtr<IDirect3DTexture9> UserTextures::MakeTexture(const LoadedPicture& picture) const {
+  Microsoft::WRL::ComPtr<IDirect3DTexture9> texture;
+  if (!device_ || FAILED(device_->CreateTexture(picture.width, picture.height, 1, 0, D3DFMT_A8R8G8B8,
+                                                D3DPOOL_MANAGED, &texture, nullptr)))
+    return nullptr;
+  const platform::LockedRect locked(texture.Get(), 0);
+  if (!locked) return nullptr;
+  const size_t row = static_cast<size_t>(picture.width) * 4;
+  for (int y = 0; y < picture.height; ++y)
+    std::memcpy(locked.Row(y), picture.pixels.data() + static_cast<size_t>(y) * picture.width, row);
+  return texture;
+}
+
+void UserTextures::Receive() {
+  if (!loader_ || incoming_ || (current_ && single_)) return;
+  std::optional<LoadedPicture> picture = loader_->Take();
+  if (!picture) return;
+  auto texture = MakeTexture(*picture);
+  if (!texture) return;  // no room on the device: the next picture tries again
+  if (!current_) {
+    current_ = std::move(texture);
+    shown_ = picture->position;
+  } else if (SamePosition(picture->position, shown_)) {
+    single_ = true;  // the walk came round to the shown picture: it is the only readable one
+  } else {
+    incoming_ = std::move(texture);
+    incomingAt_ = picture->position;
+    slideFade = 0.0f;
   }
-  return {s.slideIndex, s.nextSlideIndex, static_cast<uint8_t>(Single(Single(1.0f - s.slideFade) * 255.0f)),
-          static_cast<uint8_t>(Single(s.slideFade * 255.0f))};
 }
 
 void DrawUserImages(UserTextures& textures, IDirect3DDevice9* device, const RECT& area) {
-  const int count = textures.Count();
-  if (!device || count == 0) return;
+  if (!device) return;
+  textures.Receive();
+  if (!textures.current_) return;
 
   // One picture: opaque, with whatever blending the previous frame left (off).
-  if (count == 1) {
-    DrawQuad(device, textures.Texture(0), area, Grey(255));
+  if (textures.single_) {
+    DrawQuad(device, textures.current_.Get(), area, Grey(255));
     return;
   }
 
+  if (textures.incoming_ && AdvanceFade(textures.slideFade)) {
+    // The incoming picture has come in: it is the shown one now, and the next
+    // one, if already decoded, starts fading in on this very frame.
+    // (Not a move: mingw's ComPtr copies on move assignment.)
+    textures.current_ = textures.incoming_;
+    textures.incoming_.Reset();
+    textures.shown_ = textures.incomingAt_;
+    textures.Receive();
+  }
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
   device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCCOLOR);
   device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-  const SlideFrame frame = AdvanceSlides({textures.slideIndex, textures.nextSlideIndex, textures.slideFade}, count);
-  DrawQuad(device, textures.Texture(frame.outgoing), area, Grey(frame.outWeight));
-  DrawQuad(device, textures.Texture(frame.incoming), area, Grey(frame.inWeight));
+  const FadeWeights weights = WeightsAt(textures.incoming_ ? textures.slideFade : 0.0f);
+  DrawQuad(device, textures.current_.Get(), area, Grey(weights.outgoing));
+  if (textures.incoming_) DrawQuad(device, textures.incoming_.Get(), area, Grey(weights.incoming));
   device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
 }

@@ -3,53 +3,68 @@
 #include <wrl/client.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
-// The user's pictures as textures, in list order; drawn as a full-screen
-// backdrop behind the scene's effect by DrawUserImages.
+#include "effects/PictureLoader.h"
+#include "effects/PictureSequence.h"
+
+// The user's pictures behind the scene's effect: drawn by DrawUserImages as a
+// full-screen backdrop, one picture alone or an endless cross-fade in list order.
+// Pictures are decoded on a thread of their own, at the size they are shown at,
+// as the slideshow reaches them: at most the one shown, the one fading in and the
+// one being decoded are held at any time.
 class UserTextures {
 public:
-  // The device the next AddTexture creates on; Clear keeps it.
+  // The device the textures are created on; Clear keeps it.
   void SetDevice(IDirect3DDevice9* device) { device_ = device; }
-  // Appends the picture at the path exactly as stored; false (with a debug
-  // message) when the file cannot be made into a texture.
-  bool AddTexture(const std::wstring& path);
+  // The entries to show (picture files and folders, as stored) in a width x height
+  // area. Nothing is read yet: decoding begins with StartLoading.
+  void SetPictures(std::vector<std::wstring> entries, int width, int height);
+  // Decoding begins; called with the first frame after the start-up speed test.
+  void StartLoading();
+  // Stops decoding and releases the textures. Where the slideshow stands is kept,
+  // so a rebuilt scene goes on from the picture it showed.
   void Clear();
 
-  int Count() const { return static_cast<int>(textures_.size()); }
-  IDirect3DTexture9* Texture(int index) const { return textures_[index].Get(); }
+  // Textures held now: 0 before the first picture arrives, 1 while one is shown
+  // alone, 2 during a cross-fade.
+  int Count() const { return (current_ ? 1 : 0) + (incoming_ ? 1 : 0); }
+  IDirect3DTexture9* Texture(int index) const { return index == 0 ? current_.Get() : incoming_.Get(); }
+  // The list holds exactly one readable picture: it is shown opaque, never faded.
+  bool Single() const { return single_; }
+  // No picture of the list could be read.
+  bool Exhausted() const { return loader_ && loader_->Exhausted(); }
 
-  // The cross-fade: which picture goes, which comes, and how far; kept across
-  // scene rebuilds (Clear leaves it).
-  int32_t slideIndex = 0;
-  int32_t nextSlideIndex = 1;
+  // The cross-fade position: 0 shows only the outgoing picture, 1 only the incoming.
   float slideFade = 0.0f;
 
 private:
+  friend void DrawUserImages(UserTextures&, IDirect3DDevice9*, const RECT&);
+  // Turns a decoded picture, if one is waiting, into the texture it is needed as.
+  void Receive();
+  Microsoft::WRL::ComPtr<IDirect3DTexture9> MakeTexture(const LoadedPicture& picture) const;
+
   IDirect3DDevice9* device_ = nullptr;
-  std::vector<Microsoft::WRL::ComPtr<IDirect3DTexture9>> textures_;
+  std::vector<std::wstring> entries_;
+  int width_ = 0, height_ = 0;
+  std::unique_ptr<PictureLoader> loader_;
+  Microsoft::WRL::ComPtr<IDirect3DTexture9> current_, incoming_;
+  SlidePosition shown_;     // the picture shown (outgoing during a fade)
+  SlidePosition incomingAt_;
+  bool single_ = false;
 };
 
-// One frame of the backdrop over the client area: one picture opaque, two or more
-// cross-fading in list order.
+// One frame of the backdrop over the area: the waiting picture becomes a texture,
+// then the shown one is drawn, with the incoming one faded over it.
 void DrawUserImages(UserTextures& textures, IDirect3DDevice9* device, const RECT& area);
 
-// The cross-fade, kept across scene rebuilds.
-struct SlideState {
-  int32_t& slideIndex;
-  int32_t& nextSlideIndex;
-  float& slideFade;
+// One frame of the fade: +0.001 in true single precision, so that a fade lasts
+// 1001 frames; true (and back to 0) on the frame that completes it.
+bool AdvanceFade(float& fade);
+// The colour byte each picture is drawn with at a fade position.
+struct FadeWeights {
+  uint8_t outgoing, incoming;
 };
-
-// What one cross-fade frame draws: the outgoing picture with all four colour bytes
-// at outWeight, then the incoming one at inWeight.
-struct SlideFrame {
-  int outgoing, incoming;
-  uint8_t outWeight, inWeight;
-};
-
-// Advances the cross-fade among `count` (>= 2) pictures by one frame. Indices left
-// over from a list of another length are first brought back below `count`, the
-// incoming picture following the outgoing one.
-SlideFrame AdvanceSlides(SlideState state, int count);
+FadeWeights WeightsAt(float fade);

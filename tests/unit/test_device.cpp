@@ -137,10 +137,16 @@ TEST(FrameOrder, BackdropFirstThenTheLogoOverIt) {
   pictures.Clear();
   pictures.SetDevice(w.device.Get());
   const std::wstring red = WriteSolidBmp(L"varnelle-frame-order.bmp", 255, 0, 0);
-  ASSERT_TRUE(pictures.AddTexture(red));
+  pictures.SetPictures({red}, 640, 480);
   // The family's effect was never initialised on this device: it draws nothing,
   // so only the backdrop and the logo remain.
   scene.showImages = 1;
+  // The picture is decoded off this thread: frames go on until it is in.
+  for (int i = 0; i < 500 && pictures.Count() == 0; ++i) {
+    SceneManager::DrawFrame(false);
+    Sleep(10);
+  }
+  ASSERT_EQ(pictures.Count(), 1);
   SceneManager::DrawFrame(false);
   SceneManager::DrawFrame(false);  // the back buffer may hold the frame before last
   EXPECT_EQ(ReadBackPixel(w.device.Get(), 320, 240) & 0xFFFFFF, 0xFF0000u);  // backdrop

@@ -1,5 +1,6 @@
-// The user's pictures: the cross-fade arithmetic on plain data, then the textures
-// and the backdrop on a real device, read back from its back buffer.
+// The user's pictures: the fade arithmetic, the Exif orientation reader, fitting a
+// picture to the screen and the walk through files and folders on plain data, then
+// the slideshow on a real device, read back from its back buffer.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -8,79 +9,148 @@
 #include <string>
 #include <vector>
 
+#include "effects/PictureFit.h"
+#include "effects/PictureSequence.h"
 #include "effects/UserTextures.h"
 #include "render/Window.h"
+#include "resources/ExifOrientation.h"
 #include "tests/unit/TestWindows.h"
 
 using Microsoft::WRL::ComPtr;
 
-namespace {
-struct Slides {
-  int32_t slide = 0, next = 1;
+TEST(PicturesCrossFade, AFadeLasts1001FramesWithTruncatedWeights) {
   float fade = 0.0f;
-  SlideFrame Step(int count) { return AdvanceSlides({slide, next, fade}, count); }
-};
+  EXPECT_FALSE(AdvanceFade(fade));
+  EXPECT_EQ(WeightsAt(fade).outgoing, 254);  // (1 - 0.001) * 255 truncated
+  EXPECT_EQ(WeightsAt(fade).incoming, 0);
+  int frames = 1;
+  while (!AdvanceFade(fade)) ++frames;
+  EXPECT_EQ(frames + 1, 1001);
+  EXPECT_EQ(fade, 0.0f);
+  EXPECT_EQ(WeightsAt(0.0f).outgoing, 255);
+  EXPECT_EQ(WeightsAt(0.0f).incoming, 0);
+  EXPECT_EQ(WeightsAt(0.5f).outgoing, 127);
+  EXPECT_EQ(WeightsAt(0.5f).incoming, 127);
+}
+
+namespace {
+// A JPEG head: SOI, optional other segments, an APP1 Exif block with one IFD entry.
+std::string JpegWithOrientation(int orientation, bool bigEndian, const std::string& before = "") {
+  auto u16 = [bigEndian](uint32_t v) {
+    return bigEndian ? std::string{static_cast<char>(v >> 8), static_cast<char>(v & 0xFF)}
+                     : std::string{static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
+  };
+  auto u32 = [&](uint32_t v) { return bigEndian ? u16(v >> 16) + u16(v & 0xFFFF) : u16(v & 0xFFFF) + u16(v >> 16); };
+  std::string tiff = std::string(bigEndian ? "MM" : "II") + u16(42) + u32(8);
+  tiff += u16(2);                                                   // two entries
+  tiff += u16(0x010F) + u16(2) + u32(4) + std::string("Cam", 4);  // Make, before ours
+  tiff += u16(0x0112) + u16(3) + u32(1) + u16(orientation) + u16(0);
+  tiff += u32(0);
+  const std::string body = std::string("Exif\0\0", 6) + tiff;
+  const size_t length = body.size() + 2;
+  std::string jpeg = "\xFF\xD8" + before;
+  jpeg += {'\xFF', '\xE1', static_cast<char>(length >> 8), static_cast<char>(length & 0xFF)};
+  return jpeg + body + "\xFF\xDA\x00\x02";
+}
+
+int Orientation(const std::string& bytes) {
+  return ReadExifOrientation(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
 }  // namespace
 
-TEST(PicturesCrossFade, TwoPicturesSwapRolesAfter1001Frames) {
-  Slides s;
-  SlideFrame f = s.Step(2);
-  EXPECT_EQ(f.outgoing, 0);
-  EXPECT_EQ(f.incoming, 1);
-  EXPECT_EQ(f.outWeight, 254);  // (1 - 0.001) * 255 truncated
-  EXPECT_EQ(f.inWeight, 0);
-  for (int frame = 2; frame <= 1000; ++frame) f = s.Step(2);
-  EXPECT_EQ(f.outgoing, 0);
-  EXPECT_EQ(f.inWeight, 254);
-  EXPECT_LT(s.fade, 1.0f);
-  f = s.Step(2);  // the 1001st frame
-  EXPECT_EQ(f.outgoing, 1);
-  EXPECT_EQ(f.incoming, 0);
-  EXPECT_EQ(f.outWeight, 255);
-  EXPECT_EQ(f.inWeight, 0);
-  EXPECT_EQ(s.fade, 0.0f);
-}
-
-TEST(PicturesCrossFade, FourPicturesCycleInOrder) {
-  Slides s;
-  std::vector<int> order;
-  for (int frame = 0; frame < 4 * 1001 + 1; ++frame) {
-    const SlideFrame f = s.Step(4);
-    if (order.empty() || order.back() != f.outgoing) order.push_back(f.outgoing);
-    EXPECT_EQ(f.incoming, (f.outgoing + 1) % 4);
+TEST(ExifOrientation, ReadsTheTagInEitherByteOrderAfterOtherSegments) {
+  for (int o = 1; o <= 8; ++o) {
+    EXPECT_EQ(Orientation(JpegWithOrientation(o, false)), o);
+    EXPECT_EQ(Orientation(JpegWithOrientation(o, true)), o);
   }
-  EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 0}));
+  const std::string app0 = std::string("\xFF\xE0\x00\x06JFIF", 8);
+  EXPECT_EQ(Orientation(JpegWithOrientation(6, false, app0)), 6);
 }
 
-// The state outlives a scene; a list of another length afterwards must not be
-// indexed past its end, and the fade goes on in list order.
-TEST(PicturesCrossFade, IndicesFromAListOfAnotherLengthAreRepaired) {
-  Slides s{3, 4, 0.5f};  // five pictures before, two now
-  SlideFrame f = s.Step(2);
-  EXPECT_EQ(f.outgoing, 1);
-  EXPECT_EQ(f.incoming, 0);
-  EXPECT_NEAR(s.fade, 0.501f, 1e-6f);  // the fade goes on where it was
+TEST(ExifOrientation, AnythingBrokenOrMissingIsUpright) {
+  EXPECT_EQ(Orientation(""), 1);
+  EXPECT_EQ(Orientation("\x89PNG\r\n\x1a\n"), 1);
+  EXPECT_EQ(Orientation(JpegWithOrientation(9, false)), 1);  // out of range
+  EXPECT_EQ(Orientation(JpegWithOrientation(0, true)), 1);
+  const std::string whole = JpegWithOrientation(6, false);
+  const size_t app1End = whole.size() - 4;  // the start-of-scan marker follows the block
+  for (size_t cut = 0; cut < app1End; ++cut) EXPECT_EQ(Orientation(whole.substr(0, cut)), 1) << cut;
+  std::string lying = whole;
+  lying[5] = '\x7F';  // an APP1 length beyond the end
+  EXPECT_EQ(Orientation(lying), 1);
+  // A tag of the wrong type, and an IFD offset far outside the block.
+  std::string wrongType = whole;
+  wrongType.replace(wrongType.find(std::string("\x12\x01\x03\x00", 4)), 4, std::string("\x12\x01\x04\x00", 4));
+  EXPECT_EQ(Orientation(wrongType), 1);
+  std::string farIfd = whole;
+  farIfd.replace(farIfd.find("II") + 4, 4, std::string("\xFF\xFF\xFF\x7F", 4));
+  EXPECT_EQ(Orientation(farIfd), 1);
+}
 
-  s = {2, 0, 0.2f};  // three before: would collapse onto one picture
-  f = s.Step(2);
-  EXPECT_EQ(f.outgoing, 0);
-  EXPECT_EQ(f.incoming, 1);
+namespace {
+// A stored picture whose pixels are their own index, for following them around.
+DecodedPicture Numbered(int w, int h, int orientation) {
+  DecodedPicture p;
+  p.width = w;
+  p.height = h;
+  p.orientation = orientation;
+  for (int i = 0; i < w * h; ++i) p.pixels.push_back(static_cast<uint32_t>(i));
+  return p;
+}
+}  // namespace
 
-  s = {-1, 7, 0.0f};
-  f = s.Step(3);
-  EXPECT_EQ(f.outgoing, 2);
-  EXPECT_EQ(f.incoming, 0);
+// A 3 x 2 picture, stored as 0 1 2 / 3 4 5, shown upright at its own size.
+TEST(PictureFit, EachOrientationTurnsThePictureUpright) {
+  const std::vector<std::vector<uint32_t>> expected = {
+      {},
+      {0, 1, 2, 3, 4, 5},        // as stored
+      {2, 1, 0, 5, 4, 3},        // mirrored left to right
+      {5, 4, 3, 2, 1, 0},        // upside down
+      {3, 4, 5, 0, 1, 2},        // mirrored top to bottom
+      {0, 3, 1, 4, 2, 5},        // along the diagonal: 2 x 3
+      {3, 0, 4, 1, 5, 2},        // turned a quarter clockwise to stand up
+      {5, 2, 4, 1, 3, 0},
+      {2, 5, 1, 4, 0, 3},        // turned a quarter the other way
+  };
+  for (int o = 1; o <= 8; ++o) {
+    const DecodedPicture p = Numbered(3, 2, o);
+    int w = 0, h = 0;
+    UprightSize(p, w, h);
+    EXPECT_EQ(w, o >= 5 ? 2 : 3) << o;
+    std::vector<uint32_t> got = FitPicture(p, w, h);
+    for (uint32_t& v : got) v &= 0x00FFFFFF;
+    EXPECT_EQ(got, expected[o]) << "orientation " << o;
+  }
+}
 
-  s = {1, 0, 0.3f};  // two before, three now: forward, not back to the first
-  f = s.Step(3);
-  EXPECT_EQ(f.outgoing, 1);
-  EXPECT_EQ(f.incoming, 2);
+TEST(PictureFit, CoversTheAreaCentredWithoutStretching) {
+  // 4:3 on 16:9: the full width, the middle three quarters of the height.
+  const CoverCrop c = CoverCropFor(4000, 3000, 1920, 1080);
+  EXPECT_DOUBLE_EQ(c.x, 0.0);
+  EXPECT_DOUBLE_EQ(c.width, 4000.0);
+  EXPECT_DOUBLE_EQ(c.height, 2250.0);
+  EXPECT_DOUBLE_EQ(c.y, 375.0);
+  // An upright phone photo on a wide screen: the middle band of its height.
+  const CoverCrop tall = CoverCropFor(3000, 4000, 1600, 900);
+  EXPECT_DOUBLE_EQ(tall.width, 3000.0);
+  EXPECT_NEAR(tall.y, (4000.0 - 3000.0 * 900 / 1600) / 2, 1e-9);
 
-  s = {2, 0, 0.3f};  // a consistent pair stays as it is
-  f = s.Step(3);
-  EXPECT_EQ(f.outgoing, 2);
-  EXPECT_EQ(f.incoming, 0);
-  EXPECT_NEAR(s.fade, 0.301f, 1e-6f);
+  // A 4 x 2 picture, left half black, right half white, on a 1 x 1 screen: the
+  // middle 2 x 2 pixels average to grey; on a 2 x 1 screen each side keeps its colour.
+  DecodedPicture halves;
+  halves.width = 4;
+  halves.height = 2;
+  halves.pixels = {0, 0, 0xFFFFFF, 0xFFFFFF, 0, 0, 0xFFFFFF, 0xFFFFFF};
+  EXPECT_EQ(FitPicture(halves, 1, 1), (std::vector<uint32_t>{0xFF7F7F7Fu}));
+  EXPECT_EQ(FitPicture(halves, 2, 1), (std::vector<uint32_t>{0xFF000000u, 0xFFFFFFFFu}));
+  // Enlarged, a picture repeats its pixels; nothing is read past its end.
+  const std::vector<uint32_t> big = FitPicture(halves, 40, 20);
+  ASSERT_EQ(big.size(), 800u);
+  EXPECT_EQ(big.front(), 0xFF000000u);
+  EXPECT_EQ(big.back(), 0xFFFFFFFFu);
+  EXPECT_TRUE(FitPicture(halves, 0, 10).empty());
+  halves.pixels.pop_back();  // fewer pixels than its size says
+  EXPECT_TRUE(FitPicture(halves, 2, 1).empty());
 }
 
 namespace {
@@ -165,7 +235,83 @@ void WriteHugePng(const std::wstring& path, uint32_t side) {
   WriteFileBytes(path, png);
 }
 
-// A device on a small window, with a user-texture list bound to it.
+}  // namespace
+
+namespace {
+// A folder tree of empty files, removed with the test.
+class FolderTree : public ::testing::Test {
+protected:
+  void SetUp() override { root_ = TempFolder() + L"\\tree"; }
+  void TearDown() override {
+    for (auto it = made_.rbegin(); it != made_.rend(); ++it)
+      if (!DeleteFileW(it->c_str())) RemoveDirectoryW(it->c_str());
+    RemoveDirectoryW(root_.c_str());
+  }
+  std::wstring Folder(const std::wstring& relative) {
+    const std::wstring path = relative.empty() ? root_ : root_ + L"\\" + relative;
+    CreateDirectoryW(path.c_str(), nullptr);
+    if (!relative.empty()) made_.push_back(path);
+    return path;
+  }
+  std::wstring File(const std::wstring& relative) {
+    const std::wstring path = root_ + L"\\" + relative;
+    WriteFileBytes(path, "");
+    made_.push_back(path);
+    return path;
+  }
+  std::vector<std::wstring> Walk(PictureSequence& s, int n, std::vector<bool>* wraps = nullptr) {
+    std::vector<std::wstring> out;
+    for (int i = 0; i < n; ++i) {
+      auto item = s.Next();
+      if (!item) break;
+      out.push_back(item->path.size() > root_.size() ? item->path.substr(root_.size() + 1) : item->path);
+      if (wraps) wraps->push_back(item->wrapped);
+    }
+    return out;
+  }
+  std::wstring root_;
+  std::vector<std::wstring> made_;
+};
+}  // namespace
+
+TEST_F(FolderTree, FilesBeforeSubfoldersInExplorerOrderThenTheNextEntry) {
+  Folder(L"");
+  Folder(L"x10");
+  Folder(L"x2");
+  Folder(L"x2\\deep");
+  File(L"b10.jpg");
+  File(L"b2.JPG");
+  File(L"a.png");
+  File(L"notes.txt");  // no picture
+  File(L"x10\\z.gif");
+  File(L"x2\\y.tiff");
+  File(L"x2\\deep\\w.bmp");
+  const std::wstring lone = File(L"lone.jpeg");
+  std::vector<bool> wraps;
+  PictureSequence s({lone, root_, L"Z:\\missing.jpg"}, {});
+  EXPECT_EQ(Walk(s, 10, &wraps),
+            (std::vector<std::wstring>{L"lone.jpeg", L"a.png", L"b2.JPG", L"b10.jpg", L"lone.jpeg", L"x2\\y.tiff",
+                                       L"x2\\deep\\w.bmp", L"x10\\z.gif", L"Z:\\missing.jpg", L"lone.jpeg"}));
+  // "lone.jpeg" of the folder itself sorts among its files; the wrap shows on the item after the end.
+  EXPECT_EQ(wraps, (std::vector<bool>{false, false, false, false, false, false, false, false, false, true}));
+
+  // Resuming at the folder's third picture goes on from there.
+  PictureSequence resumed({lone, root_}, SlidePosition{1, 2});
+  EXPECT_EQ(Walk(resumed, 2), (std::vector<std::wstring>{L"b10.jpg", L"lone.jpeg"}));
+}
+
+TEST_F(FolderTree, EmptyListsAndEmptyFoldersEndTheWalk) {
+  Folder(L"");
+  Folder(L"empty");
+  PictureSequence none({}, {});
+  EXPECT_FALSE(none.Next());
+  PictureSequence hollow({root_ + L"\\empty", root_}, {});
+  EXPECT_FALSE(hollow.Next());  // no picture anywhere: no endless walk
+  PictureSequence farOut({root_}, SlidePosition{7, 99});  // a position from a longer list
+  EXPECT_FALSE(farOut.Next());
+}
+
+// A device on a small window, with the user's pictures bound to it.
 class BackdropTest : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -188,6 +334,10 @@ protected:
     WriteSolidBmp(p, r, g, b);
     return p;
   }
+  void Show(std::vector<std::wstring> entries) {
+    textures_.SetPictures(std::move(entries), 64, 48);
+    textures_.StartLoading();
+  }
   // Draws one backdrop frame over opaque black and returns the centre pixel (XRGB).
   uint32_t DrawFrame() {
     IDirect3DDevice9* device = w_.device.Get();
@@ -196,6 +346,16 @@ protected:
     DrawUserImages(textures_, device, w_.clientRect);
     device->EndScene();
     return CentrePixel(device) & 0x00FFFFFF;
+  }
+  // Frames go on (the fade held at its start) until `count` textures are in.
+  bool WaitForTextures(int count) {
+    for (int i = 0; i < 1000; ++i) {
+      if (textures_.Count() >= count) return true;
+      textures_.slideFade = 0.0f;
+      DrawFrame();
+      Sleep(5);
+    }
+    return false;
   }
   static uint32_t CentrePixel(IDirect3DDevice9* device) {
     const BackBufferImage image = ReadBackBuffer(device);
@@ -214,30 +374,32 @@ void ExpectNear(uint32_t pixel, int r, int g, int b) {
   EXPECT_NEAR(static_cast<int>((pixel >> 8) & 0xFF), g, 2) << std::hex << pixel;
   EXPECT_NEAR(static_cast<int>(pixel & 0xFF), b, 2) << std::hex << pixel;
 }
-}  // namespace
 
-TEST_F(BackdropTest, NoPicturesLeaveTheClearedTarget) { EXPECT_EQ(DrawFrame(), 0u); }
+TEST_F(BackdropTest, NothingIsReadBeforeLoadingStartsAndNoPicturesLeaveTheTarget) {
+  EXPECT_EQ(DrawFrame(), 0u);
+  textures_.SetPictures({Solid(L"red.bmp", 255, 0, 0)}, 64, 48);
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(DrawFrame(), 0u);  // the speed test's frames
+  EXPECT_EQ(textures_.Count(), 0);
+}
 
-TEST_F(BackdropTest, OnePictureIsOpaqueWhateverTheIndices) {
-  ASSERT_TRUE(textures_.AddTexture(Solid(L"red.bmp", 255, 0, 0)));
-  textures_.slideIndex = 5;
-  textures_.nextSlideIndex = 9;
+TEST_F(BackdropTest, OnePictureIsOpaque) {
+  Show({Solid(L"red.bmp", 255, 0, 0)});
+  ASSERT_TRUE(WaitForTextures(1));
+  EXPECT_TRUE(textures_.Single());
   textures_.slideFade = 0.5f;
   EXPECT_EQ(DrawFrame(), 0xFF0000u);
-  EXPECT_EQ(textures_.slideIndex, 5);  // untouched on this path
-  EXPECT_EQ(textures_.slideFade, 0.5f);
+  EXPECT_EQ(textures_.slideFade, 0.5f);  // untouched on this path
+  EXPECT_EQ(textures_.Count(), 1);
 }
 
 // Each picture adds its colour scaled by its weight, squared by the source-colour
 // blend, over what lies below scaled by one minus the weight.
 TEST_F(BackdropTest, TwoPicturesCrossFadeAndLeaveBlendingOff) {
-  ASSERT_TRUE(textures_.AddTexture(Solid(L"red.bmp", 255, 0, 0)));
-  ASSERT_TRUE(textures_.AddTexture(Solid(L"blue.bmp", 0, 0, 255)));
-  textures_.slideIndex = 0;
-  textures_.nextSlideIndex = 1;
+  Show({Solid(L"red.bmp", 255, 0, 0), Solid(L"blue.bmp", 0, 0, 255)});
+  ASSERT_TRUE(WaitForTextures(2));
   textures_.slideFade = 0.0f;
   ExpectNear(DrawFrame(), 253, 0, 0);  // weights 254 and 0
-  textures_.slideFade = 0.499f;               // weights 127 and 127 on this frame
+  textures_.slideFade = 0.499f;        // weights 127 and 127 on this frame
   ExpectNear(DrawFrame(), 32, 0, 63);
   EXPECT_NEAR(textures_.slideFade, 0.5f, 1e-6f);
 
@@ -250,42 +412,43 @@ TEST_F(BackdropTest, TwoPicturesCrossFadeAndLeaveBlendingOff) {
 
   textures_.slideFade = 0.9995f;  // the frame that completes the fade shows the second picture alone
   ExpectNear(DrawFrame(), 0, 0, 255);
-  EXPECT_EQ(textures_.slideIndex, 1);
-  EXPECT_EQ(textures_.nextSlideIndex, 0);
 }
 
-TEST_F(BackdropTest, FivePathsWithTheThirdBadGiveFourTexturesInOrder) {
-  UserTextures& t = textures_;
-  EXPECT_TRUE(t.AddTexture(Solid(L"1.bmp", 255, 0, 0)));
-  EXPECT_TRUE(t.AddTexture(Solid(L"2.bmp", 0, 255, 0)));
-  EXPECT_FALSE(t.AddTexture(Path(L"3.bmp")));  // missing
-  EXPECT_TRUE(t.AddTexture(Solid(L"4.bmp", 0, 0, 255)));
-  EXPECT_TRUE(t.AddTexture(Solid(L"5.bmp", 255, 255, 255)));
-  ASSERT_EQ(t.Count(), 4);
-  const uint32_t expected[] = {0x00FF00, 0x0000FF, 0xFFFFFF, 0xFF0000};
-  textures_.slideIndex = 0;
-  textures_.nextSlideIndex = 1;
-  for (uint32_t colour : expected) {
+TEST_F(BackdropTest, FivePathsWithTheThirdBadCycleThroughTheFourInOrder) {
+  Show({Solid(L"1.bmp", 255, 0, 0), Solid(L"2.bmp", 0, 255, 0), Path(L"3.bmp"), Solid(L"4.bmp", 0, 0, 255),
+        Solid(L"5.bmp", 255, 255, 255)});
+  for (uint32_t colour : {0x00FF00u, 0x0000FFu, 0xFFFFFFu, 0xFF0000u, 0x00FF00u}) {
+    ASSERT_TRUE(WaitForTextures(2));
     textures_.slideFade = 0.9995f;
     EXPECT_EQ(DrawFrame(), colour);
+    EXPECT_LE(textures_.Count(), 2);  // never more than the shown and the incoming
   }
-  t.Clear();
-  EXPECT_EQ(t.Count(), 0);
+  textures_.Clear();
+  EXPECT_EQ(textures_.Count(), 0);
   EXPECT_EQ(DrawFrame(), 0u);
 }
 
-TEST_F(BackdropTest, BadPicturesAreSkippedWithTheMessage) {
+TEST_F(BackdropTest, BadPicturesAreSkippedWithTheMessageAndNothingReadableNeverSpins) {
   const std::wstring text = Path(L"notes.jpg"), empty = Path(L"empty.png"), huge = Path(L"huge.png");
   WriteFileBytes(text, "these are not the pixels you are looking for\r\n");
   WriteFileBytes(empty, "");
   WriteHugePng(huge, 20000);
-  UserTextures& t = textures_;
-  for (const std::wstring& path : {Path(L"missing.jpg"), text, empty, huge, std::wstring()}) {
+  {
     DebugOutputCapture capture;
-    EXPECT_FALSE(t.AddTexture(path));
-    EXPECT_EQ(DebugOutputCapture::Text(), "Failed to load texture. UserTextures::AddTexture ()\n");
+    Show({Path(L"missing.jpg"), text, empty, huge, std::wstring(), Solid(L"after.bmp", 0, 255, 0)});
+    ASSERT_TRUE(WaitForTextures(1));
+    EXPECT_EQ(DrawFrame(), 0x00FF00u);
+    textures_.Clear();  // the loader's thread has stopped writing when this returns
+    std::string expected;
+    for (int i = 0; i < 5; ++i) expected += "Failed to load texture. UserTextures::AddTexture ()\n";
+    EXPECT_EQ(DebugOutputCapture::Text().substr(0, expected.size()), expected);
   }
-  EXPECT_EQ(t.Count(), 0);
-  EXPECT_TRUE(t.AddTexture(Solid(L"after.bmp", 0, 255, 0)));  // the list still works
-  EXPECT_EQ(DrawFrame(), 0x00FF00u);
+  Show({text, empty, Path(L"missing.jpg")});
+  for (int i = 0; i < 400 && !textures_.Exhausted(); ++i) {
+    DrawFrame();
+    Sleep(5);
+  }
+  EXPECT_TRUE(textures_.Exhausted());
+  EXPECT_EQ(textures_.Count(), 0);
+  EXPECT_EQ(DrawFrame(), 0u);
 }

@@ -1,0 +1,112 @@
+#include "effects/PictureLoader.h"
+
+#include <windows.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <set>
+#include <thread>
+
+#include "effects/PictureFit.h"
+#include "resources/PictureDecoder.h"
+
+struct PictureLoader::Shared {
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool started = false;
+  bool stop = false;
+  bool exhausted = false;
+  bool finished = false;
+  std::optional<LoadedPicture> ready;
+};
+
+namespace {
+
+// One readable picture, fitted; false when it cannot be read (or memory runs out).
+bool LoadOne(const std::wstring& path, int width, int height, LoadedPicture& out) {
+  try {
+    DecodedPicture decoded;
+    if (!DecodePictureFile(path, decoded)) return false;
+    out.pixels = FitPicture(decoded, width, height);
+    if (out.pixels.empty()) return false;
+    out.path = path;
+    out.width = width;
+    out.height = height;
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+}  // namespace
+
+PictureLoader::PictureLoader(std::vector<std::wstring> entries, SlidePosition start, int width, int height)
+    : shared_(std::make_shared<Shared>()) {
+  std::thread([shared = shared_, sequence = PictureSequence(std::move(entries), start), width, height]() mutable {
+    const ComApartment com;
+    // Frames come first: on a software renderer the decode would take their time.
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+    int wrapsWithoutPicture = 0;
+    // Pictures that could not be read are not tried again on the next round: a
+    // broken or huge file costs its time and its message once.
+    std::set<std::pair<int, int64_t>> unreadable;
+    for (;;) {
+      {
+        std::unique_lock lock(shared->mutex);
+        shared->changed.wait(lock, [&] { return shared->stop || (shared->started && !shared->ready); });
+        if (shared->stop) break;
+      }
+      const auto item = sequence.Next();
+      if (item && item->wrapped) ++wrapsWithoutPicture;
+      // Past the end twice without a picture: every entry was tried and none could be read.
+      if (!item || wrapsWithoutPicture >= 2) {
+        std::lock_guard lock(shared->mutex);
+        shared->exhausted = true;
+        break;
+      }
+      const std::pair<int, int64_t> at{item->position.entry, item->position.picture};
+      if (unreadable.count(at)) continue;
+      LoadedPicture picture;
+      if (!LoadOne(item->path, width, height, picture)) {
+        OutputDebugStringW(kFailedMessage);
+        unreadable.insert(at);
+        continue;
+      }
+      wrapsWithoutPicture = 0;
+      picture.position = item->position;
+      std::lock_guard lock(shared->mutex);
+      if (shared->stop) break;
+      shared->ready = std::move(picture);
+    }
+    std::lock_guard lock(shared->mutex);
+    shared->finished = true;
+    shared->changed.notify_all();
+  }).detach();
+}
+
+PictureLoader::~PictureLoader() {
+  std::unique_lock lock(shared_->mutex);
+  shared_->stop = true;
+  shared_->changed.notify_all();
+  shared_->changed.wait_for(lock, std::chrono::seconds(1), [&] { return shared_->finished; });
+}
+
+void PictureLoader::Start() {
+  std::lock_guard lock(shared_->mutex);
+  if (shared_->started) return;
+  shared_->started = true;
+  shared_->changed.notify_all();
+}
+
+std::optional<LoadedPicture> PictureLoader::Take() {
+  std::lock_guard lock(shared_->mutex);
+  std::optional<LoadedPicture> picture = std::move(shared_->ready);
+  shared_->ready.reset();
+  if (picture) shared_->changed.notify_all();
+  return picture;
+}
+
+bool PictureLoader::Exhausted() const {
+  std::lock_guard lock(shared_->mutex);
+  return shared_->exhausted;
+}
