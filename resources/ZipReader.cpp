@@ -6,6 +6,8 @@
 #include <new>
 
 #include <unzip.h>
+// After unzip.h, whose zlib headers it needs.
+#include <iowin32.h>
 
 #include "resources/Strings.h"
 
@@ -19,18 +21,26 @@ ZipReader::~ZipReader() {
     unzCloseCurrentFile(AsZip(archive_));
     unzClose(AsZip(archive_));
     archive_ = nullptr;
-    entryBuffer_.reset();
+    buffers_.clear();
     opened_ = false;
   }
 }
 
 bool ZipReader::Open(const std::wstring& path, const std::wstring& password) {
+  std::lock_guard lock(mutex_);
   if (opened_) return false;
   try {
     archivePath_ = path;
     password_ = password;
-    unzFile zip = unzOpen(ToAnsi(path).c_str());
+    // By its wide path: a folder named outside the ANSI code page must not lose it.
+    zlib_filefunc64_def files;
+    fill_win32_filefunc64W(&files);
+    unzFile zip = unzOpen2_64(path.c_str(), &files);
     if (!zip) return false;
+    WIN32_FILE_ATTRIBUTE_DATA attributes{};
+    archiveSize_ = GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &attributes)
+                       ? (static_cast<uint64_t>(attributes.nFileSizeHigh) << 32) | attributes.nFileSizeLow
+                       : 0;
     archive_ = zip;
     opened_ = true;
     return true;
@@ -39,40 +49,57 @@ bool ZipReader::Open(const std::wstring& path, const std::wstring& password) {
   }
 }
 
+bool EntrySizeIsPlausible(uint64_t compressed, uint64_t uncompressed, uint64_t archiveSize) {
+  if (uncompressed > kMaxEntryBytes || compressed > archiveSize) return false;
+  // Deflate cannot expand data by more than about 1032 to 1; a larger claim is a lie.
+  return uncompressed <= compressed * 1032 + 1024;
+}
+
 uint8_t* ZipReader::ReadEntry(const std::wstring& name, uint32_t& size) {
+  // The window thread (list-box painting) and the render thread (error screen, the
+  // dialog's preview) both read: one reader at a time, and a buffer per thread.
+  std::lock_guard lock(mutex_);
+  std::unique_ptr<uint8_t[]>& slot = buffers_[GetCurrentThreadId()];
   try {
     // Callers free before the next read; a forgotten buffer must not leak.
-    entryBuffer_.reset();
+    slot.reset();
     unzFile zip = AsZip(archive_);
     if (!zip) return nullptr;
     unzGoToFirstFile(zip);
     // Case 0 compares ASCII letters without regard to case in a Windows build.
     if (unzLocateFile(zip, ToAnsi(name).c_str(), 0) != UNZ_OK) return nullptr;
 
-    unz_file_info info{};
+    unz_file_info64 info{};
     char storedName[260];
-    if (unzGetCurrentFileInfo(zip, &info, storedName, sizeof storedName, nullptr, 0, nullptr, 0) != UNZ_OK)
+    if (unzGetCurrentFileInfo64(zip, &info, storedName, sizeof storedName, nullptr, 0, nullptr, 0) != UNZ_OK)
       return nullptr;
-    size = static_cast<uint32_t>(info.uncompressed_size);
+    // Checked before anything is allocated: a damaged or hostile directory entry
+    // must not make the saver ask for gigabytes.
+    if (!EntrySizeIsPlausible(info.compressed_size, info.uncompressed_size, archiveSize_)) return nullptr;
+    const auto entrySize = static_cast<uint32_t>(info.uncompressed_size);
+    size = entrySize;
 
     // Zero-filled; at least one byte so an empty entry still yields a valid pointer.
-    auto buffer = std::make_unique<uint8_t[]>(size ? size : 1);
+    auto buffer = std::make_unique<uint8_t[]>(entrySize ? entrySize : 1);
     if (unzOpenCurrentFilePassword(zip, ToAnsi(password_).c_str()) != UNZ_OK) return nullptr;
-    const int read = size ? unzReadCurrentFile(zip, buffer.get(), size) : 0;
+    const int read = entrySize ? unzReadCurrentFile(zip, buffer.get(), entrySize) : 0;
     const int closed = unzCloseCurrentFile(zip);
     // A wrong password or damaged data may stop the inflation early, and then the
     // library skips its CRC check at close: a short read is a failure too.
-    if (read < 0 || static_cast<uint32_t>(read) != size || closed != UNZ_OK) return nullptr;
+    if (read < 0 || static_cast<uint32_t>(read) != entrySize || closed != UNZ_OK) return nullptr;
 
-    entryBuffer_ = std::move(buffer);
-    return entryBuffer_.get();
+    slot = std::move(buffer);
+    return slot.get();
   } catch (...) {
-    entryBuffer_.reset();
+    slot.reset();
     return nullptr;
   }
 }
 
-void ZipReader::FreeEntry() { entryBuffer_.reset(); }
+void ZipReader::FreeEntry() {
+  std::lock_guard lock(mutex_);
+  buffers_.erase(GetCurrentThreadId());
+}
 
 Gdiplus::GpBitmap* ZipReader::ReadEntryBitmap(const std::wstring& name) {
   try {
@@ -96,10 +123,18 @@ std::wstring GetResourceArchivePath() { return GetModuleDirectory() + L"\\Vantor
 }  // namespace WorkSpace
 
 std::wstring GetModuleDirectory() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(GetModuleHandleW(nullptr), path, MAX_PATH);
-  wchar_t drive[_MAX_DRIVE] = {};
-  wchar_t directory[_MAX_DIR] = {};
-  if (_wsplitpath_s(path, drive, _MAX_DRIVE, directory, _MAX_DIR, nullptr, 0, nullptr, 0) != 0) return {};
-  return std::wstring(drive) + directory;
+  // Grown until the whole path fits: an install folder may be deeper than MAX_PATH.
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(GetModuleHandleW(nullptr), path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    if (path.size() >= 32768) return {};
+    path.resize(path.size() * 2);
+  }
+  const size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
 }

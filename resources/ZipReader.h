@@ -1,14 +1,17 @@
 #pragma once
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "resources/GdiPlus.h"
 
 namespace WorkSpace {
 // The encrypted resource archive beside the executable. Entries come out whole,
-// one at a time: ReadEntry hands out a buffer that the caller gives back with
-// FreeEntry before the next read. One thread at a time.
+// one at a time per thread: ReadEntry hands out a buffer that the caller gives
+// back with FreeEntry before its next read. Threads take turns at the archive, and
+// each keeps its own buffer.
 class ZipReader {
 public:
   ZipReader() = default;
@@ -30,12 +33,19 @@ public:
   Gdiplus::GpBitmap* ReadEntryBitmap(const std::wstring& name);
 
 private:
+  std::mutex mutex_;
   bool opened_ = false;
   std::wstring archivePath_;
   std::wstring password_;
-  std::unique_ptr<uint8_t[]> entryBuffer_;
+  uint64_t archiveSize_ = 0;
+  std::map<unsigned long, std::unique_ptr<uint8_t[]>> buffers_;  // by thread id
   void* archive_ = nullptr;  // minizip's unzFile; kept out of this header
 };
+
+// No entry of ours comes near this; a directory that claims more is damaged.
+constexpr uint64_t kMaxEntryBytes = 64ull * 1024 * 1024;
+// Whether an entry's declared sizes can be true of an archive of archiveSize bytes.
+bool EntrySizeIsPlausible(uint64_t compressed, uint64_t uncompressed, uint64_t archiveSize);
 
 ZipReader& GetResourceArchive();
 

@@ -80,3 +80,31 @@ class BrokenArchive(unittest.TestCase):
 
 if __name__ == "__main__":
     unittest.main()
+
+
+class AnyInstallFolder(unittest.TestCase):
+    """Folders named in the users' languages: the archive is found and the scene drawn."""
+
+    def test_flames_from_a_folder_named_in_cyrillic_and_japanese(self):
+        folder = os.path.join(s.temp_dir(), "\u041f\u0430\u043f\u043a\u0430-\u30d5\u30a9\u30eb\u30c0")
+        os.makedirs(folder)
+        try:
+            saver = os.path.join(folder, "Varnelle.scr")
+            shutil.copyfile(s.SAVER, saver)
+            shutil.copyfile(ARCHIVE, os.path.join(folder, "VantorelResource.dat"))
+            s.xdotool("mousemove", "400", "300")
+            time.sleep(0.3)
+            p = s.wine(saver, "/s", stdout=s.subprocess.DEVNULL)
+            try:
+                self.assertTrue(s.find_windows("^Screen Saver$"), "no saver window")
+                time.sleep(2.5)
+                shot = s.screenshot("archive-unicode-folder")
+                # The flames (or, on a busy machine, the error screen: a picture from the
+                # same archive); a lost archive leaves the screen black.
+                self.assertGreater(s.lit_share(shot), 0.05, "black screen: the archive was not found")
+                s.xdotool("key", "a")
+                self.assertTrue(s.wait_exit(p, 10), "did not close on a key")
+            finally:
+                s.kill(p)
+        finally:
+            shutil.rmtree(os.path.dirname(folder), ignore_errors=True)

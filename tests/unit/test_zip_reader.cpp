@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -190,4 +191,54 @@ TEST(ModuleDirectory, EndsWithBackslashAndHoldsTheExecutable) {
   GetModuleFileNameW(nullptr, path, MAX_PATH);
   EXPECT_EQ(std::wstring(path).rfind(directory, 0), 0u);
   EXPECT_EQ(WorkSpace::GetResourceArchivePath(), directory + L"\\VantorelResource.dat");
+}
+
+// Users name their folders in their own languages: the archive opens by its wide path.
+TEST(ZipReaderPaths, OpensAnArchiveInAFolderNamedOutsideTheCodePage) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder = std::wstring(temp) + L"\x041F\x0430\x043F\x043A\x0430-\x30D5\x30A9\x30EB\x30C0 \x00E9t\x00E9";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring copy = folder + L"\\VantorelResource.dat";
+  ASSERT_TRUE(CopyFileW(ZipFixture(L"fixture.zip").c_str(), copy.c_str(), FALSE));
+  {
+    ZipReader reader;
+    ASSERT_TRUE(reader.Open(copy, WorkSpace::kResourcePassword));
+    EXPECT_EQ(Read(reader, L"Resource/Effect.efc"), EffectText());
+  }
+  DeleteFileW(copy.c_str());
+  RemoveDirectoryW(folder.c_str());
+}
+
+TEST(ZipReaderFailures, DeclaredSizesBeyondReasonAreRefusedBeforeAnyAllocation) {
+  EXPECT_TRUE(WorkSpace::EntrySizeIsPlausible(1000, 1000, 5000));
+  EXPECT_TRUE(WorkSpace::EntrySizeIsPlausible(1000, 1000000, 5000));           // deflate's 1000 to 1
+  EXPECT_FALSE(WorkSpace::EntrySizeIsPlausible(1000, 4000000, 5000));          // more than deflate can expand
+  EXPECT_FALSE(WorkSpace::EntrySizeIsPlausible(6000, 1000, 5000));             // larger than the archive
+  EXPECT_FALSE(WorkSpace::EntrySizeIsPlausible(1ull << 40, 1ull << 40, 1ull << 41));  // beyond the limit
+  EXPECT_FALSE(WorkSpace::EntrySizeIsPlausible(100, (1ull << 32) + 10, 1ull << 30));  // a zip64 size, not its low bits
+}
+
+// The window thread paints the list box from the archive while the render thread
+// draws the error screen from it: each gets its own entries, whole.
+TEST(ZipReaderThreads, TwoThreadsReadTheirOwnEntriesWhole) {
+  ZipReader reader;
+  ASSERT_TRUE(reader.Open(ZipFixture(L"fixture.zip"), WorkSpace::kResourcePassword));
+  const std::string effect = EffectText();
+  const std::vector<uint8_t> noise = NoiseBytes(3000);
+  int effectWrong = 0, noiseWrong = 0;
+  std::thread other([&] {
+    for (int i = 0; i < 100; ++i)
+      if (Read(reader, L"Resource/Effect.efc") != effect) ++effectWrong;
+  });
+  for (int i = 0; i < 100; ++i) {
+    uint32_t size = 0;
+    const uint8_t* data = reader.ReadEntry(L"Resource/Noise.bin", size);
+    Sleep(0);  // the other thread reads meanwhile; this buffer must stay as it is
+    if (!data || std::vector<uint8_t>(data, data + size) != noise) ++noiseWrong;
+    reader.FreeEntry();
+  }
+  other.join();
+  EXPECT_EQ(effectWrong, 0);
+  EXPECT_EQ(noiseWrong, 0);
 }
