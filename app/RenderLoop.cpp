@@ -8,7 +8,27 @@
 #include "render/ErrorScreen.h"
 #include "render/FrameClock.h"
 
+namespace {
+int RunFrames(RenderLoopHost& host, RenderLoopState s);
+}  // namespace
+
 int RunRenderLoop(RenderLoopHost& host, RenderLoopState s) {
+  // Nothing the scene throws (memory running out above all) may leave the thread:
+  // the error screen shows instead, and the window still closes on input.
+  try {
+    return RunFrames(host, s);
+  } catch (...) {
+  }
+  s.errorScreen = true;
+  try {
+    host.ShowErrorScreen();
+  } catch (...) {
+  }
+  return 0;
+}
+
+namespace {
+int RunFrames(RenderLoopHost& host, RenderLoopState s) {
   bool checking = true;
   int32_t frameCount = 0;
 
@@ -65,6 +85,7 @@ int RunRenderLoop(RenderLoopHost& host, RenderLoopState s) {
   if (s.errorScreen) host.ShowErrorScreen();
   return 0;
 }
+}  // namespace
 
 namespace {
 class PlatformRenderLoopHost final : public RenderLoopHost {

@@ -140,6 +140,11 @@ int RunSaver(HWND parent) {
         DispatchMessageW(&msg);
       }
       exitCode = static_cast<int>(msg.wParam);
+      // A quit that came before the window's end (a command line whose settings path
+      // cannot be read posts one while the window is made) leaves the render thread
+      // drawing: the window goes first, and its stop sequence ends that thread.
+      if (IsWindow(g_host.saverWindow)) DestroyWindow(g_host.saverWindow);
+      StopRenderThread();
     }
   }
   HostUnloadPasswordLibrary(g_host, g_platform);
@@ -183,7 +188,8 @@ LRESULT CALLBACK DefScreenSaverProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
   return HostDefProc(g_host, g_platform, hwnd, message, wParam, lParam);
 }
 
-LRESULT CALLBACK RealScreenSaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+namespace {
+LRESULT SaverMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
       if (auto associate = FindImmAssociateContext()) g_host.imeContext = associate(hwnd, nullptr);
@@ -241,4 +247,15 @@ LRESULT CALLBACK RealScreenSaverProc(HWND hwnd, UINT message, WPARAM wParam, LPA
       break;
   }
   return ScreenSaverProc(hwnd, message, wParam, lParam);
+}
+}  // namespace
+
+LRESULT CALLBACK RealScreenSaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  // An exception must not cross into the system's message dispatch, which would
+  // end the process with the screen still covered: the message takes its default.
+  try {
+    return SaverMessage(hwnd, message, wParam, lParam);
+  } catch (...) {
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
 }

@@ -65,11 +65,18 @@ void RunErrorScreen(GpGraphics* target, int width, int height, GpBitmap* backgro
   const ErrorScreenLayout layout = ComputeErrorScreenLayout(W, H, ImageWidth(background), ImageHeight(background),
                                                             ImageWidth(logo), ImageHeight(logo));
   FrameClock& clock = GetFrameClock();
+  bool drawn = false;  // the first picture goes up at once
   while (!stop.load(std::memory_order_relaxed)) {
-    // Polls the clock without sleeping, as the frame loop does.
+    // A still picture: redrawn now and then (a window laid over it may have erased
+    // it), and in between the thread rests, looking at the stop flag every few
+    // milliseconds, so that the screen costs almost no processor time.
     const double t = clock.Time();
-    if (t - g_lastDrawTime <= 0.01) continue;
+    if (drawn && t - g_lastDrawTime <= kErrorScreenRedrawSeconds) {
+      Sleep(kErrorScreenPollMilliseconds);
+      continue;
+    }
     g_lastDrawTime = t;
+    drawn = true;
     GdipGraphicsClear(composer, 0xFF000000);
     if (layout.showBackground) DrawInto(composer, background, layout.background);
     DrawInto(composer, logo, layout.logo);

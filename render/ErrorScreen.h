@@ -22,7 +22,13 @@ struct ErrorScreenLayout {
 ErrorScreenLayout ComputeErrorScreenLayout(float width, float height, float backgroundWidth,
                                            float backgroundHeight, float logoWidth, float logoHeight);
 
+// How often the still error picture is drawn again, and how often its thread
+// looks at the stop flag while it rests.
+constexpr double kErrorScreenRedrawSeconds = 0.25;
+constexpr unsigned long kErrorScreenPollMilliseconds = 5;
+
 // The drawing loop on pictures already decoded: composes each frame off-screen and
-// copies it onto the target in one call, at most once per 10 ms, until `stop`.
+// copies it onto the target in one call, at most once per kErrorScreenRedrawSeconds,
+// resting in between, until `stop`.
 void RunErrorScreen(Gdiplus::GpGraphics* target, int width, int height, Gdiplus::GpBitmap* background,
                     Gdiplus::GpBitmap* logo, const std::atomic<bool>& stop);

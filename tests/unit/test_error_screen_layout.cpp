@@ -204,3 +204,37 @@ TEST(ErrorScreenDrawing, ShowErrorScreenOnAPreviewSizedWindow) {
   ReleaseDC(hwnd, windowDc);
   DestroyWindow(hwnd);
 }
+
+// The error screen shows on a machine that has just failed its check, often a
+// laptop: a still picture must leave the processor alone, yet the stop is noticed
+// at once.
+TEST(ErrorScreenDrawing, RestsBetweenRedrawsAndStopsPromptly) {
+  BitmapOwner background, logo, target;
+  MakeSolid(background, 200, 100, kRed);
+  MakeSolid(logo, 100, 50, kGreen);
+  MakeSolid(target, 640, 480, 0xFF808080);
+  GpGraphics* g = nullptr;
+  GdipGetImageGraphicsContext(target.bitmap, &g);
+  std::atomic<bool> stop{false};
+  auto cpuSeconds = [] {
+    FILETIME created, exited, kernel, user;
+    GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
+    auto value = [](FILETIME t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    return static_cast<double>(value(kernel) + value(user)) / 1e7;
+  };
+  std::chrono::steady_clock::time_point stoppedAt;
+  std::thread stopper([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    stoppedAt = std::chrono::steady_clock::now();
+    stop = true;
+  });
+  const double before = cpuSeconds();
+  RunErrorScreen(g, 640, 480, background.bitmap, logo.bitmap, stop);
+  const auto returned = std::chrono::steady_clock::now();
+  const double used = cpuSeconds() - before;
+  stopper.join();
+  GdipDeleteGraphics(g);
+  EXPECT_LT(used, 1.5 * 0.25) << "the still picture kept a core busy";
+  EXPECT_LT(std::chrono::duration<double>(returned - stoppedAt).count(), 0.05);
+  EXPECT_EQ(PixelAt(target.bitmap, 230, 200), kRed);  // drawn all the same
+}

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@ public:
   int blanked = 0;
   int errorScreens = 0;
   int spinsWithoutFrame = 0;
+  int throwAtFrame = -1;  // the frame whose drawing runs out of memory
 
   double ClockTime() override { return now; }
   int64_t CounterFrequency() override { return 1000; }
@@ -30,6 +32,7 @@ public:
   void ShowErrorScreen() override { ++errorScreens; calls.push_back("error"); }
   void UpdateScene() override { calls.push_back("update"); }
   void DrawFrame(bool blank) override {
+    if (drawn == throwAtFrame) throw std::bad_alloc();
     calls.push_back(blank ? "blank" : "draw");
     ++drawn;
     if (blank) ++blanked;
@@ -175,4 +178,17 @@ TEST(RenderLoop, UpdateComesBeforeEachFrameAndBlobsReleaseAfter) {
   l.Run(true);
   const std::vector<std::string> expected{"update", "blank", "release", "update", "blank", "release"};
   EXPECT_EQ(l.host.calls, expected);
+}
+
+// Out of memory in the middle of a frame, during the speed test or after it: the
+// thread function returns through the error screen instead of ending the process.
+TEST(RenderLoop, AnAllocationFailureInAFrameEndsInTheErrorScreen) {
+  for (int frame : {3, 150}) {
+    Loop l;
+    l.host.throwAtFrame = frame;
+    EXPECT_EQ(l.Run(), 0);
+    EXPECT_TRUE(l.errorScreen);
+    EXPECT_EQ(l.host.errorScreens, 1);
+    EXPECT_EQ(l.host.drawn, frame);
+  }
 }
