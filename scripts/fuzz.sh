@@ -60,7 +60,10 @@ report_failure() {
   local target=$1 log=$2 what=$3
   local saved kind
   saved=$(grep -o 'Test unit written to .*' "$log" | tail -1 | sed 's/^Test unit written to //')
-  kind=$(basename "${saved:-failure-}" | cut -d- -f1)
+  # A replayed input is not written again: the failing one is the last one run.
+  [[ -n $saved ]] || saved=$(grep -o '^Running: .*' "$log" | tail -1 | sed 's/^Running: //')
+  kind=$(grep -oE 'ERROR: (AddressSanitizer|LeakSanitizer|libFuzzer): [a-z-]+|runtime error|broken promise' "$log" |
+         head -1 | sed 's/^ERROR: //')
   echo "fuzz: $target: FAILED ($what, ${kind:-unknown}): input saved to ${saved:-(none)}; log ${log#$ROOT/}"
   grep -E 'ERROR: |runtime error:|broken promise|SUMMARY:' "$log" | head -4 | sed 's/^/    /'
 }
