@@ -1,8 +1,11 @@
 // The settings file on any bytes: loading never faults, and whatever a file loads
 // as, writing that store and loading the text again gives the same store.
+#include <windows.h>
+
 #include <string>
 
 #include "FuzzSupport.h"
+#include "resources/Strings.h"
 #include "settings/SettingsStore.h"
 
 namespace {
@@ -25,6 +28,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int i = 0; i < first.ImageCount(); ++i) FUZZ_CHECK(second.GetImage(i) == first.GetImage(i));
   FUZZ_CHECK(second.Values() == first.Values());
   FUZZ_CHECK(second.ToText() == text);
+
+  // Text that is UTF-8 reads and writes back byte for byte.
+  if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, reinterpret_cast<const char*>(data), static_cast<int>(size),
+                          nullptr, 0) > 0)
+    FUZZ_CHECK(ToUtf8(FromUtf8(Bytes(data, size))) == Bytes(data, size));
 
   // The value reader on any wide text, as a value line hands it over; a number it
   // gives reads back as itself once written.
