@@ -3,7 +3,7 @@
 # every architecture this machine can run.
 ARCH ?=
 export ARCH
-.PHONY: run test bench build clean
+.PHONY: run test bench build fuzz clean
 run:
 	scripts/run.sh
 test:
@@ -12,5 +12,7 @@ bench:
 	scripts/bench.sh
 build:
 	scripts/build.sh
+fuzz:
+	scripts/fuzz.sh
 clean:
 	rm -rf build

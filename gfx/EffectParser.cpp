@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <optional>
 
@@ -295,6 +297,7 @@ private:
     char* end = nullptr;
     out = std::strtof(s.c_str(), &end);
     if (s.empty() || *end != '\0') return Fail("'" + tok_.text + "' is not a number");
+    if (!std::isfinite(out)) return Fail("'" + tok_.text + "' is out of range");
     Advance();
     return true;
   }
@@ -353,9 +356,14 @@ private:
 
   bool StateValue(ValueKind kind, DWORD& value) {
     if (tok_.kind == Tok::Number) {
+      // Read in 64 bits wherever this is built, then held to a DWORD: a value that
+      // does not fit is refused, not clamped or wrapped.
+      errno = 0;
       char* end = nullptr;
-      const unsigned long v = std::strtoul(tok_.text.c_str(), &end, 0);
+      const unsigned long long v = std::strtoull(tok_.text.c_str(), &end, 0);
       if (*end != '\0') return Fail("'" + tok_.text + "' is not a whole number");
+      if (tok_.text[0] == '-' || errno == ERANGE || v > 0xFFFFFFFFull)
+        return Fail("'" + tok_.text + "' is out of range");
       value = static_cast<DWORD>(v);
       Advance();
       return true;

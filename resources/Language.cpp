@@ -3,10 +3,10 @@
 #include <windows.h>
 
 #include <climits>
-#include <memory>
 #include <string>
 
 #include "resources/LanguageTables.h"
+#include "resources/Strings.h"
 #include "resources/TextStorage.h"
 #include "resources/ZipReader.h"
 #include "platform/Registry.h"
@@ -27,19 +27,9 @@ bool LoadLanguageTexts(ZipReader& archive, TextStorage& texts, bool languageKnow
       texts.LoadDefaults();
       return false;
     }
-    // UTF-8 never yields more UTF-16 units than it has bytes.
-    const int capacity = static_cast<int>(size);
-    auto wide = std::make_unique<wchar_t[]>(capacity);
-    const int converted = MultiByteToWideChar(CP_UTF8, 0, reinterpret_cast<const char*>(data), capacity,
-                                              wide.get(), capacity);
-    bool loaded = false;
-    if (converted > 0) {
-      // The text ends at a NUL character, if the file holds one.
-      std::wstring text(wide.get(), static_cast<size_t>(converted));
-      if (const size_t nul = text.find(L'\0'); nul != std::wstring::npos) text.resize(nul);
-      texts.LoadText(text);
-      loaded = true;
-    }
+    std::wstring text;
+    const bool loaded = FromUtf8UpToNul(std::string_view(reinterpret_cast<const char*>(data), size), text);
+    if (loaded) texts.LoadText(text);
     archive.FreeEntry();
     return loaded;
   } catch (...) {

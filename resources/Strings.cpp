@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <climits>
+
 namespace {
 std::string Narrow(UINT codePage, std::wstring_view text) {
   if (text.empty()) return {};
@@ -27,3 +29,15 @@ std::string ToAnsi(std::wstring_view text) { return Narrow(CP_ACP, text); }
 std::wstring FromAnsi(std::string_view text) { return Widen(CP_ACP, text); }
 std::string ToUtf8(std::wstring_view text) { return Narrow(CP_UTF8, text); }
 std::wstring FromUtf8(std::string_view text) { return Widen(CP_UTF8, text); }
+
+bool FromUtf8UpToNul(std::string_view bytes, std::wstring& text) {
+  text.clear();
+  if (bytes.empty() || bytes.size() > INT_MAX) return false;
+  // UTF-8 never yields more UTF-16 units than it has bytes.
+  const int capacity = static_cast<int>(bytes.size());
+  text.resize(bytes.size());
+  const int converted = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), capacity, text.data(), capacity);
+  text.resize(converted > 0 ? static_cast<size_t>(converted) : 0);
+  if (const size_t nul = text.find(L'\0'); nul != std::wstring::npos) text.resize(nul);
+  return converted > 0;
+}

@@ -9,12 +9,14 @@ DEPS=${VARNELLE_DEPS_DIR:-$ROOT/build/_deps}
 source "$ROOT/scripts/arch.sh"
 
 # What every machine needs: the two cross toolchains, 64-bit Wine, the screen,
-# input and picture tools, and the test and installer tools.
+# input and picture tools, the test and installer tools, and clang for the
+# native fuzz targets (scripts/fuzz.sh).
 PKGS=(wine wine64 libgl1 libgl1-mesa-dri
       xvfb xauth x11-utils x11-apps xdotool imagemagick
       g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev libz-mingw-w64-dev
       cmake ninja-build make zip unzip bzip2 googletest
-      python3 python3-pil fonts-liberation fonts-wine fonts-dejavu-core fonts-noto-cjk nsis)
+      python3 python3-pil fonts-liberation fonts-wine fonts-dejavu-core fonts-noto-cjk nsis
+      clang libclang-rt-14-dev)
 # 32-bit Wine only where the kernel can run it: elsewhere its loader cannot start,
 # and Debian's wine wrapper would pick it over the 64-bit one.
 PKGS32=(wine32:i386 libgl1:i386 libgl1-mesa-dri:i386)

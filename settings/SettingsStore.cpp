@@ -17,8 +17,8 @@ const std::pair<const wchar_t*, int32_t> kDefaults[] = {
 };
 constexpr std::wstring_view kBeginMarker = L"#Picture Info _ begin";
 constexpr std::wstring_view kEndMarker = L"#Picture Info _ end";
-// The reader's line buffer: a longer line arrives as several pieces.
-constexpr size_t kMaxLineBytes = 2047;
+// The reader's line buffer, in characters: a longer line arrives as several pieces.
+constexpr size_t kMaxLineChars = 2047;
 
 // Files written by earlier versions hold ANSI lines; this version writes UTF-8,
 // which keeps every character. A file that is not valid UTF-8 as a whole is read
@@ -29,9 +29,13 @@ bool IsUtf8(std::string_view bytes) {
                              0) > 0;
 }
 
-// Lines as a text-mode reader with a 2048-byte buffer sees them: CR LF read as a
-// line feed, one trailing line feed removed, over-long lines cut into pieces.
-std::vector<std::string> SplitLines(std::string_view bytes) {
+// Lines as a text-mode reader with a 2048-character buffer sees them: CR LF read
+// as a line feed, one trailing line feed removed, over-long lines cut into pieces.
+// A character is a byte of an ANSI file and a whole sequence of a UTF-8 one, so
+// no piece ends inside a character, and a line written from one piece reads back
+// as that piece. The line feed after a line that just fills the buffer ends that
+// line; it does not make an empty one.
+std::vector<std::string> SplitLines(std::string_view bytes, bool utf8) {
   std::string text;
   text.reserve(bytes.size());
   for (size_t i = 0; i < bytes.size(); ++i)
@@ -40,13 +44,16 @@ std::vector<std::string> SplitLines(std::string_view bytes) {
   std::vector<std::string> lines;
   size_t pos = 0;
   while (pos < text.size()) {
-    size_t n = 0;
-    while (pos + n < text.size() && n < kMaxLineBytes)
-      if (text[pos + n++] == '\n') break;
-    std::string piece(text, pos, n);
-    pos += n;
-    if (!piece.empty() && piece.back() == '\n') piece.pop_back();
-    lines.push_back(std::move(piece));
+    size_t end = pos;
+    size_t chars = 0;
+    while (end < text.size() && text[end] != '\n') {
+      const bool startsCharacter = !utf8 || (static_cast<unsigned char>(text[end]) & 0xC0) != 0x80;
+      if (startsCharacter && chars++ == kMaxLineChars) break;
+      ++end;
+    }
+    lines.emplace_back(text, pos, end - pos);
+    pos = end;
+    if (pos < text.size() && text[pos] == '\n') ++pos;
   }
   return lines;
 }
@@ -106,7 +113,7 @@ bool SettingsStore::Load(const std::wstring& path) {
 void SettingsStore::LoadFromText(std::string_view bytes) {
   const bool utf8 = IsUtf8(bytes);
   bool pictures = true;
-  for (const std::string& piece : SplitLines(bytes)) {
+  for (const std::string& piece : SplitLines(bytes, utf8)) {
     const std::wstring line = utf8 ? FromUtf8(piece) : FromAnsi(piece);
     if (pictures) {
       if (line == kEndMarker)

@@ -1,6 +1,8 @@
 #include "ui/DialogRules.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cwctype>
 
 OpenFileResult SplitFileList(const wchar_t* buffer, size_t capacity) {
@@ -36,17 +38,22 @@ bool IsPictureFile(const std::wstring& path) {
 }
 
 int SelectionAfterRemoval(int removedIndex, int remainingLines) {
-  const int line = std::max(removedIndex - 1, 0);
+  const int line = removedIndex > 0 ? removedIndex - 1 : 0;  // no "minus one" below the smallest index
   return line < remainingLines ? line : -1;
 }
 
 SchemeRowLayout FitSchemeRow(const SchemeRowInput& row) {
-  const int room = row.right - row.left - 2 * row.gap;  // gaps after the label and before the button
+  // Sums in 64 bits: measurements of a broken template must not overflow. Both
+  // widths come out between their inputs, so only the box's left edge is clamped.
+  const int64_t room = int64_t{row.right} - row.left - 2 * int64_t{row.gap};  // gaps after the label and before the button
   SchemeRowLayout layout{};
-  layout.comboWidth = std::min(std::max(row.comboWidth, row.comboNeeded), std::max(room - row.labelWidth, row.comboWidth));
-  layout.labelWidth = std::max(row.labelWidth, std::min(row.labelTextWidth, room - layout.comboWidth));
+  layout.comboWidth = static_cast<int>(
+      std::min<int64_t>(std::max(row.comboWidth, row.comboNeeded), std::max(room - row.labelWidth, int64_t{row.comboWidth})));
+  layout.labelWidth =
+      static_cast<int>(std::max<int64_t>(row.labelWidth, std::min(int64_t{row.labelTextWidth}, room - layout.comboWidth)));
   layout.twoLines = row.labelTextWidth > layout.labelWidth;
-  layout.comboLeft = row.left + layout.labelWidth + row.gap;
+  layout.comboLeft = static_cast<int>(
+      std::clamp<int64_t>(int64_t{row.left} + layout.labelWidth + row.gap, INT_MIN, INT_MAX));
   return layout;
 }
 

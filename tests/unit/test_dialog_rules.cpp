@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 
 #include "ui/DialogRules.h"
@@ -60,6 +61,10 @@ TEST(DialogRules, SelectionAfterRemovalGoesToThePreviousLine) {
   EXPECT_EQ(SelectionAfterRemoval(-1, 3), 0);  // nothing selected: the first line
   EXPECT_EQ(SelectionAfterRemoval(0, 0), -1);  // the list is empty
   EXPECT_EQ(SelectionAfterRemoval(-1, 0), -1);
+  // Indexes at the ends of the range: no overflow, still a line of the list or none.
+  EXPECT_EQ(SelectionAfterRemoval(INT_MIN, 3), 0);
+  EXPECT_EQ(SelectionAfterRemoval(INT_MIN, INT_MIN), -1);
+  EXPECT_EQ(SelectionAfterRemoval(INT_MAX, INT_MAX), INT_MAX - 1);
 }
 
 TEST(DialogRules, SaveFailureNamesTheFileInEveryLanguage) {
@@ -114,4 +119,20 @@ TEST(DialogRules, SchemeRowGrowsThenWrapsTheLabelBeforeCuttingAStyle) {
   layout = FitSchemeRow({10, 190, 6, 77, 140, 75, 300});
   EXPECT_EQ(layout.labelWidth, 77);
   EXPECT_EQ(layout.comboLeft + layout.comboWidth, 190 - 6);
+}
+
+// Measurements of a damaged template, at the ends of the int range: no overflow,
+// the widths stay between the template's and what the texts need.
+TEST(DialogRules, SchemeRowSurvivesExtremeMeasurements) {
+  SchemeRowLayout layout = FitSchemeRow({INT_MIN, INT_MAX, 6, 77, 60, 75, 70});
+  EXPECT_EQ(layout.labelWidth, 77);
+  EXPECT_EQ(layout.comboWidth, 75);
+  EXPECT_FALSE(layout.twoLines);
+  layout = FitSchemeRow({INT_MAX, INT_MIN, INT_MAX, INT_MAX, INT_MAX, INT_MIN, INT_MAX});
+  EXPECT_EQ(layout.labelWidth, INT_MAX);
+  EXPECT_EQ(layout.comboWidth, INT_MIN);
+  EXPECT_FALSE(layout.twoLines);
+  EXPECT_EQ(layout.comboLeft, INT_MAX);
+  layout = FitSchemeRow({INT_MIN, 0, INT_MIN, INT_MIN, 10, 0, 5});
+  EXPECT_EQ(layout.comboLeft, INT_MIN);
 }

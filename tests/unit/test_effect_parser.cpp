@@ -120,6 +120,12 @@ TEST(EffectParser, FaultsNameTheirLineAndReason) {
       {"technique T { pass P { } }\ntechnique T { pass P { } }\n", 2, "declared twice"},
       {"\n\nfloat2 a : c0;\n", 3, "expected a parameter, sampler or technique but found 'float2'"},
       {"/* unterminated\n\n", 3, ""},
+      // Numbers that do not fit what they set: refused, not clamped or wrapped.
+      {"technique T {\n pass P {\n  AlphaRef = 0x100000000;\n }\n}\n", 3, "'0x100000000' is out of range"},
+      {"technique T { pass P { ColorWriteEnable = 99999999999999999999999; } }", 1, "out of range"},
+      {"technique T { pass P { AlphaRef = -1; } }", 1, "'-1' is out of range"},
+      {"float a : c0;\nfloat b : c1 = 1e999;\n", 2, "'1e999' is out of range"},
+      {"float4 v : c0 = {1, -1e39, 0, 0};\n", 1, "out of range"},
   };
   for (const Case& c : cases) {
     if (c.reason[0] == '\0') {  // a comment running to the end is simply the end of the file
@@ -147,4 +153,14 @@ TEST(EffectParser, NumbersAndStateValuesInTheirUsualSpellings) {
   EXPECT_EQ(desc.techniques[0].passes[0].renderStates,
             (std::vector<RS>{{D3DRS_COLORWRITEENABLE, 7}, {D3DRS_ZFUNC, D3DCMP_LESSEQUAL},
                              {D3DRS_BLENDOP, D3DBLENDOP_REVSUBTRACT}}));
+
+  // The largest whole numbers still fit, in every spelling.
+  ASSERT_TRUE(ParseEffect("technique T { pass P { AlphaRef = 0xFFFFFFFF; ColorWriteEnable = 4294967295;"
+                          " AlphaRef = 017; } }",
+                          desc, error))
+      << error.reason;
+  EXPECT_EQ(desc.techniques[0].passes[0].renderStates,
+            (std::vector<RS>{{D3DRS_ALPHAREF, 0xFFFFFFFFu}, {D3DRS_COLORWRITEENABLE, 0xFFFFFFFFu}, {D3DRS_ALPHAREF, 15}}));
+  ASSERT_TRUE(ParseEffect("float tiny : c0 = 1e-40;\n", desc, error)) << error.reason;
+  EXPECT_GE(desc.params[0].defaults[0], 0.0f);
 }

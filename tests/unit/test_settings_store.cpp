@@ -217,6 +217,56 @@ TEST(SettingsParse, OverlongLinesArriveInPieces) {
   EXPECT_EQ(s.GetImage(2).size(), 2046u);
 }
 
+// A line that just fills the reader's buffer is one picture: its line feed does
+// not add an empty one, which every save and load would repeat.
+TEST(SettingsParse, LineThatFillsTheBufferIsOnePicture) {
+  SettingsStore s = Parse("#Picture Info _ begin\n" + std::string(2047, 'x') + "\nb.jpg\n#Picture Info _ end\n");
+  ASSERT_EQ(s.ImageCount(), 2);
+  EXPECT_EQ(s.GetImage(0), std::wstring(2047, L'x'));
+  EXPECT_EQ(s.GetImage(1), L"b.jpg");
+}
+
+// The buffer counts characters, not bytes: a non-ASCII line is never cut inside a
+// character, and one of up to 2047 characters stays whole.
+TEST(SettingsParse, LongNonAsciiLinesAreCutBetweenCharacters) {
+  const std::wstring fits(1100, L'\x0444');  // 2200 bytes of UTF-8
+  SettingsStore s = Parse("#Picture Info _ begin\n" + ToUtf8(fits) + "\n");
+  ASSERT_EQ(s.ImageCount(), 1);
+  EXPECT_EQ(s.GetImage(0), fits);
+
+  s = Parse("#Picture Info _ begin\n" + ToUtf8(std::wstring(2050, L'\x5199')) + "\n");
+  ASSERT_EQ(s.ImageCount(), 2);
+  EXPECT_EQ(s.GetImage(0), std::wstring(2047, L'\x5199'));
+  EXPECT_EQ(s.GetImage(1), std::wstring(3, L'\x5199'));
+}
+
+// Whatever a file loads as, the text written from that store loads as the same
+// store: no picture split, lost or added, no value changed.
+TEST(SettingsParse, WrittenTextLoadsAsTheSameStore) {
+  const std::string head = "#Picture Info _ begin\r\n", tail = "#Picture Info _ end\r\n";
+  const std::string files[] = {
+      head + std::string(2100, 'x') + "\r\n" + tail + "BlobsSpeed 99999999999\r\n",
+      head + ToUtf8(std::wstring(1100, L'\x0444')) + "\r\n" + tail,
+      // An old ANSI line that grows past 2047 bytes as UTF-8, with the end marker
+      // where a byte-counting reader would have cut it.
+      head + std::string(1000, '\xE9') + std::string(47, 'a') + "#Picture Info _ end\r\nlast.jpg\r\n" + tail +
+          "BlobsSize 7\r\n",
+      head + std::string(2047, 'y') + "\r\n\r\n" + tail,
+  };
+  for (const std::string& file : files) {
+    SCOPED_TRACE(file.substr(0, 40));
+    const SettingsStore first = Parse(file);
+    const SettingsStore second = Parse(first.ToText());
+    ASSERT_EQ(second.ImageCount(), first.ImageCount());
+    for (int i = 0; i < first.ImageCount(); ++i) EXPECT_EQ(second.GetImage(i), first.GetImage(i)) << i;
+    EXPECT_EQ(second.Values(), first.Values());
+  }
+  const SettingsStore ansi = Parse(files[2]);
+  ASSERT_EQ(ansi.ImageCount(), 2);
+  EXPECT_EQ(ansi.GetImage(1), L"last.jpg");
+  EXPECT_EQ(ansi.GetValue(L"BlobsSize"), 7);
+}
+
 TEST(SettingsStoreList, EditingAndLookups) {
   SettingsStore s;
   s.Load(L"");

@@ -1,0 +1,4 @@
+#pragma once
+#include <windows.h>
+
+LPWSTR* CommandLineToArgvW(LPCWSTR commandLine, int* count);
