@@ -12,7 +12,17 @@ select_archs "${ARCH:-}" || exit 2
 
 "$ROOT/scripts/build.sh" "${BUILD_ARCHS[@]}" || { echo "test: the build failed" >&2; exit 1; }
 
-summary=() failed=0 total_passed=0 total_failed=0
+# The parsers built natively with the sanitizers, a few seconds of fuzzing each.
+# (VARNELLE_SKIP_FUZZ=1 leaves it out, for quick runs of a few tests.)
+fuzz_line="fuzz smoke: passed"
+if [[ ${VARNELLE_SKIP_FUZZ:-0} == 1 ]]; then
+  fuzz_line="fuzz smoke: left out (VARNELLE_SKIP_FUZZ=1)"
+elif ! "$ROOT/scripts/fuzz.sh" --smoke; then
+  fuzz_line="fuzz smoke: FAILED"
+  failed_fuzz=1
+fi
+
+summary=() failed=${failed_fuzz:-0} total_passed=0 total_failed=0
 for arch in "${RUN_ARCHS[@]}"; do
   start=$SECONDS
   log=$(mktemp)
@@ -39,6 +49,6 @@ done
 
 echo
 echo "== test summary"
-for l in "${summary[@]}" "${SKIPPED_ARCHS[@]}"; do echo "test: $l"; done
+for l in "$fuzz_line" "${summary[@]}" "${SKIPPED_ARCHS[@]}"; do echo "test: $l"; done
 echo "tests: $total_passed passed, $total_failed failed"
 exit $failed
