@@ -41,9 +41,9 @@ void Repaint(HWND dialog) {
   InvalidateRect(dialog, nullptr, TRUE);
 }
 
+// The store takes only what the list box took, so that both keep the same lines.
 void AddPicture(HWND dialog, const std::wstring& path) {
-  AppendListLine(ImageList(dialog), path);
-  GetConfigDialogState().settings.AddImage(path);
+  if (AppendListLine(ImageList(dialog), path)) GetConfigDialogState().settings.AddImage(path);
 }
 
 BOOL OnInitDialog(HWND dialog) {
@@ -176,9 +176,9 @@ INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wP
   }
 }
 
-void AppendListLine(HWND listBox, const std::wstring& path) {
-  if (!listBox || LineCount(listBox) >= kMaxListLines) return;
-  SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path.c_str()));
+bool AppendListLine(HWND listBox, const std::wstring& path) {
+  // LB_ERR or LB_ERRSPACE when the list box cannot take it.
+  return listBox && SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path.c_str())) >= 0;
 }
 
 std::vector<std::wstring> SplitOpenFileResult(OpenFileState& state) {

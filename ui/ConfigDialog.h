@@ -45,8 +45,8 @@ ConfigDialogState& GetConfigDialogState();
 using OpenFileDialogFunction = BOOL(WINAPI*)(OPENFILENAMEW*);
 void SetOpenFileDialogFunction(OpenFileDialogFunction function);
 
-// Adds a line to the picture list box while it holds 20 lines or fewer.
-void AppendListLine(HWND listBox, const std::wstring& path);
+// Adds a line to the picture list box. False when the list box could not take it.
+bool AppendListLine(HWND listBox, const std::wstring& path);
 
 // Asks for pictures with the file dialog and adds them to the list box and the
 // picture list; shared by the Add button and the list box menu.

@@ -7,9 +7,6 @@
 // Decisions of the configuration dialog that need no window: what the file dialog
 // returned, which dropped files are pictures, where the selection goes.
 
-// The list box shows at most this many lines; the picture list has no limit.
-constexpr int kMaxListLines = 21;
-
 // The file dialog's answer, read from its file buffer: either one full path, or a
 // directory followed by names in it ("dir\0a.jpg\0b.jpg\0\0").
 struct OpenFileResult {

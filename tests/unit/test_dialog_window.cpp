@@ -126,15 +126,25 @@ TEST_F(ConfigDialogTest, AddJoinsFolderAndNamesAndOpensThereNextTime) {
   EXPECT_EQ(app().settings.ImageCount(), 5);
 }
 
-TEST_F(ConfigDialogTest, ThirtyFilesShowTwentyOneLinesAndKeepAll) {
-  Command(IDC_REMOVE_ALL);
+TEST_F(ConfigDialogTest, AThousandFilesAllShowAndStayInStepWithTheStore) {
   std::vector<std::wstring> names;
-  for (int i = 0; i < 30; ++i) names.push_back(L"f" + std::to_wstring(i) + L".jpg");
+  for (int i = 0; i < 1000; ++i) names.push_back(L"f" + std::to_wstring(i) + L".jpg");
   g_answer = Answer(L"D:\\x", names);
   Command(IDC_ADD);
-  EXPECT_EQ(Lines(), 21);
-  ASSERT_EQ(app().settings.ImageCount(), 30);
-  EXPECT_EQ(app().settings.GetImage(29), L"D:\\x\\f29.jpg");
+  ASSERT_EQ(Lines(), 1002);
+  ASSERT_EQ(app().settings.ImageCount(), 1002);
+  // The last line can be scrolled to and removed; the store loses the same one.
+  SendMessageW(list, LB_SETTOPINDEX, 1001, 0);
+  RECT client{};
+  GetClientRect(list, &client);
+  const LRESULT shown = client.bottom / SendMessageW(list, LB_GETITEMHEIGHT, 0, 0);
+  EXPECT_GT(SendMessageW(list, LB_GETTOPINDEX, 0, 0) + shown, 1001);
+  SendMessageW(list, LB_SETCURSEL, 1001, 0);
+  Command(IDC_REMOVE);
+  EXPECT_EQ(Lines(), 1001);
+  EXPECT_EQ(Line(1000), L"D:\\x\\f998.jpg");
+  EXPECT_EQ(Selection(), 1000);
+  for (int i = 0; i < Lines(); ++i) ASSERT_EQ(app().settings.GetImage(i), Line(i)) << i;
 }
 
 TEST_F(ConfigDialogTest, RemoveWithAndWithoutSelection) {
