@@ -19,7 +19,7 @@ FILE_NAME_BOX = 1148  # the file dialog's name field
 
 
 def interface_texts(code):
-    """The 54 interface texts of a language ('en', 'ru', 'jp', ...) as the archive carries them."""
+    """The interface texts of a language ('en', 'ru', 'jp', ...) as the archive carries them."""
     sys.path.insert(0, ASSETS)
     import languages  # noqa: E402  (the archive's own source of the texts)
     return languages.TEXTS[code]
