@@ -19,7 +19,8 @@ size_t RootLength(const std::wstring& path) {
   return 0;
 }
 
-constexpr const wchar_t* kPictureExtensions[] = {L".jpg", L".jpeg", L".png", L".bmp", L".gif", L".tif", L".tiff"};
+constexpr const wchar_t* kPictureExtensions[] = {L".jpg", L".jpeg", L".jpe", L".png", L".bmp", L".gif", L".tif",
+                                                 L".tiff"};
 }  // namespace
 
 bool IsPictureFile(const std::wstring& path) {

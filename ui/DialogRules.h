@@ -15,8 +15,8 @@ enum class PathOnDisk { Missing, File, Folder };
 // A line of the picture list stands for one picture or for every picture under a folder.
 enum class ListEntryKind { Picture, Folder };
 
-// The picture kinds the dialog accepts: .jpg, .jpeg, .png, .bmp, .gif, .tif, .tiff
-// in any case. The extension is what follows the last dot of the file name (not of
+// The picture kinds the dialog accepts, as the slideshow reads them: .jpg, .jpeg,
+// .jpe, .png, .bmp, .gif, .tif, .tiff in any case. The extension is what follows the last dot of the file name (not of
 // a folder).
 bool IsPictureFile(const std::wstring& path);
 // The same kinds as the file dialog's pattern: "*.jpg;*.jpeg;...".

@@ -7,9 +7,9 @@
 
 TEST(DialogRules, PictureKindsInAnyCaseAndTheDialogsPatternAgrees) {
   for (const wchar_t* path : {L"C:\\a.jpg", L"C:\\A.JPG", L"b.Png", L"c.tiff", L"d.TIF", L"e.bmp", L"x.y\\f.jpg",
-                              L"C:\\g.jpeg", L"C:\\h.GIF"})
+                              L"C:\\g.jpeg", L"C:\\h.GIF", L"C:\\i.JPE"})
     EXPECT_TRUE(IsPictureFile(path)) << path;
-  for (const wchar_t* path : {L"C:\\notes.txt", L"C:\\a.jpe", L"C:\\jpg", L"C:\\pictures.jpg\\file", L"a.jpg.txt",
+  for (const wchar_t* path : {L"C:\\notes.txt", L"C:\\a.jp", L"C:\\jpg", L"C:\\pictures.jpg\\file", L"a.jpg.txt",
                               L"", L"C:\\Photos", L"C:\\Photos.2023"})
     EXPECT_FALSE(IsPictureFile(path)) << path;
   // Every kind of the file dialog's pattern is one the list accepts, and none is missing.
@@ -24,7 +24,7 @@ TEST(DialogRules, PictureKindsInAnyCaseAndTheDialogsPatternAgrees) {
     ++kinds;
     start = end + 1;
   }
-  EXPECT_EQ(kinds, 7u);
+  EXPECT_EQ(kinds, 8u);
 }
 
 TEST(DialogRules, ADropTakesFoldersAsThemselvesAndFilesByTheirName) {
