@@ -1,4 +1,4 @@
-"""The interface texts of every language, in id order (54 each).
+"""The interface texts of every language, in id order (57 each).
 
 English is the saver's built-in table, character for character. The four
 caption names (ids 23 to 26) are names and stay the same in every language.
@@ -34,6 +34,9 @@ TEXTS = {
         "The current display resolution is not supported.",
         "Add your images or photos here.",
         "Click Add or just drag and drop files to this window.",
+        "Add Folder...",
+        "Picture files",
+        "The file dialog could not be opened.",
     ],
     "ru": [
         "ОК", "Отмена", "Просмотр", "Удалить", "Удалить все", "Показывать изображения", "Выбор схемы",
@@ -52,6 +55,9 @@ TEXTS = {
         "Текущее разрешение экрана не поддерживается.",
         "Добавьте сюда свои изображения или фотографии.",
         "Нажмите «Добавить» или просто перетащите файлы в это окно.",
+        "Добавить папку...",
+        "Изображения",
+        "Не удалось открыть окно выбора файлов.",
     ],
     "de": [
         "OK", "Abbrechen", "Vorschau", "Entfernen", "Alle entfernen", "Bilder anzeigen", "Stil auswählen",
@@ -71,6 +77,9 @@ TEXTS = {
         "Die aktuelle Bildschirmauflösung wird nicht unterstützt.",
         "Fügen Sie hier Ihre Bilder oder Fotos hinzu.",
         "Klicken Sie auf „Hinzufügen“ oder ziehen Sie Dateien einfach in dieses Fenster.",
+        "Ordner hinzufügen...",
+        "Bilddateien",
+        "Das Dateiauswahlfenster konnte nicht geöffnet werden.",
     ],
     "fr": [
         "OK", "Annuler", "Aperçu", "Retirer", "Tout retirer", "Afficher les images", "Choisir un style",
@@ -90,6 +99,9 @@ TEXTS = {
         "La résolution d’affichage actuelle n’est pas prise en charge.",
         "Ajoutez ici vos images ou vos photos.",
         "Cliquez sur Ajouter ou faites simplement glisser des fichiers dans cette fenêtre.",
+        "Ajouter un dossier...",
+        "Fichiers image",
+        "Impossible d’ouvrir la fenêtre de sélection de fichiers.",
     ],
     "es": [
         "Aceptar", "Cancelar", "Vista previa", "Quitar", "Quitar todo", "Mostrar imágenes",
@@ -108,6 +120,9 @@ TEXTS = {
         "La resolución de pantalla actual no es compatible.",
         "Añada aquí sus imágenes o fotos.",
         "Haga clic en Añadir o simplemente arrastre y suelte archivos en esta ventana.",
+        "Añadir carpeta...",
+        "Archivos de imagen",
+        "No se pudo abrir la ventana de selección de archivos.",
     ],
     "it": [
         "OK", "Annulla", "Anteprima", "Rimuovi", "Rimuovi tutto", "Mostra immagini", "Seleziona stile",
@@ -126,6 +141,9 @@ TEXTS = {
         "La risoluzione dello schermo attuale non è supportata.",
         "Aggiungi qui le tue immagini o foto.",
         "Fai clic su Aggiungi oppure trascina i file in questa finestra.",
+        "Aggiungi cartella...",
+        "File immagine",
+        "Impossibile aprire la finestra di selezione dei file.",
     ],
     "jp": [
         "OK", "キャンセル", "プレビュー", "削除", "すべて削除", "画像を表示", "スタイルの選択", "ファイル",
@@ -143,10 +161,13 @@ TEXTS = {
         "現在の画面解像度はサポートされていません。",
         "ここに画像や写真を追加してください。",
         "[追加] をクリックするか、このウィンドウにファイルをドラッグ アンド ドロップしてください。",
+        "フォルダーを追加...",
+        "画像ファイル",
+        "ファイルを選択するウィンドウを開けませんでした。",
     ],
 }
 
-TEXT_COUNT = 54
+TEXT_COUNT = 57
 
 for _code, _texts in TEXTS.items():
     assert len(_texts) == TEXT_COUNT, (_code, len(_texts))

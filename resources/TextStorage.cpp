@@ -59,6 +59,9 @@ constexpr const wchar_t* kDefaultTexts[kTextCount] = {
     L"The current display resolution is not supported.",
     L"Add your images or photos here.",
     L"Click Add or just drag and drop files to this window.",
+    L"Add Folder...",
+    L"Picture files",
+    L"The file dialog could not be opened.",
 };
 }  // namespace
 

@@ -15,7 +15,7 @@ public:
   std::wstring GetText(uint32_t id) const;
   size_t Count() const { return texts_.size(); }
 
-  // Appends the 54 built-in English texts.
+  // Appends the kTextCount built-in English texts.
   void LoadDefaults();
   // Appends one text per CR LF line of a whole decoded language file (its first
   // character, the byte-order mark, is skipped), then the built-in texts if the
@@ -29,5 +29,5 @@ private:
 TextStorage& GetTextStorage();
 
 // Number of texts in the built-in table and in every language file.
-constexpr uint32_t kTextCount = 54;
+constexpr uint32_t kTextCount = 57;
 }  // namespace WorkSpace::Translate

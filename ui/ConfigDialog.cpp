@@ -3,9 +3,6 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <algorithm>
-#include <cwchar>
-
 #include "app/Lifecycle.h"
 #include "app/SceneManager.h"
 #include "res/resource.h"
@@ -16,14 +13,13 @@
 #include "ui/DialogLayout.h"
 #include "ui/DialogTexts.h"
 #include "ui/ImageListBox.h"
+#include "ui/PicturePicker.h"
 #include "ui/PreviewDialog.h"
 
 namespace {
-constexpr DWORD kOpenFileFlags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT;  // 0x81200
-constexpr wchar_t kFilterDescription[] = L"Image Files";
-constexpr wchar_t kFilterPattern[] = L"*.bmp;*.jpg;*.png;*.tiff;*.tif";
-
-OpenFileDialogFunction g_openFileDialog = GetOpenFileNameW;
+constexpr uint32_t kPictureFilesText = 55;
+constexpr uint32_t kPickerFailedText = 56;
+constexpr uint32_t kCaptionText = 23;
 
 HWND ImageList(HWND dialog) { return GetDlgItem(dialog, IDC_IMAGE_LIST); }
 
@@ -41,9 +37,47 @@ void Repaint(HWND dialog) {
   InvalidateRect(dialog, nullptr, TRUE);
 }
 
-void AddPicture(HWND dialog, const std::wstring& path) {
-  AppendListLine(ImageList(dialog), path);
-  GetConfigDialogState().settings.AddImage(path);
+// The store takes only what the list box took, so that both keep the same lines.
+void AddPicture(HWND dialog, const std::wstring& path, ListEntryKind kind) {
+  if (AppendListLine(ImageList(dialog), path, kind)) GetConfigDialogState().settings.AddImage(path);
+}
+
+PathOnDisk LookUpPath(const std::wstring& path) {
+  // A full path longer than the classic limit is found only with the long-path prefix.
+  const bool longPath = path.size() >= MAX_PATH && path.size() > 2 && path[1] == L':';
+  const DWORD attributes = GetFileAttributesW((longPath ? L"\\\\?\\" + path : path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return PathOnDisk::Missing;
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathOnDisk::Folder : PathOnDisk::File;
+}
+
+// Shows the file or folder dialog; a dialog that could not be shown is said, not
+// taken for a cancel.
+std::vector<std::wstring> AskForPaths(HWND owner, PickKind kind) {
+  ConfigDialogState& state = GetConfigDialogState();
+  const auto& texts = WorkSpace::Translate::GetTextStorage();
+  PickRequest request;
+  request.owner = owner;
+  request.kind = kind;
+  request.startFolder = state.lastFolder;
+  request.filterName = texts.GetText(kPictureFilesText);
+  PickResult result = Pick(request);
+  if (result.outcome == PickResult::Outcome::Failed) {
+    MessageBoxW(owner, texts.GetText(kPickerFailedText).c_str(), texts.GetText(kCaptionText).c_str(),
+                MB_OK | MB_ICONERROR);
+    return {};
+  }
+  if (result.outcome != PickResult::Outcome::Chosen || result.paths.empty()) return {};
+  const std::wstring folder = FolderOfChoice(result.paths.front());
+  if (!folder.empty()) state.lastFolder = folder;
+  return std::move(result.paths);
+}
+
+// Lines added by a dialog turn the picture switch on, as the user surely wants to see them.
+void AddChosen(HWND dialog, const std::vector<std::wstring>& paths, ListEntryKind kind) {
+  if (paths.empty()) return;
+  for (const std::wstring& path : paths) AddPicture(dialog, path, kind);
+  if (LineCount(ImageList(dialog)) > 0) SetShowImages(dialog, true);
+  Repaint(dialog);
 }
 
 BOOL OnInitDialog(HWND dialog) {
@@ -123,34 +157,19 @@ void OnTrackbarNotify(const NMHDR* header) {
   GetConfigDialogState().settings.SetValue(id == IDC_BLOBS_SPEED ? L"BlobsSpeed" : L"BlobsSize", position);
 }
 
-// Dropped pictures join the list like chosen ones; other files are passed over.
+// Dropped pictures and folders join the list like chosen ones; other files are passed over.
 void OnDropFiles(HWND dialog, HDROP drop) {
   const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   for (UINT i = 0; i < count; ++i) {
     const UINT length = DragQueryFileW(drop, i, nullptr, 0);
     std::wstring path(length + 1, L'\0');
     path.resize(DragQueryFileW(drop, i, path.data(), length + 1));
-    if (IsPictureFile(path)) AddPicture(dialog, path);
+    if (const auto kind = DroppedEntryKind(path, LookUpPath(path))) AddPicture(dialog, path, *kind);
   }
   DragFinish(drop);
   Repaint(dialog);
 }
 }  // namespace
-
-OpenFileState::OpenFileState()
-    : filter(1024, L'\0'), file(65536, L'\0'), initialDir(1024, L'\0'), title(256, L'\0'), defExt(64, L'\0') {
-  record.lStructSize = OPENFILENAME_SIZE_VERSION_400W;  // 76
-  record.lpstrFilter = filter.data();
-  record.lpstrFile = file.data();
-  record.nMaxFile = static_cast<DWORD>(file.size());
-  record.lpstrInitialDir = initialDir.data();
-  record.lpstrTitle = title.data();
-  record.lpstrDefExt = defExt.data();
-}
-
-void SetOpenFileDialogFunction(OpenFileDialogFunction function) {
-  g_openFileDialog = function ? function : GetOpenFileNameW;
-}
 
 BOOL RegisterDialogClasses(HINSTANCE instance) {
   GetConfigDialogState().moduleInstance = instance;
@@ -164,56 +183,31 @@ ConfigDialogState& GetConfigDialogState() {
   return state;
 }
 
-OpenFileState& GetOpenFileState() { return GetConfigDialogState().openFile; }
-
 INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG: return OnInitDialog(dialog);
     case WM_COMMAND: return OnCommand(dialog, wParam);
     case WM_NOTIFY: OnTrackbarNotify(reinterpret_cast<const NMHDR*>(lParam)); return 0;
     case WM_DROPFILES: OnDropFiles(dialog, reinterpret_cast<HDROP>(wParam)); return 0;
+    case WM_DRAWITEM: return DrawListLine(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     default: return 0;
   }
 }
 
-void AppendListLine(HWND listBox, const std::wstring& path) {
-  if (!listBox || LineCount(listBox) >= kMaxListLines) return;
-  SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path.c_str()));
+bool AppendListLine(HWND listBox, const std::wstring& path) {
+  return AppendListLine(listBox, path, StoredEntryKind(path, [&] { return LookUpPath(path); }));
 }
 
-std::vector<std::wstring> SplitOpenFileResult(OpenFileState& state) {
-  OpenFileResult result = SplitFileList(state.file.data(), state.file.size());
-  if (!result.directory.empty()) {
-    // The next dialog opens in this folder; one too long for the buffer is not kept.
-    const std::wstring folder = result.directory + L"\\";
-    if (folder.size() < state.initialDir.size()) {
-      std::fill(state.initialDir.begin(), state.initialDir.end(), L'\0');
-      std::copy(folder.begin(), folder.end(), state.initialDir.begin());
-    }
-  }
-  return std::move(result.paths);
+bool AppendListLine(HWND listBox, const std::wstring& path, ListEntryKind kind) {
+  return listBox && AddListLine(listBox, path, kind) >= 0;
 }
 
 void AddImageFiles(HWND owner) {
-  OpenFileState& state = GetOpenFileState();
-  state.record.hwndOwner = owner;
-  state.record.hInstance = GetModuleHandleW(nullptr);
-  state.record.Flags = kOpenFileFlags;
-  // "Image Files\0*.bmp;...\0\0": description, pattern, and the empty end mark.
-  std::fill(state.filter.begin(), state.filter.end(), L'\0');
-  std::wcscpy(state.filter.data(), kFilterDescription);
-  std::wcscpy(state.filter.data() + std::size(kFilterDescription), kFilterPattern);
-  // The last answer is no starting name; left there, its folder would outrank the
-  // initial folder and the dialog would open one level up.
-  std::fill(state.file.begin(), state.file.end(), L'\0');
-  // An empty title buffer means the system's own title, which needs a null pointer.
-  state.record.lpstrTitle = state.title[0] ? state.title.data() : nullptr;
-  if (!g_openFileDialog(&state.record)) return;
+  AddChosen(GetConfigDialogState().dialog, AskForPaths(owner, PickKind::Pictures), ListEntryKind::Picture);
+}
 
-  HWND dialog = GetConfigDialogState().dialog;
-  for (const std::wstring& path : SplitOpenFileResult(state)) AddPicture(dialog, path);
-  if (LineCount(ImageList(dialog)) > 0) SetShowImages(dialog, true);
-  Repaint(dialog);
+void AddImageFolder(HWND owner) {
+  AddChosen(GetConfigDialogState().dialog, AskForPaths(owner, PickKind::Folder), ListEntryKind::Folder);
 }
 
 void RemoveSelectedImage(HWND dialog) {

@@ -5,26 +5,25 @@
 #include <cstdint>
 #include <cwctype>
 
-OpenFileResult SplitFileList(const wchar_t* buffer, size_t capacity) {
-  std::vector<std::wstring> strings;
-  size_t pos = 0;
-  while (pos < capacity && buffer[pos] != L'\0') {
-    size_t end = pos;
-    while (end < capacity && buffer[end] != L'\0') ++end;
-    std::wstring item(buffer + pos, end - pos);
-    if (!item.empty() && item.front() == L'"') item.erase(0, 1);
-    strings.push_back(std::move(item));
-    pos = end + 1;
+namespace {
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// Length of the part of path that names a drive or a share (C:\ or \\server\share\ with
+// its separator where there is one); 0 for a path without such a root.
+size_t RootLength(const std::wstring& path) {
+  if (path.size() >= 2 && path[1] == L':' && std::iswalpha(path[0]))
+    return path.size() >= 3 && IsSeparator(path[2]) ? 3 : 2;
+  if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+    size_t end = path.find_first_of(L"\\/", 2);  // after the server
+    if (end != std::wstring::npos) end = path.find_first_of(L"\\/", end + 1);  // after the share
+    return end == std::wstring::npos ? path.size() : end + 1;
   }
-  OpenFileResult result;
-  if (strings.size() == 1) {
-    result.paths = std::move(strings);
-  } else if (strings.size() > 1) {
-    result.directory = strings.front();
-    for (size_t i = 1; i < strings.size(); ++i) result.paths.push_back(result.directory + L"\\" + strings[i]);
-  }
-  return result;
+  return 0;
 }
+
+constexpr const wchar_t* kPictureExtensions[] = {L".jpg", L".jpeg", L".jpe", L".png", L".bmp", L".gif", L".tif",
+                                                 L".tiff"};
+}  // namespace
 
 bool IsPictureFile(const std::wstring& path) {
   const size_t nameStart = path.find_last_of(L"\\/:");
@@ -32,9 +31,39 @@ bool IsPictureFile(const std::wstring& path) {
   if (dot == std::wstring::npos || (nameStart != std::wstring::npos && dot < nameStart)) return false;
   std::wstring extension = path.substr(dot);
   for (wchar_t& c : extension) c = static_cast<wchar_t>(std::towlower(c));
-  static const wchar_t* const kPictureExtensions[] = {L".jpg", L".png", L".tiff", L".bmp", L".tif"};
   return std::any_of(std::begin(kPictureExtensions), std::end(kPictureExtensions),
                      [&](const wchar_t* e) { return extension == e; });
+}
+
+std::wstring PicturePattern() {
+  std::wstring pattern;
+  for (const wchar_t* extension : kPictureExtensions) pattern += (pattern.empty() ? L"*" : L";*") + std::wstring(extension);
+  return pattern;
+}
+
+std::optional<ListEntryKind> DroppedEntryKind(const std::wstring& path, PathOnDisk onDisk) {
+  if (onDisk == PathOnDisk::Folder) return ListEntryKind::Folder;
+  // A path that cannot be looked up (one too long for the system's calls, or one
+  // just moved) is judged by its name, as a file is.
+  if (IsPictureFile(path)) return ListEntryKind::Picture;
+  return std::nullopt;
+}
+
+ListEntryKind StoredEntryKind(const std::wstring& path, const std::function<PathOnDisk()>& lookUp) {
+  if (IsPictureFile(path)) return ListEntryKind::Picture;
+  return lookUp() == PathOnDisk::File ? ListEntryKind::Picture : ListEntryKind::Folder;
+}
+
+std::wstring FolderOfChoice(const std::wstring& path) {
+  const size_t root = RootLength(path);
+  std::wstring trimmed = path;
+  while (trimmed.size() > root && IsSeparator(trimmed.back())) trimmed.pop_back();
+  const size_t separator = trimmed.find_last_of(L"\\/");
+  // A root, or a name directly in it: the root itself.
+  if (root > 0 && (trimmed.size() <= root || separator == std::wstring::npos || separator < root))
+    return path.substr(0, root);
+  if (separator == std::wstring::npos) return std::wstring();
+  return trimmed.substr(0, separator);
 }
 
 int SelectionAfterRemoval(int removedIndex, int remainingLines) {

@@ -1,29 +1,41 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
-#include <vector>
 
-// Decisions of the configuration dialog that need no window: what the file dialog
-// returned, which dropped files are pictures, where the selection goes.
+// Decisions of the configuration dialog that need no window: what a drop adds,
+// how a line of the picture list is marked, where the file dialogs open, where the
+// selection goes.
 
-// The list box shows at most this many lines; the picture list has no limit.
-constexpr int kMaxListLines = 21;
+// What a path is on disk, as the caller found it.
+enum class PathOnDisk { Missing, File, Folder };
 
-// The file dialog's answer, read from its file buffer: either one full path, or a
-// directory followed by names in it ("dir\0a.jpg\0b.jpg\0\0").
-struct OpenFileResult {
-  std::wstring directory;           // empty for a single full path
-  std::vector<std::wstring> paths;  // full paths, in the dialog's order
-};
+// A line of the picture list stands for one picture or for every picture under a folder.
+enum class ListEntryKind { Picture, Folder };
 
-// Reads the NUL-separated strings of buffer (capacity characters) up to the double
-// NUL or the end of the buffer. A leading double quote on a string is dropped.
-OpenFileResult SplitFileList(const wchar_t* buffer, size_t capacity);
-
-// The picture kinds the dialog accepts: .jpg, .png, .tiff, .bmp, .tif in any case.
-// The extension is what follows the last dot of the file name (not of a folder).
+// The picture kinds the dialog accepts, as the slideshow reads them: .jpg, .jpeg,
+// .jpe, .png, .bmp, .gif, .tif, .tiff in any case. The extension is what follows the last dot of the file name (not of
+// a folder).
 bool IsPictureFile(const std::wstring& path);
+// The same kinds as the file dialog's pattern: "*.jpg;*.jpeg;...".
+std::wstring PicturePattern();
+
+// What a dropped path adds to the list: a folder as itself, a file by its name (a
+// picture, or nothing).
+std::optional<ListEntryKind> DroppedEntryKind(const std::wstring& path, PathOnDisk onDisk);
+
+// How a stored line is marked. A picture's name is enough: a library of thousands
+// of photos, perhaps on a slow network drive, opens without asking the disk about
+// each. Any other path is looked up: a folder, or one that cannot be found (a drive
+// not plugged in), is marked as a folder; a file as a picture.
+ListEntryKind StoredEntryKind(const std::wstring& path, const std::function<PathOnDisk()>& lookUp);
+
+// The folder the next file dialog opens in after the user chose path (a file or a
+// folder): the folder that holds it, or a drive root itself. Empty when path has no
+// folder part.
+std::wstring FolderOfChoice(const std::wstring& path);
 
 // The line to select after the line at removedIndex went away, or -1 when the
 // list box has no such line.

@@ -6,7 +6,8 @@
 // Dialog driving (windows are given as decimal handles; texts are printed as UTF-8):
 //   harness find <class|-> <title|-> <timeoutMs>   first visible top-level match: hwnd=
 //   harness windows                                every visible top-level window
-//   harness controls <hwnd>                        every control: text, state, items
+//   harness controls <hwnd>                        every control: text, state, items (list boxes:
+//                                                  top line, line height, each line's item data)
 //   harness command <hwnd> <id>                    posts WM_COMMAND(id, BN_CLICKED)
 //   harness click <hwnd> <id>                      posts BM_CLICK to the control
 //   harness select <hwnd> <id> <index>             list box or combo box selection
@@ -169,11 +170,17 @@ BOOL CALLBACK DumpControl(HWND control, LPARAM) {
     const LRESULT count = SendMessageW(control, LB_GETCOUNT, 0, 0);
     std::printf("ctl.%d.count=%ld\nctl.%d.sel=%ld\n", id, static_cast<long>(count), id,
                 static_cast<long>(SendMessageW(control, LB_GETCURSEL, 0, 0)));
+    std::printf("ctl.%d.top=%ld\nctl.%d.itemheight=%ld\n", id,
+                static_cast<long>(SendMessageW(control, LB_GETTOPINDEX, 0, 0)), id,
+                static_cast<long>(SendMessageW(control, LB_GETITEMHEIGHT, 0, 0)));
     for (LRESULT i = 0; i < count; ++i) {
       std::wstring line(SendMessageW(control, LB_GETTEXTLEN, i, 0) + 1, L'\0');
       line.resize(SendMessageW(control, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data())));
       std::snprintf(key, sizeof key, "ctl.%d.item.%ld", id, static_cast<long>(i));
       PrintUtf8(key, line);
+      // The line's item data (how an owner-drawn list marks it).
+      std::printf("ctl.%d.data.%ld=%ld\n", id, static_cast<long>(i),
+                  static_cast<long>(SendMessageW(control, LB_GETITEMDATA, i, 0)));
     }
   } else if (_wcsicmp(cls.c_str(), L"ComboBox") == 0) {
     const LRESULT count = SendMessageW(control, CB_GETCOUNT, 0, 0);

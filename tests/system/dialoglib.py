@@ -1,5 +1,5 @@
 """Drives the configuration dialog of `Varnelle.scr /c` under Wine through the
-harness: reads and presses its controls, answers its file dialog, sets the
+harness: reads and presses its controls, answers its file and folder dialogs, sets the
 interface language."""
 import os
 import shutil
@@ -15,11 +15,11 @@ LANGUAGE_KEY = r"HKLM\SOFTWARE\QUENDRA\ScreenSaver\Fire"
 IDOK, IDCANCEL, ADD, REMOVE, REMOVE_ALL = 1, 2, 3, 4, 5
 LIST, SPEED, SIZE, SHOW_IMAGES, SPARKS, BLOB_SELECT = 1001, 1002, 1003, 1004, 1006, 1008
 SCHEME, PREVIEW, SCHEME_LABEL, FILES_GROUP = 1009, 1010, 1011, 1012
-FILE_NAME_BOX = 1148  # the file dialog's name field
+FILE_NAME_BOX = 1152  # the name field of the system's file and folder dialogs
 
 
 def interface_texts(code):
-    """The 54 interface texts of a language ('en', 'ru', 'jp', ...) as the archive carries them."""
+    """The interface texts of a language ('en', 'ru', 'jp', ...) as the archive carries them."""
     sys.path.insert(0, ASSETS)
     import languages  # noqa: E402  (the archive's own source of the texts)
     return languages.TEXTS[code]
@@ -72,7 +72,8 @@ def top_windows():
 
 
 def read_controls(hwnd):
-    """Controls by id: class, text, visible, rect and, by kind, check, count, sel, items, pos."""
+    """Controls by id: class, text, visible, rect and, by kind, check, count, sel, items, pos; list boxes
+    also top, itemheight and data (each line's item data: 1 marks a folder in the picture list)."""
     _, text = harness("controls", hwnd)
     controls, dialog = {}, {}
     for line in text.splitlines():
@@ -87,7 +88,9 @@ def read_controls(hwnd):
         entry = controls.setdefault(cid, {"items": []})
         if parts[2] == "item":
             entry["items"].append(value)
-        elif parts[2] in ("visible", "check", "count", "sel", "pos", "min", "max"):
+        elif parts[2] == "data":
+            entry.setdefault("data", []).append(int(value))
+        elif parts[2] in ("visible", "check", "count", "sel", "pos", "min", "max", "top", "itemheight"):
             entry[parts[2]] = int(value)
         else:
             entry[parts[2]] = value
@@ -174,6 +177,23 @@ class ConfigDialog:
         harness("command", dialog, IDOK)
         values, _ = harness("waitgone", dialog, 10000)
         assert values.get("gone") == "1", "the file dialog stayed open"
+        time.sleep(0.3)
+
+    def choose_folder(self, folder, via_menu):
+        """Answers the folder dialog opened by via_menu() with folder (typed as a full path)."""
+        via_menu()
+        dialog = 0
+        for _ in range(100):
+            dialog = next((w["window"] for w in top_windows()
+                           if w["class"] == "#32770" and w["window"] != self.hwnd), 0)
+            if dialog:
+                break
+            time.sleep(0.2)
+        assert dialog, "no folder dialog"
+        harness("settext", dialog, FILE_NAME_BOX, winpath(folder))
+        harness("command", dialog, IDOK)
+        values, _ = harness("waitgone", dialog, 10000)
+        assert values.get("gone") == "1", "the folder dialog stayed open"
         time.sleep(0.3)
 
     def close(self, cid=IDCANCEL, timeout=20):

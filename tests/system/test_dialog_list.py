@@ -1,5 +1,5 @@
 """The picture list box of the configuration dialog: its menu on the clicked line,
-the Remove buttons, and what the empty list shows."""
+the folder dialog, the Remove buttons, and what the empty list shows."""
 import io
 import os
 import subprocess
@@ -48,15 +48,15 @@ class ListMenu(unittest.TestCase):
         self.fail("no menu")
 
     def choose(self, menu, item):
-        """Clicks item 0 (Add), 1 (Remove) or 2 (Remove All) of the open menu."""
-        xdotool("mousemove", str(menu["x"] + 20), str(menu["y"] + menu["h"] * (2 * item + 1) // 6))
+        """Clicks item 0 (Add), 1 (Add Folder...), 2 (Remove) or 3 (Remove All) of the open menu."""
+        xdotool("mousemove", str(menu["x"] + 20), str(menu["y"] + menu["h"] * (2 * item + 1) // 8))
         time.sleep(0.2)
         xdotool("click", "1")
         time.sleep(0.8)
 
     def test_remove_acts_on_the_clicked_line(self):
         menu = self.open_menu(2)
-        self.choose(menu, 1)
+        self.choose(menu, 2)
         controls = self.dialog.controls()
         self.assertEqual(controls[LIST]["items"], ["C:\\a.jpg", "C:\\b.jpg", "C:\\d.jpg"])
         self.assertEqual(controls[LIST]["sel"], 1)
@@ -79,7 +79,7 @@ class ListMenu(unittest.TestCase):
         self.assertEqual(controls[SHOW_IMAGES]["check"], 1)
 
     def test_remove_all_from_the_menu(self):
-        self.choose(self.open_menu(0), 2)
+        self.choose(self.open_menu(0), 3)
         controls = self.dialog.controls()
         self.assertEqual(controls[LIST]["count"], 0)
         self.assertEqual(controls[SHOW_IMAGES]["check"], 0)
@@ -92,6 +92,16 @@ class ListMenu(unittest.TestCase):
         open(os.path.join(folder, "new.png"), "wb").close()
         self.dialog.choose_files(folder, ["new.png"], via_menu=lambda: self.choose(self.open_menu(0), 0))
         self.assertEqual(self.dialog.lines(), self.LINES + [winpath(folder) + "\\new.png"])
+
+    def test_add_folder_from_the_menu(self):
+        folder = os.path.join(self.copy.folder, "Camera Roll")
+        os.makedirs(os.path.join(folder, "2023"))
+        self.dialog.choose_folder(folder, via_menu=lambda: self.choose(self.open_menu(1), 1))
+        controls = self.dialog.controls()
+        self.assertEqual(controls[LIST]["items"], self.LINES + [winpath(folder)])
+        self.assertEqual(controls[LIST]["data"], [0, 0, 0, 0, 1])  # the folder line is marked
+        self.assertTrue(self.dialog.close(IDOK))
+        self.assertEqual(self.copy.read_settings(), settings_bytes(self.LINES + [winpath(folder)]))
 
     def test_remove_buttons(self):
         harness("select", self.dialog.hwnd, LIST, -1)

@@ -6,53 +6,80 @@
 #include "ui/DialogRules.h"
 #include "ui/PreviewDialog.h"
 
-namespace {
-// A file-dialog answer as the dialog writes it: strings separated by NULs, a double NUL at the end.
-std::wstring Answer(std::initializer_list<std::wstring> parts) {
-  std::wstring buffer;
-  for (const auto& part : parts) buffer += part + L'\0';
-  return buffer + L'\0';
-}
-}  // namespace
-
-TEST(DialogRules, OneChosenFileIsAFullPath) {
-  const std::wstring buffer = Answer({L"C:\\Pictures\\one.jpg"});
-  const OpenFileResult result = SplitFileList(buffer.data(), buffer.size());
-  EXPECT_TRUE(result.directory.empty());
-  EXPECT_EQ(result.paths, std::vector<std::wstring>{L"C:\\Pictures\\one.jpg"});
-}
-
-TEST(DialogRules, SeveralFilesJoinTheirFolderInTheDialogsOrder) {
-  const std::wstring buffer = Answer({L"C:\\Pictures", L"c.jpg", L"a.png", L"\"b.bmp"});
-  const OpenFileResult result = SplitFileList(buffer.data(), buffer.size());
-  EXPECT_EQ(result.directory, L"C:\\Pictures");
-  EXPECT_EQ(result.paths, (std::vector<std::wstring>{L"C:\\Pictures\\c.jpg", L"C:\\Pictures\\a.png",
-                                                      L"C:\\Pictures\\b.bmp"}));
-}
-
-TEST(DialogRules, LongMultiSelectionIsReadWhole) {
-  // Far beyond 2047 characters: every chosen file still arrives.
-  std::wstring buffer = std::wstring(L"C:\\Folder") + L'\0';
-  for (int i = 0; i < 300; ++i) buffer += L"picture_with_a_long_name_" + std::to_wstring(i) + L".jpg" + L'\0';
-  buffer += L'\0';
-  const OpenFileResult result = SplitFileList(buffer.data(), buffer.size());
-  ASSERT_EQ(result.paths.size(), 300u);
-  EXPECT_EQ(result.paths.back(), L"C:\\Folder\\picture_with_a_long_name_299.jpg");
-}
-
-TEST(DialogRules, EmptyOrUnterminatedBuffersStayInside) {
-  const wchar_t empty[4] = {};
-  EXPECT_TRUE(SplitFileList(empty, 4).paths.empty());
-  const wchar_t full[5] = {L'a', L'.', L'j', L'p', L'g'};  // no terminator within the capacity
-  EXPECT_EQ(SplitFileList(full, 5).paths, std::vector<std::wstring>{L"a.jpg"});
-}
-
-TEST(DialogRules, PictureExtensionsInAnyCase) {
-  for (const wchar_t* path : {L"C:\\a.jpg", L"C:\\A.JPG", L"b.Png", L"c.tiff", L"d.TIF", L"e.bmp", L"x.y\\f.jpg"})
+TEST(DialogRules, PictureKindsInAnyCaseAndTheDialogsPatternAgrees) {
+  for (const wchar_t* path : {L"C:\\a.jpg", L"C:\\A.JPG", L"b.Png", L"c.tiff", L"d.TIF", L"e.bmp", L"x.y\\f.jpg",
+                              L"C:\\g.jpeg", L"C:\\h.GIF", L"C:\\i.JPE"})
     EXPECT_TRUE(IsPictureFile(path)) << path;
-  for (const wchar_t* path : {L"C:\\notes.txt", L"C:\\a.jpeg", L"C:\\jpg", L"C:\\pictures.jpg\\file", L"a.jpg.txt",
-                              L"", L"C:\\a.gif"})
+  for (const wchar_t* path : {L"C:\\notes.txt", L"C:\\a.jp", L"C:\\jpg", L"C:\\pictures.jpg\\file", L"a.jpg.txt",
+                              L"", L"C:\\Photos", L"C:\\Photos.2023"})
     EXPECT_FALSE(IsPictureFile(path)) << path;
+  // Every kind of the file dialog's pattern is one the list accepts, and none is missing.
+  const std::wstring pattern = PicturePattern();
+  size_t kinds = 0;
+  for (size_t start = 0; start <= pattern.size();) {
+    size_t end = pattern.find(L';', start);
+    if (end == std::wstring::npos) end = pattern.size();
+    const std::wstring kind = pattern.substr(start, end - start);
+    ASSERT_EQ(kind.rfind(L"*.", 0), 0u) << kind;
+    EXPECT_TRUE(IsPictureFile(L"C:\\p" + kind.substr(1))) << kind;
+    ++kinds;
+    start = end + 1;
+  }
+  EXPECT_EQ(kinds, 8u);
+}
+
+TEST(DialogRules, ADropTakesFoldersAsThemselvesAndFilesByTheirName) {
+  EXPECT_EQ(DroppedEntryKind(L"C:\\Photos\\2023", PathOnDisk::Folder), ListEntryKind::Folder);
+  EXPECT_EQ(DroppedEntryKind(L"D:\\", PathOnDisk::Folder), ListEntryKind::Folder);  // a whole drive
+  // A folder whose name looks like a picture is still a folder.
+  EXPECT_EQ(DroppedEntryKind(L"C:\\Trip.jpg", PathOnDisk::Folder), ListEntryKind::Folder);
+  EXPECT_EQ(DroppedEntryKind(L"C:\\Photos\\IMG_0001.JPG", PathOnDisk::File), ListEntryKind::Picture);
+  EXPECT_EQ(DroppedEntryKind(L"C:\\Photos\\notes.txt", PathOnDisk::File), std::nullopt);
+  EXPECT_EQ(DroppedEntryKind(L"C:\\Photos\\raw", PathOnDisk::File), std::nullopt);  // a file without extension
+  // Not found (too long to look up, or moved): the name decides, and no folder is guessed.
+  EXPECT_EQ(DroppedEntryKind(L"C:\\gone\\a.png", PathOnDisk::Missing), ListEntryKind::Picture);
+  EXPECT_EQ(DroppedEntryKind(L"C:\\gone\\Photos", PathOnDisk::Missing), std::nullopt);
+}
+
+TEST(DialogRules, StoredLinesAreMarkedByTheirNameThenByTheDisk) {
+  int lookUps = 0;
+  auto onDisk = [&](PathOnDisk answer) {
+    return [&lookUps, answer] {
+      ++lookUps;
+      return answer;
+    };
+  };
+  // Picture names never reach the disk.
+  EXPECT_EQ(StoredEntryKind(L"\\\\nas\\photos\\a.JPEG", onDisk(PathOnDisk::Missing)), ListEntryKind::Picture);
+  EXPECT_EQ(StoredEntryKind(L"C:\\Photos\\b.png", onDisk(PathOnDisk::File)), ListEntryKind::Picture);
+  EXPECT_EQ(lookUps, 0);
+  EXPECT_EQ(StoredEntryKind(L"C:\\Photos", onDisk(PathOnDisk::Folder)), ListEntryKind::Folder);
+  EXPECT_EQ(StoredEntryKind(L"C:\\Photos\\raw", onDisk(PathOnDisk::File)), ListEntryKind::Picture);
+  // A drive that is not plugged in: what is not named like a picture is taken for a folder.
+  EXPECT_EQ(StoredEntryKind(L"E:\\Photos", onDisk(PathOnDisk::Missing)), ListEntryKind::Folder);
+  EXPECT_EQ(StoredEntryKind(L"E:\\Photos.2023", onDisk(PathOnDisk::Missing)), ListEntryKind::Folder);
+  EXPECT_EQ(lookUps, 4);
+}
+
+TEST(DialogRules, TheNextDialogOpensInTheFolderOfTheLastChoice) {
+  struct Case {
+    const wchar_t* chosen;
+    const wchar_t* folder;
+  };
+  for (const Case& c : {Case{L"C:\\Photos\\2023\\a.jpg", L"C:\\Photos\\2023"},
+                        Case{L"C:\\Photos\\2023", L"C:\\Photos"},      // a chosen folder: beside it
+                        Case{L"C:\\Photos\\2023\\", L"C:\\Photos"},    // with a trailing separator
+                        Case{L"C:\\a.jpg", L"C:\\"},                   // the root keeps its separator
+                        Case{L"C:\\Photos", L"C:\\"},
+                        Case{L"D:\\", L"D:\\"},                        // a whole drive: itself
+                        Case{L"\\\\nas\\share\\Photos\\a.jpg", L"\\\\nas\\share\\Photos"},
+                        Case{L"\\\\nas\\share\\a.jpg", L"\\\\nas\\share\\"},  // never the server alone
+                        Case{L"\\\\nas\\share", L"\\\\nas\\share"},
+                        Case{L"C:/Photos/a.jpg", L"C:/Photos"},
+                        Case{L"a.jpg", L""},  // no folder part: the system's choice
+                        Case{L"", L""}}) {
+    EXPECT_EQ(FolderOfChoice(c.chosen), c.folder) << c.chosen;
+  }
 }
 
 TEST(DialogRules, SelectionAfterRemovalGoesToThePreviousLine) {
