@@ -1,28 +1,30 @@
-// The dialog's window-free rules on any numbers and any file-dialog buffer.
+// The dialog's window-free rules on any numbers and any path.
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <algorithm>
-#include <memory>
+#include <string>
 
 #include "FuzzSupport.h"
 #include "ui/DialogRules.h"
 
 namespace {
-void CheckFileList(const std::wstring& units) {
-  // The buffer exactly as large as its capacity, so a read past it is caught.
-  const std::unique_ptr<wchar_t[]> buffer(new wchar_t[units.size()]);
-  std::copy(units.begin(), units.end(), buffer.get());
-  const OpenFileResult result = SplitFileList(buffer.get(), units.size());
-  const size_t strings = static_cast<size_t>(std::count(units.begin(), units.end(), L'\0')) + 1;
-  FUZZ_CHECK(result.paths.size() <= strings);
-  // Several names are joined to the folder string (which may be empty after its quote went).
-  const bool joined = !result.directory.empty() || result.paths.size() > 1;
-  for (const std::wstring& path : result.paths) {
-    FUZZ_CHECK(path.find(L'\0') == std::wstring::npos);
-    if (joined) FUZZ_CHECK(path.compare(0, result.directory.size() + 1, result.directory + L"\\") == 0);
-    // The kind of a file is its own name's: a dotted folder above it changes nothing.
-    FUZZ_CHECK(IsPictureFile(path) == IsPictureFile(L"C:\\folder.jpg\\" + path));
-  }
+// Any path a drop, a stored line or a file dialog may bring.
+void CheckPath(const std::wstring& path) {
+  // The kind of a file is its own name's: a dotted folder above it changes nothing.
+  FUZZ_CHECK(IsPictureFile(path) == IsPictureFile(L"C:\\folder.jpg\\" + path));
+  // A folder is always taken as itself; a file only as a picture.
+  FUZZ_CHECK(DroppedEntryKind(path, PathOnDisk::Folder) == ListEntryKind::Folder);
+  const auto dropped = DroppedEntryKind(path, PathOnDisk::File);
+  FUZZ_CHECK(dropped.has_value() == IsPictureFile(path));
+  // A picture's name never asks the disk.
+  bool asked = false;
+  const ListEntryKind stored = StoredEntryKind(path, [&] {
+    asked = true;
+    return PathOnDisk::File;
+  });
+  FUZZ_CHECK(!IsPictureFile(path) || (!asked && stored == ListEntryKind::Picture));
+  // The folder to open next is a beginning of the chosen path.
+  const std::wstring folder = FolderOfChoice(path);
+  FUZZ_CHECK(folder.size() <= path.size() && path.compare(0, folder.size(), folder) == 0);
 }
 
 void CheckSchemeRow(const SchemeRowInput& row) {
@@ -55,6 +57,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CheckSchemeRow(row);
 
   const std::vector<uint8_t> rest = input.ConsumeRemainingBytes<uint8_t>();
-  CheckFileList(Utf16Units(rest.data(), rest.size()));
+  CheckPath(Utf16Units(rest.data(), rest.size()));
   return 0;
 }

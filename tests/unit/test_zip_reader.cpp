@@ -170,7 +170,7 @@ TEST(ZipReaderFailures, BadOrMissingArchivesReadNothing) {
 
     WorkSpace::Translate::TextStorage texts;
     EXPECT_FALSE(LoadLanguageTexts(reader, texts, true, 0));
-    EXPECT_EQ(texts.Count(), 54u);
+    EXPECT_EQ(texts.Count(), WorkSpace::Translate::kTextCount);
     EXPECT_EQ(texts.GetText(1), L"Cancel");
   }
 }
