@@ -184,6 +184,17 @@ ConfigDialogState& GetConfigDialogState() {
 }
 
 INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  // An exception (memory running out with a huge list, say) must not cross into the
+  // system's dispatch and end the process: the message counts as not handled, and
+  // the user's stored file stays as it was.
+  try {
+    return ConfigureDialogMessage(dialog, message, wParam, lParam);
+  } catch (...) {
+    return 0;
+  }
+}
+
+INT_PTR ConfigureDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG: return OnInitDialog(dialog);
     case WM_COMMAND: return OnCommand(dialog, wParam);

@@ -15,6 +15,9 @@
 BOOL RegisterDialogClasses(HINSTANCE instance);
 
 INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// The dialog's messages as ScreenSaverConfigureDialog hands them on, inside its
+// exception barrier.
+INT_PTR ConfigureDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The dialog's own state for the process: the instance its templates come from,
 // the open dialog, and the choices being edited (saved on OK).

@@ -164,12 +164,17 @@ void SubclassImageListBox(HWND listBox) {
 }
 
 LRESULT CALLBACK ImageListBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_PAINT:
-      if (SendMessageW(window, LB_GETCOUNT, 0, 0) == 0) PaintEmptyList(window);
-      break;
-    case WM_RBUTTONUP: OnRightButtonUp(window, wParam, lParam); break;
-    default: break;
+  // Our additions may fail (a picture that cannot be drawn, memory running out);
+  // the list box's own handling goes on all the same.
+  try {
+    switch (message) {
+      case WM_PAINT:
+        if (SendMessageW(window, LB_GETCOUNT, 0, 0) == 0) PaintEmptyList(window);
+        break;
+      case WM_RBUTTONUP: OnRightButtonUp(window, wParam, lParam); break;
+      default: break;
+    }
+  } catch (...) {
   }
   return CallWindowProcW(previousListBoxProc, window, message, wParam, lParam);
 }

@@ -75,7 +75,8 @@ std::vector<std::wstring> ReadListBoxLines(HWND listBox) {
   return lines;
 }
 
-INT_PTR CALLBACK PreviewDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+namespace {
+INT_PTR PreviewMessage(HWND dialog, UINT message, WPARAM wParam) {
   switch (message) {
     case WM_INITDIALOG: return OnInitDialog(dialog);
     case WM_ERASEBKGND: return TRUE;  // the render thread owns every pixel
@@ -83,5 +84,17 @@ INT_PTR CALLBACK PreviewDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN: return ClosesPreview(message, wParam) ? Close(dialog, CloseResult(message, wParam)) : FALSE;
     default: return FALSE;
+  }
+}
+}  // namespace
+
+INT_PTR CALLBACK PreviewDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  try {
+    return PreviewMessage(dialog, message, wParam);
+  } catch (...) {
+    // Whatever failed, the preview still closes: it is the way back to the dialog.
+    StopRenderThread();
+    EndDialog(dialog, IDCANCEL);
+    return TRUE;
   }
 }

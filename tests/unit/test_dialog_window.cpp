@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -445,4 +446,21 @@ TEST_F(ConfigDialogTest, PreviewTakesTheDialogsLiveChoices) {
   EXPECT_EQ(scene.showImages, 0);
   scene.settings.RemoveAllImages();
   scene.pictures.Clear();
+}
+
+namespace {
+PickResult RunsOutOfMemory(const PickRequest&) { throw std::bad_alloc(); }
+}  // namespace
+
+// Memory running out inside a command must not take the process (and with it the
+// user's unsaved choices) down: the command is passed over, the dialog goes on.
+TEST_F(ConfigDialogTest, AnAllocationFailureInACommandLeavesTheDialogWorking) {
+  SetPickerFunction(RunsOutOfMemory);
+  EXPECT_EQ(ScreenSaverConfigureDialog(dialog, WM_COMMAND, MAKEWPARAM(IDC_ADD, BN_CLICKED), 0), 0);
+  EXPECT_TRUE(IsWindow(dialog));
+  EXPECT_EQ(Lines(), 2);
+  EXPECT_EQ(app().settings.ImageCount(), 2);
+  SetPickerFunction(FakePicker);
+  Command(IDC_REMOVE_ALL);  // and it still does what it is told
+  EXPECT_EQ(Lines(), 0);
 }
