@@ -71,7 +71,7 @@ SettingsSaveResult SaveSettings(const SettingsStore& store, const SettingsFiles&
   if (files.usersOwn.empty()) return {false, files.besideProgram};
   const std::wstring folder = files.usersOwn.substr(0, files.usersOwn.find_last_of(L'\\'));
   if (MakeFolder(folder) && SaveTo(store, files.usersOwn)) return {true, files.usersOwn};
-  return {false, files.besideProgram + L"\n" + files.usersOwn};
+  return {false, files.besideProgram + L"\n\n" + files.usersOwn};
 }
 
 SettingsFiles GetSettingsFiles() {

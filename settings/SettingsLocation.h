@@ -22,7 +22,7 @@ std::wstring SettingsFileToRead(const SettingsFiles& files);
 
 struct SettingsSaveResult {
   bool saved = false;
-  std::wstring path;  // the file written; after a failure every file tried, one a line
+  std::wstring path;  // the file written; after a failure every file tried, a blank line between
 };
 
 // Saves where the next read will look: the user's own file once it exists;

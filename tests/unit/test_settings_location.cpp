@@ -158,7 +158,7 @@ TEST_F(SettingsLocationTest, NothingWritableFailsNamingTheFilesAndLosesNothing) 
   std::ofstream((root_ + L"\\profile").c_str()) << "not a folder";
   result = SaveSettings(Store(2), files_);
   EXPECT_FALSE(result.saved);
-  EXPECT_EQ(result.path, files_.besideProgram + L"\n" + files_.usersOwn);
+  EXPECT_EQ(result.path, files_.besideProgram + L"\n\n" + files_.usersOwn);
   EXPECT_EQ(Bytes(files_.besideProgram), beside);
   EXPECT_EQ(SettingsFileToRead(files_), files_.besideProgram);
 }
