@@ -131,17 +131,6 @@ TEST_F(SettingsLocationTest, UnwritableFolderMakesTheUsersOwnFileWhichFromThenOn
   EXPECT_EQ(Bytes(files_.besideProgram), defaults);
 }
 
-TEST_F(SettingsLocationTest, UsersOwnFileWinsOverTheOneBesideTheSaver) {
-  ASSERT_TRUE(Store(1).Save(files_.besideProgram));
-  ASSERT_TRUE(CreateDirectoryW((root_ + L"\\profile").c_str(), nullptr));
-  ASSERT_TRUE(CreateDirectoryW((root_ + L"\\profile\\AppData").c_str(), nullptr));
-  ASSERT_TRUE(CreateDirectoryW((root_ + L"\\profile\\AppData\\Roaming").c_str(), nullptr));
-  ASSERT_TRUE(CreateDirectoryW((root_ + L"\\profile\\AppData\\Roaming\\Varnelle").c_str(), nullptr));
-  ASSERT_TRUE(Store(2).Save(files_.usersOwn));
-  EXPECT_EQ(SettingsFileToRead(files_), files_.usersOwn);
-  EXPECT_EQ(FireStyleIn(SettingsFileToRead(files_)), 2);
-}
-
 TEST_F(SettingsLocationTest, NothingWritableFailsNamingTheFilesAndLosesNothing) {
   ASSERT_TRUE(Store(1).Save(files_.besideProgram));
   const std::string beside = Bytes(files_.besideProgram);
