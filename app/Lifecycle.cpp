@@ -4,7 +4,7 @@
 #include "app/SceneManager.h"
 #include "render/CapabilityCheck.h"
 #include "resources/Language.h"
-#include "settings/SettingsStore.h"
+#include "settings/SettingsLocation.h"
 
 namespace {
 void OnCreate(HWND hwnd) {

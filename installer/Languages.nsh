@@ -9,7 +9,8 @@ LangString SecCurrentText  ${LANG_ENGLISH} "Makes Varnelle the current screen sa
 LangString OpenSettings    ${LANG_ENGLISH} "Open Varnelle settings"
 LangString AlreadyRunning  ${LANG_ENGLISH} "Varnelle Setup is already running."
 LangString NeedAdmin       ${LANG_ENGLISH} "Administrator rights are needed to install Varnelle for all users of this computer."
-LangString DeleteSettings  ${LANG_ENGLISH} "Also delete your Varnelle settings (picture list and flame style)?"
+LangString DeleteSettings  ${LANG_ENGLISH} "Also delete the shared Varnelle settings in the system folder (picture list and flame style)?$\r$\n$\r$\nSettings that users saved in their own profiles are kept either way."
+LangString UninstallTop    ${LANG_ENGLISH} "Varnelle will be uninstalled from the following folder. The settings that users saved in their own profiles stay: they are those users' data. Click Uninstall to start the uninstallation."
 
 LangString ProductTitle    ${LANG_RUSSIAN} "Заставка Varnelle"
 LangString SecSaverName    ${LANG_RUSSIAN} "Заставка Varnelle"
@@ -19,7 +20,8 @@ LangString SecCurrentText  ${LANG_RUSSIAN} "Varnelle станет заставк
 LangString OpenSettings    ${LANG_RUSSIAN} "Открыть настройки Varnelle"
 LangString AlreadyRunning  ${LANG_RUSSIAN} "Программа установки Varnelle уже запущена."
 LangString NeedAdmin       ${LANG_RUSSIAN} "Чтобы установить Varnelle для всех пользователей этого компьютера, нужны права администратора."
-LangString DeleteSettings  ${LANG_RUSSIAN} "Удалить также ваши настройки Varnelle (список изображений и стиль пламени)?"
+LangString DeleteSettings  ${LANG_RUSSIAN} "Удалить также общие настройки Varnelle в системной папке (список изображений и стиль пламени)?$\r$\n$\r$\nНастройки, которые пользователи сохранили в своих профилях, останутся в любом случае."
+LangString UninstallTop    ${LANG_RUSSIAN} "Программа Varnelle будет удалена из вашего ПК. Настройки, которые пользователи сохранили в своих профилях, останутся: это их данные. Нажмите кнопку «Удалить», чтобы удалить программу."
 
 LangString ProductTitle    ${LANG_GERMAN} "Varnelle-Bildschirmschoner"
 LangString SecSaverName    ${LANG_GERMAN} "Varnelle-Bildschirmschoner"
@@ -29,7 +31,8 @@ LangString SecCurrentText  ${LANG_GERMAN} "Macht Varnelle zum aktuellen Bildschi
 LangString OpenSettings    ${LANG_GERMAN} "Varnelle-Einstellungen öffnen"
 LangString AlreadyRunning  ${LANG_GERMAN} "Das Setup von Varnelle wird bereits ausgeführt."
 LangString NeedAdmin       ${LANG_GERMAN} "Um Varnelle für alle Benutzer dieses Computers zu installieren, sind Administratorrechte erforderlich."
-LangString DeleteSettings  ${LANG_GERMAN} "Sollen auch Ihre Varnelle-Einstellungen (Bilderliste und Flammenstil) gelöscht werden?"
+LangString DeleteSettings  ${LANG_GERMAN} "Sollen auch die gemeinsamen Varnelle-Einstellungen im Systemordner (Bilderliste und Flammenstil) gelöscht werden?$\r$\n$\r$\nEinstellungen, die Benutzer in ihrem eigenen Profil gespeichert haben, bleiben in jedem Fall erhalten."
+LangString UninstallTop    ${LANG_GERMAN} "Varnelle wird aus dem unten angegebenen Verzeichnis entfernt. Einstellungen, die Benutzer in ihrem eigenen Profil gespeichert haben, bleiben erhalten: Sie gehören diesen Benutzern. Klicken Sie auf Deinstallieren, um die Deinstallation zu starten."
 
 LangString ProductTitle    ${LANG_FRENCH} "Écran de veille Varnelle"
 LangString SecSaverName    ${LANG_FRENCH} "Écran de veille Varnelle"
@@ -39,7 +42,8 @@ LangString SecCurrentText  ${LANG_FRENCH} "Fait de Varnelle l'écran de veille a
 LangString OpenSettings    ${LANG_FRENCH} "Ouvrir les paramètres de Varnelle"
 LangString AlreadyRunning  ${LANG_FRENCH} "Le programme d'installation de Varnelle est déjà en cours d'exécution."
 LangString NeedAdmin       ${LANG_FRENCH} "Des droits d'administrateur sont nécessaires pour installer Varnelle pour tous les utilisateurs de cet ordinateur."
-LangString DeleteSettings  ${LANG_FRENCH} "Supprimer aussi vos paramètres de Varnelle (liste d'images et style des flammes) ?"
+LangString DeleteSettings  ${LANG_FRENCH} "Supprimer aussi les paramètres communs de Varnelle dans le dossier système (liste d'images et style des flammes) ?$\r$\n$\r$\nLes paramètres que les utilisateurs ont enregistrés dans leur propre profil sont conservés dans tous les cas."
+LangString UninstallTop    ${LANG_FRENCH} "Ce programme désinstallera Varnelle de votre ordinateur. Les paramètres que les utilisateurs ont enregistrés dans leur propre profil sont conservés : ce sont leurs données. Cliquez sur Désinstaller pour démarrer la désinstallation."
 
 LangString ProductTitle    ${LANG_SPANISH} "Protector de pantalla Varnelle"
 LangString SecSaverName    ${LANG_SPANISH} "Protector de pantalla Varnelle"
@@ -49,7 +53,8 @@ LangString SecCurrentText  ${LANG_SPANISH} "Convierte Varnelle en el protector d
 LangString OpenSettings    ${LANG_SPANISH} "Abrir la configuración de Varnelle"
 LangString AlreadyRunning  ${LANG_SPANISH} "El programa de instalación de Varnelle ya se está ejecutando."
 LangString NeedAdmin       ${LANG_SPANISH} "Se necesitan permisos de administrador para instalar Varnelle para todos los usuarios de este equipo."
-LangString DeleteSettings  ${LANG_SPANISH} "¿Desea eliminar también su configuración de Varnelle (lista de imágenes y estilo de las llamas)?"
+LangString DeleteSettings  ${LANG_SPANISH} "¿Desea eliminar también la configuración común de Varnelle en la carpeta del sistema (lista de imágenes y estilo de las llamas)?$\r$\n$\r$\nLa configuración que cada usuario guardó en su propio perfil se conserva en cualquier caso."
+LangString UninstallTop    ${LANG_SPANISH} "Varnelle será desinstalado del siguiente directorio. La configuración que cada usuario guardó en su propio perfil se conserva: son datos de ese usuario. Presione Desinstalar para comenzar la desinstalación."
 
 LangString ProductTitle    ${LANG_ITALIAN} "Salvaschermo Varnelle"
 LangString SecSaverName    ${LANG_ITALIAN} "Salvaschermo Varnelle"
@@ -59,7 +64,8 @@ LangString SecCurrentText  ${LANG_ITALIAN} "Imposta Varnelle come salvaschermo a
 LangString OpenSettings    ${LANG_ITALIAN} "Apri le impostazioni di Varnelle"
 LangString AlreadyRunning  ${LANG_ITALIAN} "Il programma di installazione di Varnelle è già in esecuzione."
 LangString NeedAdmin       ${LANG_ITALIAN} "Per installare Varnelle per tutti gli utenti di questo computer servono i diritti di amministratore."
-LangString DeleteSettings  ${LANG_ITALIAN} "Eliminare anche le impostazioni di Varnelle (elenco delle immagini e stile delle fiamme)?"
+LangString DeleteSettings  ${LANG_ITALIAN} "Eliminare anche le impostazioni comuni di Varnelle nella cartella di sistema (elenco delle immagini e stile delle fiamme)?$\r$\n$\r$\nLe impostazioni che gli utenti hanno salvato nel proprio profilo restano in ogni caso."
+LangString UninstallTop    ${LANG_ITALIAN} "Varnelle verrà disinstallato da questa cartella. Le impostazioni che gli utenti hanno salvato nel proprio profilo restano: sono dati di quegli utenti. Per avviare la disinstallazione, seleziona 'Disinstalla'."
 
 LangString ProductTitle    ${LANG_JAPANESE} "Varnelle スクリーン セーバー"
 LangString SecSaverName    ${LANG_JAPANESE} "Varnelle スクリーン セーバー"
@@ -69,4 +75,5 @@ LangString SecCurrentText  ${LANG_JAPANESE} "お使いのアカウントのス�
 LangString OpenSettings    ${LANG_JAPANESE} "Varnelle の設定を開く"
 LangString AlreadyRunning  ${LANG_JAPANESE} "Varnelle のセットアップは既に実行中です。"
 LangString NeedAdmin       ${LANG_JAPANESE} "このコンピューターのすべてのユーザーに Varnelle をインストールするには、管理者権限が必要です。"
-LangString DeleteSettings  ${LANG_JAPANESE} "Varnelle の設定（画像の一覧と炎のスタイル）も削除しますか？"
+LangString DeleteSettings  ${LANG_JAPANESE} "システム フォルダーにある Varnelle の共通の設定（画像の一覧と炎のスタイル）も削除しますか？$\r$\n$\r$\n各ユーザーが自分のプロファイルに保存した設定は、どちらの場合も残ります。"
+LangString UninstallTop    ${LANG_JAPANESE} "Varnelle を以下のフォルダーからアンインストールします。各ユーザーが自分のプロファイルに保存した設定はそのユーザーのデータなので、削除されずに残ります。「アンインストール」をクリックしてアンインストールを開始してください。"

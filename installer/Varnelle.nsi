@@ -1,5 +1,7 @@
 ; Varnelle setup: puts the saver where Windows lists screen savers, sets the
-; interface language, creates the settings file and registers the uninstaller.
+; interface language, creates the default settings file and registers the uninstaller.
+; The default settings file in the system folder is for administrators to change;
+; the saver keeps each user's own choices in that user's profile.
 ; On 64-bit Windows the 64-bit saver goes into the native System32, on 32-bit
 ; Windows the 32-bit one into System32.
 ;
@@ -83,6 +85,7 @@ Var SaverShortPath    ; its 8.3 form, as an earlier choice of screen saver may n
 !define MUI_FINISHPAGE_RUN_NOTCHECKED
 !insertmacro MUI_PAGE_FINISH
 
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "$(UninstallTop)"
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 
@@ -260,11 +263,12 @@ Section "!$(SecSaverName)" SecSaver
   File "/oname=${ARCHIVE_FILE}" "${ARCHIVE}"
   Call MoveEarlierInstall
 
-  ; An upgrade keeps the user's settings; a first install starts from the defaults.
-  ${IfNot} ${FileExists} "$SaverDir\${SETTINGS_FILE}"
+  ; An upgrade keeps the settings file's contents; a first install starts from the defaults.
+  ${If} ${FileExists} "$SaverDir\${SETTINGS_FILE}"
+    Call TakeBackUsersGrant
+  ${Else}
     Call WriteDefaultSettings
   ${EndIf}
-  Call LetUsersWriteSettings
   ${GetSize} "$SaverDir" "/M=Varnelle.* /S=0K /G=0" $0 $1 $2
   IntFmt $R9 "0x%08X" $0
   !insertmacro RedirectedFiles
@@ -419,26 +423,25 @@ Function WriteDefaultSettings
   FileClose $0
 FunctionEnd
 
-; The saver writes its settings file without administrator rights (OK in its
-; dialog), but files in the system folder are read-only for users: grant the
-; Users group modify rights on this one file, keeping what it inherits.
-Function LetUsersWriteSettings
+; Earlier versions let the Users group change this file, so that any account could
+; decide which files every other account's saver opens. A copy made here has only
+; what the system folder gives a new file (administrators may change it, users may
+; read it); it replaces the file in one rename, with the same contents.
+Function TakeBackUsersGrant
   StrCpy $5 "$SaverDir\${SETTINGS_FILE}"
-  ; (A;;0x1301bf;;;BU): allow "modify" (read, write, execute, delete) to BUILTIN\Users.
-  System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w "D:(A;;0x1301bf;;;BU)", i 1, *p .r1, p 0) i .r0'
+  StrCpy $6 "$SaverDir\${SETTINGS_FILE}.new"
+  Delete $6
+  System::Call 'kernel32::CopyFileW(w r5, w r6, i 1) i .r0'
   ${If} $0 = 0
-    DetailPrint "Cannot build the access list for $5"
+    DetailPrint "Cannot copy $5; its access list stays as it was"
     Return
   ${EndIf}
-  System::Call 'advapi32::GetSecurityDescriptorDacl(p r1, *i .r2, *p .r3, *i .r4) i .r0'
-  ${If} $0 <> 0
-    ; DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION
-    System::Call 'advapi32::SetNamedSecurityInfoW(w r5, i 1, i 0x20000004, p 0, p 0, p r3, p 0) i .r0'
-    ${If} $0 <> 0
-      DetailPrint "Cannot change the access list of $5 (error $0)"
-    ${EndIf}
+  ; MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH
+  System::Call 'kernel32::MoveFileExW(w r6, w r5, i 9) i .r0'
+  ${If} $0 = 0
+    Delete $6
+    DetailPrint "Cannot replace $5; its access list stays as it was"
   ${EndIf}
-  System::Call 'kernel32::LocalFree(p r1)'
 FunctionEnd
 
 Section "Uninstall"
@@ -470,6 +473,8 @@ Section "Uninstall"
   Delete "$SaverDir\${SAVER_FILE}"
   Delete "$SaverDir\${ARCHIVE_FILE}"
   Delete "$SaverDir\${SETTINGS_FILE}.new"   ; left by a save that was cut short
+  ; Only the default settings file of the system folder may go: the files users
+  ; saved in their own profiles are their data and stay.
   ${If} ${FileExists} "$SaverDir\${SETTINGS_FILE}"
     MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "$(DeleteSettings)" /SD IDNO IDNO keep_settings
     Delete "$SaverDir\${SETTINGS_FILE}"

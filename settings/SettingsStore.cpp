@@ -1,7 +1,6 @@
 #include "settings/SettingsStore.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <algorithm>
 #include <climits>
@@ -172,17 +171,10 @@ bool SaveBesideAndSwap(const std::wstring& path, const std::string& text) {
   return true;
 }
 
-// Rewrites the existing file where it is: for a saver installed in a folder where
-// ordinary users may change the settings file but may not create files.
-bool RewriteInPlace(const std::wstring& path, const std::string& text) {
-  UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  return file.get() != INVALID_HANDLE_VALUE && WriteAllAndFlush(file.get(), text);
-}
 }  // namespace
 
 bool SettingsStore::Save(const std::wstring& path) const {
-  const std::string text = ToText();
-  return SaveBesideAndSwap(path, text) || RewriteInPlace(path, text);
+  return SaveBesideAndSwap(path, ToText());
 }
 
 int32_t SettingsStore::GetValue(const std::wstring& key) const {
@@ -221,17 +213,4 @@ std::wstring SettingsPathFromProgram(std::wstring s) {
   if (!s.empty() && s.front() == L'"') s = s.size() >= 2 ? s.substr(1, s.size() - 2) : std::wstring();
   s.erase(s.size() >= 3 ? s.size() - 3 : 0);
   return s + L"scr.settings";
-}
-
-std::wstring GetSettingsPath() {
-  int count = 0;
-  LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (!args || count < 1) {
-    if (args) LocalFree(args);
-    PostQuitMessage(0);
-    return {};
-  }
-  std::wstring program = args[0];
-  LocalFree(args);
-  return SettingsPathFromProgram(std::move(program));
 }

@@ -6,8 +6,8 @@
 #include <vector>
 
 // The user's choices: the picture list and six integer options, kept in a text
-// file beside the saver ("#Picture Info _ begin" ... "#Picture Info _ end", then
-// "Key value" lines).
+// file ("#Picture Info _ begin" ... "#Picture Info _ end", then "Key value" lines)
+// beside the saver or in the user's profile (SettingsLocation.h).
 class SettingsStore {
 public:
   // Empties the store, stores the six defaults, then reads the file over them.
@@ -15,7 +15,7 @@ public:
   bool Load(const std::wstring& path);
   // Writes the whole store beside the old file and swaps it in with one rename,
   // so an interrupted save leaves the previous file intact. False when nothing
-  // could be written.
+  // could be written; the file is never rewritten where it stands.
   bool Save(const std::wstring& path) const;
 
   // The same as Load/Save without the file: the parser and the writer.
@@ -45,9 +45,6 @@ private:
 // The settings file for the executable named by the first command-line argument:
 // that text trimmed, unquoted, less its last three characters, plus "scr.settings".
 std::wstring SettingsPathFromProgram(std::wstring program);
-// The same for this process; posts a quit message and gives "" when the command
-// line cannot be split.
-std::wstring GetSettingsPath();
 
 // Runtime-style text to integer: leading white space, optional sign, decimal
 // digits up to the first other character, 0 without digits, clamped on overflow.

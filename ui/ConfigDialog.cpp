@@ -9,6 +9,7 @@
 #include "resources/Language.h"
 #include "resources/LanguageTables.h"
 #include "resources/TextStorage.h"
+#include "settings/SettingsLocation.h"
 #include "ui/DialogRules.h"
 #include "ui/DialogLayout.h"
 #include "ui/DialogTexts.h"
@@ -108,17 +109,19 @@ void OnOk(HWND dialog) {
   SettingsStore& settings = GetConfigDialogState().settings;
   settings.SetValue(L"SelectFireEffect",
                     static_cast<int32_t>(SendDlgItemMessageW(dialog, IDC_FIRE_SCHEME, CB_GETCURSEL, 0, 0)));
-  const std::wstring path = GetSettingsPath();
-  if (!settings.Save(path)) {
+  // Beside the saver where it may write there, otherwise (a system-folder install,
+  // an ordinary user) in the user's own profile, silently.
+  const SettingsSaveResult result = SaveSettings(settings, GetSettingsFiles());
+  if (!result.saved) {
     // Closing now would lose every choice without a word: say so and stay open.
     const std::wstring caption = WorkSpace::Translate::GetTextStorage().GetText(23);
-    MessageBoxW(dialog, SaveFailedMessage(CurrentLanguageIndex(), path).c_str(), caption.c_str(),
+    MessageBoxW(dialog, SaveFailedMessage(CurrentLanguageIndex(), result.path).c_str(), caption.c_str(),
                 MB_OK | MB_ICONERROR);
     return;
   }
   SceneManager::Reset();
   settings.RemoveAllImages();
-  settings.Load(path);
+  settings.Load(result.path);
   EndDialog(dialog, TRUE);
 }
 

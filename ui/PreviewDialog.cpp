@@ -3,6 +3,7 @@
 #include "app/Lifecycle.h"
 #include "app/SceneManager.h"
 #include "res/resource.h"
+#include "settings/SettingsLocation.h"
 #include "ui/ConfigDialog.h"
 
 void ApplyPreviewChoices(HWND configDialog) {

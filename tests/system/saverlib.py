@@ -123,6 +123,21 @@ def settings_path(saver=SAVER):
     return saver[:-3] + "scr.settings"
 
 
+_roaming_folders = {}
+
+
+def users_own_settings(saver=SAVER):
+    """The Unix path of the saver's settings file in the profile of this prefix's user
+    (WINEPREFIX): %APPDATA%\\Varnelle\\ plus the name of the file beside the saver."""
+    prefix = os.environ.get("WINEPREFIX", os.path.join(BUILD, "wineprefix"))
+    if prefix not in _roaming_folders:
+        _, out = run_wine("cmd", "/c", "echo", "%APPDATA%", timeout=60)
+        drive, _, rest = out.strip().splitlines()[-1].strip().partition(":")
+        assert rest.startswith("\\"), "no profile folder: %r" % out
+        _roaming_folders[prefix] = os.path.join(prefix, "dosdevices", drive.lower() + ":", *rest.split("\\")[1:])
+    return os.path.join(_roaming_folders[prefix], "Varnelle", os.path.basename(settings_path(saver).replace("\\", "/")))
+
+
 def write_settings(lines, saver=SAVER):
     with open(settings_path(saver), "wb") as f:
         f.write("".join(line + "\r\n" for line in lines).encode("ascii"))

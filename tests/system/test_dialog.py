@@ -7,7 +7,7 @@ import unittest
 from dialoglib import (ADD, FILES_GROUP, IDCANCEL, IDOK, LIST, PREVIEW, REMOVE, REMOVE_ALL, SCHEME,
                        SCHEME_LABEL, SHOW_IMAGES, SPARKS, BLOB_SELECT, SPEED, SIZE, ConfigDialog, SaverCopy,
                        find_window, harness, interface_texts, set_language, settings_bytes, top_windows, winpath)
-from saverlib import SHOTS, screenshot
+from saverlib import SHOTS, screenshot, users_own_settings
 
 
 class DialogTexts(unittest.TestCase):
@@ -130,6 +130,11 @@ class OkAndCancel(unittest.TestCase):
     def test_unwritable_settings_file_is_reported_and_the_dialog_stays(self):
         # A folder where the file should be: nothing can be written there, as in a read-only folder.
         os.makedirs(self.copy.settings)
+        # Nor in the user's profile: a file stands where the saver's folder would be made.
+        own_folder = os.path.dirname(users_own_settings(self.copy.saver))
+        self.assertFalse(os.path.lexists(own_folder), "the profile holds settings from elsewhere")
+        open(own_folder, "w").close()
+        self.addCleanup(os.remove, own_folder)
         dialog = ConfigDialog(self.copy.saver)
         try:
             dialog.select(SCHEME, 1)
@@ -144,6 +149,7 @@ class OkAndCancel(unittest.TestCase):
             screenshot("dialog-save-failed")
             _, text = harness("controls", box["window"])
             self.assertIn(winpath(self.copy.settings), text)
+            self.assertIn("\\AppData\\Roaming\\Varnelle\\Varnelle.scr.settings", text)
             harness("command", box["window"], IDOK)
             time.sleep(1.0)
             self.assertIsNone(dialog.proc.poll(), "the dialog closed and the choices were lost")

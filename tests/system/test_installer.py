@@ -3,6 +3,7 @@ language it sets, the installed saver, upgrades over a kept settings file, the
 uninstaller, the refusals, and the wizard's pages in English and Japanese."""
 import hashlib
 import os
+import re
 import shutil
 import subprocess
 import tempfile
@@ -37,6 +38,8 @@ UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Varne
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 PREVIOUS_SAVER = "C:\\windows\\system32\\Previous.scr"
 
+# How Wine keeps the settings file of an earlier setup that let the Users group change it.
+EARLIER_GRANT_MODE = 0o775
 DEFAULT_SETTINGS = (b"#Picture Info _ begin\r\n#Picture Info _ end\r\nBlobsSpeed 40\r\nBlobsSize 80\r\n"
                     b"ShowImages 1\r\nSelectCubeMap 0\r\nSelectSparksEffect 0\r\nSelectFireEffect 0\r\n")
 SHOW_IMAGES_CHECKBOX, SCHEME_COMBO, OK_BUTTON = 1004, 1009, 1
@@ -120,6 +123,17 @@ def sha(path):
         return hashlib.sha256(f.read()).hexdigest()
 
 
+def setup_text(name, language):
+    """One of the setup's own texts ('ENGLISH', 'JAPANESE', ...) as installer/Languages.nsh has it."""
+    path = os.path.join(os.path.dirname(__file__), "..", "..", "installer", "Languages.nsh")
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            match = re.match(r'LangString\s+%s\s+\$\{LANG_%s\}\s+"(.*)"\s*$' % (name, language), line)
+            if match:
+                return match.group(1)
+    raise KeyError((name, language))
+
+
 def archive_text(language, text_id):
     """An interface text from the built archive's language file."""
     with zipfile.ZipFile(os.path.join(s.BIN, "VantorelResource.dat")) as z:
@@ -183,6 +197,10 @@ class InstallerTest(unittest.TestCase):
         self.assertFalse(reg_key_exists(MAKER_KEY), "the maker's empty key stayed")
         self.assertFalse(reg_key_exists(UNINSTALL_KEY))
 
+    def assert_grants_users_nothing(self, path):
+        # Wine keeps a file's access list as Unix mode bits; a Users entry lands on the group.
+        self.assertFalse(os.stat(path).st_mode & 0o020, "the settings file lets Users change it")
+
     def run_installed_saver_full_screen(self):
         s.xdotool("mousemove", "400", "300")
         time.sleep(0.3)
@@ -220,8 +238,7 @@ class SilentInstall(InstallerTest):
         self.assert_installed(cur_lang=6)
         with open(INSTALLED_SETTINGS, "rb") as f:
             self.assertEqual(f.read(), DEFAULT_SETTINGS)
-        # Wine keeps a file's access list as Unix mode bits; the Users entry lands on the group.
-        self.assertTrue(os.stat(INSTALLED_SETTINGS).st_mode & 0o020, "settings file not writable for Users")
+        self.assert_grants_users_nothing(INSTALLED_SETTINGS)
 
         uninstall_cmd = '"C:\\Program Files\\Varnelle\\Uninstall.exe"'
         self.assertEqual(reg_query(UNINSTALL_KEY, "UninstallString"), ("REG_SZ", uninstall_cmd))
@@ -238,19 +255,30 @@ class SilentInstall(InstallerTest):
         with open(INSTALLED_SETTINGS, "rb") as f:
             self.assertIn(b"SelectFireEffect 2\r\n", f.read())
 
+        # A user's own settings are that user's data: no uninstaller touches them.
+        own = s.users_own_settings(INSTALLED_SAVER)
+        os.makedirs(os.path.dirname(own), exist_ok=True)
+        self.addCleanup(shutil.rmtree, os.path.dirname(own), True)
+        with open(own, "wb") as f:
+            f.write(DEFAULT_SETTINGS.replace(b"SelectFireEffect 0", b"SelectFireEffect 1"))
+        kept = sha(own)
+
         self.assertTrue(uninstall_silently(), "the uninstaller left its folder")
         self.assert_uninstalled()
-        self.assertTrue(os.path.exists(INSTALLED_SETTINGS), "a silent uninstall deleted the user's settings")
+        self.assertTrue(os.path.exists(INSTALLED_SETTINGS), "a silent uninstall deleted the settings file")
+        self.assertEqual(sha(own), kept, "the uninstaller touched a user's own settings")
         self.assertEqual(reg_query(DESKTOP_KEY, "SCRNSAVE.EXE"), ("REG_SZ", PREVIOUS_SAVER))
         self.assertEqual(reg_query(DESKTOP_KEY, "ScreenSaveActive"), ("REG_SZ", "0"))
 
     def test_reinstall_and_upgrade_keep_the_settings_file(self):
         s.write_settings(s.standard_settings(fire_style=1, show_images=0, pictures=["C:\\pics\\a.png"]),
                          saver=INSTALLED_SAVER)
+        os.chmod(INSTALLED_SETTINGS, EARLIER_GRANT_MODE)
         kept = sha(INSTALLED_SETTINGS)
         self.assertEqual(install("/LANG=de"), 0)
         self.assert_installed(cur_lang=2)
         self.assertEqual(sha(INSTALLED_SETTINGS), kept)
+        self.assert_grants_users_nothing(INSTALLED_SETTINGS)
 
         # An upgrade over the installed one: new language, same settings, and the
         # screen saver to give back is still the one from before the first install.
@@ -269,12 +297,14 @@ class SilentInstall(InstallerTest):
         shutil.copy(os.path.join(s.BIN, "VantorelResource.dat"), os.path.join(OLD_DIR, "VantorelResource.dat"))
         s.write_settings(s.standard_settings(fire_style=2, show_images=0, pictures=["C:\\pics\\b.png"]),
                          saver=os.path.join(OLD_DIR, "Varnelle.scr"))
+        os.chmod(old_settings, EARLIER_GRANT_MODE)
         kept = sha(old_settings)
         reg_set(DESKTOP_KEY, "SCRNSAVE.EXE", ("REG_SZ", OLD_SAVER_WIN))
 
         self.assertEqual(install("/LANG=en", "/KEEPSAVER"), 0)
         self.assert_installed(cur_lang=0)
         self.assertEqual(sha(INSTALLED_SETTINGS), kept, "the user's settings did not move to the new place")
+        self.assert_grants_users_nothing(INSTALLED_SETTINGS)
         for name in ("Varnelle.scr", "VantorelResource.dat", "Varnelle.scr.settings"):
             self.assertFalse(os.path.exists(os.path.join(OLD_DIR, name)), "old %s stayed in SysWOW64" % name)
         # The choice of screen saver named the old copy: it names the new one, even with /KEEPSAVER.
@@ -358,6 +388,8 @@ class WizardPages(InstallerTest):
             self.assertIsNotNone(wizard, "no uninstaller window")
             time.sleep(0.8)
             s.screenshot("installer_ja_4_uninstall")
+            self.assertIn(setup_text("UninstallTop", "JAPANESE"), harness("controls", wizard).values(),
+                          "the uninstaller does not say that users' own settings stay")
             harness("command", wizard, str(NEXT_BUTTON))
             question = None
             end = time.time() + 20

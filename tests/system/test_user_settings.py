@@ -1,0 +1,218 @@
+"""Settings that belong to the user: a saver whose folder cannot be written saves
+each user's choices in that user's profile, which `/s` and `/c` then read; a file
+there wins over the one beside the saver; a writable folder keeps everything
+beside the saver; two users of one install keep their picture lists apart."""
+import contextlib
+import os
+import shutil
+import subprocess
+import time
+import unittest
+
+import saverlib as s
+from dialoglib import (IDCANCEL, IDOK, REMOVE_ALL, SCHEME, ConfigDialog, SaverCopy, set_language, settings_bytes,
+                       winpath)
+from PIL import Image
+from test_pictures import band_mode, shows_error_screen
+
+RED = (220, 30, 30)
+GREEN = (40, 200, 60)
+WARMUP = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", "scripts", "wine-warmup.sh"))
+
+
+def lock_folder(test, folder):
+    """Makes the folder unwritable for the saver until the test ends: its mode, which
+    stops an ordinary user, and for root, whom modes do not stop, the immutable flag."""
+    mode = os.stat(folder).st_mode
+    os.chmod(folder, 0o555)
+    test.addCleanup(os.chmod, folder, mode)
+    if os.geteuid() == 0:
+        if subprocess.run(["chattr", "+i", folder], stderr=subprocess.DEVNULL).returncode != 0:
+            test.skipTest("root ignores the folder's mode and chattr +i is not available here")
+        test.addCleanup(subprocess.run, ["chattr", "-i", folder])
+    probe = os.path.join(folder, "probe")
+    try:
+        open(probe, "w").close()
+    except OSError:
+        return
+    os.remove(probe)
+    test.skipTest("no way to make a folder unwritable here")
+
+
+def remove_users_own_folder(own):
+    folder = os.path.dirname(own)
+    if os.path.isdir(folder):
+        shutil.rmtree(folder)
+    elif os.path.lexists(folder):
+        os.remove(folder)
+
+
+def picture(folder, name, colour):
+    path = os.path.join(folder, name)
+    Image.new("RGB", (64, 64), colour).save(path)
+    return path
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+class UserSettingsTest(unittest.TestCase):
+    def setUp(self):
+        set_language(None)
+        self.copy = SaverCopy()
+        self.addCleanup(self.copy.remove)
+        self.pictures = s.temp_dir()
+        self.addCleanup(shutil.rmtree, self.pictures, True)
+        self.red = picture(self.pictures, "red.png", RED)
+        self.green = picture(self.pictures, "green.png", GREEN)
+        self.own = s.users_own_settings(self.copy.saver)
+        remove_users_own_folder(self.own)
+        self.addCleanup(remove_users_own_folder, self.own)
+
+    def backdrop(self, shot_name):
+        """The commonest colour above the flames' reach while `/s` runs; a start that
+        shows the error screen on a busy machine is tried again."""
+        s.xdotool("mousemove", "400", "300")
+        for _ in range(3):
+            proc = s.wine(self.copy.saver, "/s", stdout=subprocess.DEVNULL)
+            try:
+                self.assertTrue(s.find_windows("^Screen Saver$"), "no full-screen window")
+                time.sleep(2.5)
+                shot = s.screenshot(shot_name)
+                if not shows_error_screen(shot):
+                    s.xdotool("key", "a")
+                    self.assertTrue(s.wait_exit(proc, 10), "the saver did not close on a key")
+                    return band_mode(shot)
+            finally:
+                s.kill(proc)
+                time.sleep(2)  # Wine keeps a destroyed full-screen window for a moment
+        self.skipTest("the start-up speed test failed three times: the machine is too busy for the scene")
+
+    def dialog_lines(self):
+        dialog = ConfigDialog(self.copy.saver)
+        try:
+            return dialog.lines()
+        finally:
+            dialog.close(IDCANCEL)
+            dialog.kill()
+
+    def test_unwritable_folder_saves_the_users_own_file_which_s_and_c_then_read(self):
+        self.copy.write_settings([winpath(self.red)], show_images=1)
+        beside = self.copy.read_settings()
+        lock_folder(self, self.copy.folder)
+        dialog = ConfigDialog(self.copy.saver)
+        try:
+            self.assertEqual(dialog.lines(), [winpath(self.red)])
+            dialog.command(REMOVE_ALL)
+            time.sleep(0.3)
+            dialog.choose_files(self.pictures, ["green.png"])
+            self.assertTrue(dialog.close(IDOK), "OK did not close the dialog")
+        finally:
+            dialog.kill()
+        self.assertEqual(read(self.own), settings_bytes([winpath(self.green)], show_images=1))
+        self.assertEqual(self.copy.read_settings(), beside)
+        self.assertEqual(self.backdrop("user-settings-own-file"), GREEN)
+        self.assertEqual(self.dialog_lines(), [winpath(self.green)])
+
+    def test_users_own_file_wins_over_the_one_beside_the_saver(self):
+        self.copy.write_settings([winpath(self.red)], show_images=1)
+        beside = self.copy.read_settings()
+        os.makedirs(os.path.dirname(self.own))
+        with open(self.own, "wb") as f:
+            f.write(settings_bytes([winpath(self.green)], show_images=1))
+        self.assertEqual(self.backdrop("user-settings-own-file-wins"), GREEN)
+        # The folder is writable, yet OK saves where the next read looks.
+        dialog = ConfigDialog(self.copy.saver)
+        try:
+            self.assertEqual(dialog.lines(), [winpath(self.green)])
+            dialog.select(SCHEME, 1)
+            self.assertTrue(dialog.close(IDOK))
+        finally:
+            dialog.kill()
+        self.assertEqual(read(self.own), settings_bytes([winpath(self.green)], show_images=1, fire_style=1))
+        self.assertEqual(self.copy.read_settings(), beside)
+
+    def test_writable_folder_writes_nothing_to_the_profile(self):
+        self.copy.write_settings([winpath(self.red)], show_images=1)
+        dialog = ConfigDialog(self.copy.saver)
+        try:
+            dialog.select(SCHEME, 2)
+            self.assertTrue(dialog.close(IDOK))
+        finally:
+            dialog.kill()
+        self.assertEqual(self.copy.read_settings(), settings_bytes([winpath(self.red)], show_images=1, fire_style=2))
+        self.assertFalse(os.path.lexists(os.path.dirname(self.own)), "the profile was written")
+
+
+@contextlib.contextmanager
+def wine_user(prefix):
+    """Wine programs started meanwhile run as the user of another prefix (another profile)."""
+    before = os.environ["WINEPREFIX"]
+    os.environ["WINEPREFIX"] = prefix
+    try:
+        yield
+    finally:
+        os.environ["WINEPREFIX"] = before
+
+
+class TwoUsers(unittest.TestCase):
+    """Two prefixes are two users with profiles of their own; both reach one shared,
+    read-only install folder through Wine's Z: drive."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.second = os.path.join(s.BUILD, "wineprefix-second-user")
+        done = subprocess.run([WARMUP], env=dict(os.environ, WINEPREFIX=cls.second), stdin=subprocess.DEVNULL,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, timeout=300)
+        if done.returncode != 0:
+            raise AssertionError("the second user's prefix: " + done.stderr.decode("utf-8", "replace"))
+
+    @classmethod
+    def tearDownClass(cls):
+        subprocess.run(["wineserver", "-k"], env=dict(os.environ, WINEPREFIX=cls.second), stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def choose_picture(self, saver, folder, name, lines_before):
+        dialog = ConfigDialog(saver)
+        try:
+            self.assertEqual(dialog.lines(), lines_before)
+            dialog.choose_files(folder, [name])
+            self.assertTrue(dialog.close(IDOK), "OK did not close the dialog")
+        finally:
+            dialog.kill()
+
+    def test_two_users_of_one_install_keep_their_lists_apart(self):
+        set_language(None)
+        shared = SaverCopy()
+        self.addCleanup(shared.remove)
+        shared.write_settings()  # the installer's defaults
+        defaults = shared.read_settings()
+        pictures = s.temp_dir()
+        self.addCleanup(shutil.rmtree, pictures, True)
+        ann, ben = (winpath(picture(pictures, n, c)) for n, c in (("ann.png", RED), ("ben.png", GREEN)))
+        lock_folder(self, shared.folder)
+        ann_file = s.users_own_settings(shared.saver)
+        with wine_user(self.second):
+            ben_file = s.users_own_settings(shared.saver)
+        for own in (ann_file, ben_file):
+            remove_users_own_folder(own)
+            self.addCleanup(remove_users_own_folder, own)
+
+        self.choose_picture(shared.saver, pictures, "ann.png", [])
+        with wine_user(self.second):
+            self.choose_picture(shared.saver, pictures, "ben.png", [])  # none of Ann's
+        dialog = ConfigDialog(shared.saver)
+        try:
+            self.assertEqual(dialog.lines(), [ann])  # none of Ben's
+        finally:
+            dialog.close(IDCANCEL)
+            dialog.kill()
+        self.assertEqual(read(ann_file), settings_bytes([ann], show_images=1))
+        self.assertEqual(read(ben_file), settings_bytes([ben], show_images=1))
+        self.assertEqual(shared.read_settings(), defaults)
+
+
+if __name__ == "__main__":
+    unittest.main()
