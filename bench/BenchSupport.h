@@ -16,6 +16,15 @@
 
 namespace bench {
 
+// Seconds since this process was created, by the system's clock.
+inline double ProcessAgeSeconds() {
+  FILETIME created, exited, kernel, user, now;
+  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+  GetSystemTimeAsFileTime(&now);
+  const auto toInt = [](FILETIME t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+  return static_cast<double>(toInt(now) - toInt(created)) / 1e7;
+}
+
 // Seconds from the performance counter; only differences are meaningful.
 inline double Now() {
   LARGE_INTEGER c, f;

@@ -13,14 +13,6 @@
 #include "resources/Language.h"
 
 namespace {
-double ProcessAgeSeconds() {
-  FILETIME created, exited, kernel, user, now;
-  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-  GetSystemTimeAsFileTime(&now);
-  const auto toInt = [](FILETIME t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
-  return static_cast<double>(toInt(now) - toInt(created)) / 1e7;
-}
-
 // Builds the scene on a window of the given size and draws frames for the given
 // time; returns frames per second.
 double Measure(int width, int height, double seconds, bool reportStart) {
@@ -33,7 +25,7 @@ double Measure(int width, int height, double seconds, bool reportStart) {
   SceneManager::Init(L"", true);
   SceneManager::Update();
   SceneManager::DrawFrame(false);
-  if (reportStart) std::printf("start_to_first_frame_s %.3f\n", ProcessAgeSeconds());
+  if (reportStart) std::printf("start_to_first_frame_s %.3f\n", bench::ProcessAgeSeconds());
   int frames = 0;
   const double start = bench::Now();
   double elapsed = 0.0;

@@ -18,14 +18,6 @@
 #include "resources/Language.h"
 
 namespace {
-double ProcessAgeSeconds() {
-  FILETIME created, exited, kernel, user, now;
-  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-  GetSystemTimeAsFileTime(&now);
-  const auto toInt = [](FILETIME t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
-  return static_cast<double>(toInt(now) - toInt(created)) / 1e7;
-}
-
 double PeakWorkingSetMb() {
   PROCESS_MEMORY_COUNTERS counters{};
   counters.cb = sizeof(counters);
@@ -59,13 +51,13 @@ int Child(const std::wstring& settings) {
     SceneManager::DrawFrame(false);
   };
   frame();
-  const double firstFrame = ProcessAgeSeconds();
+  const double firstFrame = bench::ProcessAgeSeconds();
   double firstPicture = -1.0;
   const bool pictures = scene.settings.ImageCount() > 0;
   for (const double until = bench::Now() + 60.0; pictures && firstPicture < 0 && bench::Now() < until;) {
     frame();
     bench::Pump();
-    if (scene.pictures.Count() > 0) firstPicture = ProcessAgeSeconds();
+    if (scene.pictures.Count() > 0) firstPicture = bench::ProcessAgeSeconds();
   }
   // The frame rate while a second picture fades in (or of the flames alone).
   for (const double until = bench::Now() + 60.0; pictures && scene.pictures.Count() < 2 && bench::Now() < until;) {
