@@ -7,11 +7,6 @@
 #include <cwctype>
 
 namespace {
-bool IsFolder(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 bool LogicalLess(const std::wstring& a, const std::wstring& b) { return StrCmpLogicalW(a.c_str(), b.c_str()) < 0; }
 
 // Reads one folder's names; hidden dot-entries and reparse points (links that may
@@ -46,6 +41,11 @@ PictureSequence::PictureSequence(std::vector<std::wstring> entries, SlidePositio
   position_.picture = 0;
 }
 
+bool PictureSequence::IsFolder(const std::wstring& path) {
+  const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 bool PictureSequence::IsPictureName(const std::wstring& name) {
   const size_t dot = name.rfind(L'.');
   if (dot == std::wstring::npos) return false;
@@ -60,7 +60,7 @@ void PictureSequence::OpenEntry() {
   walk_.clear();
   entryOpen_ = true;
   const std::wstring& entry = entries_[position_.entry];
-  isFile_ = entry.empty() || !IsFolder(entry);
+  isFile_ = !IsFolder(entry);
   if (!isFile_) {
     Folder root;
     root.path = entry;

@@ -32,6 +32,8 @@ public:
 
   // Whether a name is one of the picture kinds a folder contributes.
   static bool IsPictureName(const std::wstring& name);
+  // Whether an entry names a folder on disk (and so stands for the pictures in it).
+  static bool IsFolder(const std::wstring& path);
 
 private:
   struct Folder {

@@ -38,11 +38,6 @@ float Single(float value) {
 bool SamePosition(const SlidePosition& a, const SlidePosition& b) {
   return a.entry == b.entry && a.picture == b.picture;
 }
-
-bool IsFolderPath(const std::wstring& path) {
-  const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 }  // namespace
 
 bool AdvanceFade(float& fade) {
@@ -63,7 +58,7 @@ void UserTextures::SetPictures(std::vector<std::wstring> entries, int width, int
   height_ = height;
   // One file in the list is the single-picture case from the start; a folder may
   // hold any number, which only its walk tells.
-  single_ = entries_.size() == 1 && !IsFolderPath(entries_[0]);
+  single_ = entries_.size() == 1 && !PictureSequence::IsFolder(entries_[0]);
 }
 
 void UserTextures::StartLoading() {

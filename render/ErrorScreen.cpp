@@ -12,9 +12,6 @@ using namespace Gdiplus::DllExports;
 namespace {
 constexpr wchar_t kLogo[] = L"Resource/logo.png";
 
-// FrameClock seconds of the last redraw; kept from one error screen to the next.
-double g_lastDrawTime = 0.0;
-
 struct ImageDisposer {
   void operator()(GpImage* image) const { GdipDisposeImage(image); }
 };
@@ -65,17 +62,18 @@ void RunErrorScreen(GpGraphics* target, int width, int height, GpBitmap* backgro
   const ErrorScreenLayout layout = ComputeErrorScreenLayout(W, H, ImageWidth(background), ImageHeight(background),
                                                             ImageWidth(logo), ImageHeight(logo));
   FrameClock& clock = GetFrameClock();
+  double lastDraw = 0.0;
   bool drawn = false;  // the first picture goes up at once
   while (!stop.load(std::memory_order_relaxed)) {
     // A still picture: redrawn now and then (a window laid over it may have erased
     // it), and in between the thread rests, looking at the stop flag every few
     // milliseconds, so that the screen costs almost no processor time.
     const double t = clock.Time();
-    if (drawn && t - g_lastDrawTime <= kErrorScreenRedrawSeconds) {
+    if (drawn && t - lastDraw <= kErrorScreenRedrawSeconds) {
       Sleep(kErrorScreenPollMilliseconds);
       continue;
     }
-    g_lastDrawTime = t;
+    lastDraw = t;
     drawn = true;
     GdipGraphicsClear(composer, 0xFF000000);
     if (layout.showBackground) DrawInto(composer, background, layout.background);
