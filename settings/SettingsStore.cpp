@@ -16,8 +16,7 @@ const std::pair<const wchar_t*, int32_t> kDefaults[] = {
 };
 constexpr std::wstring_view kBeginMarker = L"#Picture Info _ begin";
 constexpr std::wstring_view kEndMarker = L"#Picture Info _ end";
-// The reader's line buffer, in characters: a longer line arrives as several pieces.
-constexpr size_t kMaxLineChars = 2047;
+constexpr LONGLONG kMaxSettingsFileBytes = 16 << 20;
 
 // Files written by earlier versions hold ANSI lines; this version writes UTF-8,
 // which keeps every character. A file that is not valid UTF-8 as a whole is read
@@ -28,33 +27,18 @@ bool IsUtf8(std::string_view bytes) {
                              0) > 0;
 }
 
-// Lines as a text-mode reader with a 2048-character buffer sees them: CR LF read
-// as a line feed, one trailing line feed removed, over-long lines cut into pieces.
-// A character is a byte of an ANSI file and a whole sequence of a UTF-8 one, so
-// no piece ends inside a character, and a line written from one piece reads back
-// as that piece. The line feed after a line that just fills the buffer ends that
-// line; it does not make an empty one.
-std::vector<std::string> SplitLines(std::string_view bytes, bool utf8) {
-  std::string text;
-  text.reserve(bytes.size());
-  for (size_t i = 0; i < bytes.size(); ++i)
-    if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) text.push_back(bytes[i]);
-
-  std::vector<std::string> lines;
-  size_t pos = 0;
-  while (pos < text.size()) {
-    size_t end = pos;
-    size_t chars = 0;
-    while (end < text.size() && text[end] != '\n') {
-      const bool startsCharacter = !utf8 || (static_cast<unsigned char>(text[end]) & 0xC0) != 0x80;
-      if (startsCharacter && chars++ == kMaxLineChars) break;
-      ++end;
-    }
-    lines.emplace_back(text, pos, end - pos);
-    pos = end;
-    if (pos < text.size() && text[pos] == '\n') ++pos;
+// Calls take(line) for each line in turn, of any length: CR LF reads as a line
+// feed, and one trailing line feed ends the last line rather than adding an empty
+// one. Views into the bytes, so a file of millions of lines costs no copies.
+template <typename Take>
+void ForEachLine(std::string_view bytes, Take&& take) {
+  while (!bytes.empty()) {
+    const size_t feed = bytes.find('\n');
+    std::string_view line = bytes.substr(0, feed);
+    if (feed != std::string_view::npos && !line.empty() && line.back() == '\r') line.remove_suffix(1);
+    take(line);
+    bytes.remove_prefix(feed == std::string_view::npos ? bytes.size() : feed + 1);
   }
-  return lines;
 }
 
 struct FileCloser {
@@ -64,19 +48,29 @@ struct FileCloser {
 };
 using UniqueFile = std::unique_ptr<void, FileCloser>;
 
-bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
+SettingsRead ReadWholeFile(const std::wstring& path, std::string& bytes) {
+  if (path.empty()) return SettingsRead::Missing;
+  // FILE_FLAG_BACKUP_SEMANTICS opens a folder too, which then fails as "not a file"
+  // below rather than as a missing one.
   UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) return false;
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (file.get() == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? SettingsRead::Missing
+                                                                          : SettingsRead::Unreadable;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(file.get(), &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return SettingsRead::Unreadable;
   LARGE_INTEGER size{};
-  // A settings file is a few hundred bytes; anything past 16 MB is not one of ours.
-  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > (16 << 20)) return false;
+  // A settings file is a few kilobytes; anything past 16 MB is not one of ours.
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxSettingsFileBytes) return SettingsRead::Unreadable;
   bytes.resize(static_cast<size_t>(size.QuadPart));
   DWORD read = 0;
-  if (!bytes.empty() && !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
-    return false;
-  bytes.resize(read);
-  return true;
+  if (!bytes.empty() && (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+                         read != bytes.size()))
+    return SettingsRead::Unreadable;
+  return SettingsRead::Read;
 }
 }  // namespace
 
@@ -100,20 +94,23 @@ void SettingsStore::StoreDefaults() {
   for (const auto& [key, value] : kDefaults) values_.emplace_back(key, value);
 }
 
-bool SettingsStore::Load(const std::wstring& path) {
+SettingsRead SettingsStore::Load(const std::wstring& path) {
   Clear();
   StoreDefaults();
   std::string bytes;
-  if (!ReadWholeFile(path, bytes)) return false;
-  LoadFromText(bytes);
-  return true;
+  const SettingsRead outcome = ReadWholeFile(path, bytes);
+  if (outcome == SettingsRead::Read) LoadFromText(bytes);
+  return outcome;
 }
 
 void SettingsStore::LoadFromText(std::string_view bytes) {
   const bool utf8 = IsUtf8(bytes);
   bool pictures = true;
-  for (const std::string& piece : SplitLines(bytes, utf8)) {
-    const std::wstring line = utf8 ? FromUtf8(piece) : FromAnsi(piece);
+  ForEachLine(bytes, [&](std::string_view bytesOfLine) {
+    // An empty line names no picture; skipping it keeps a file of nothing but line
+    // feeds from becoming millions of empty entries.
+    if (bytesOfLine.empty()) return;
+    const std::wstring line = utf8 ? FromUtf8(bytesOfLine) : FromAnsi(bytesOfLine);
     if (pictures) {
       if (line == kEndMarker)
         pictures = false;
@@ -122,7 +119,7 @@ void SettingsStore::LoadFromText(std::string_view bytes) {
     } else {
       ApplyValueLine(line);
     }
-  }
+  });
 }
 
 // "Key value": leading spaces skipped, the key runs to the next space, the value

@@ -8,11 +8,16 @@
 // The user's choices: the picture list and six integer options, kept in a text
 // file ("#Picture Info _ begin" ... "#Picture Info _ end", then "Key value" lines)
 // beside the saver or in the user's profile (SettingsLocation.h).
+// What Load found. A file that exists but cannot be read (locked by another
+// program, a folder, over the size limit) is not a missing one: its choices are
+// still the user's, so nothing may save over it.
+enum class SettingsRead { Read, Missing, Unreadable };
+
 class SettingsStore {
 public:
   // Empties the store, stores the six defaults, then reads the file over them.
-  // False when the file cannot be opened (the defaults stand then).
-  bool Load(const std::wstring& path);
+  // The defaults stand when the file is missing or unreadable.
+  SettingsRead Load(const std::wstring& path);
   // Writes the whole store beside the old file and swaps it in with one rename,
   // so an interrupted save leaves the previous file intact. False when nothing
   // could be written; the file is never rewritten where it stands.

@@ -92,7 +92,10 @@ BOOL OnInitDialog(HWND dialog) {
   SubclassImageListBox(ImageList(dialog));
   for (int id : {IDC_BLOBS_SPEED, IDC_BLOBS_SIZE})
     SendDlgItemMessageW(dialog, id, TBM_SETRANGE, FALSE, MAKELPARAM(1, 100));
-  if (settings.ImageCount() == 0) settings.Load(GetSettingsPath());
+  if (settings.ImageCount() == 0) {
+    const std::wstring path = GetSettingsPath();
+    state.unreadableFile = settings.Load(path) == SettingsRead::Unreadable ? path : std::wstring();
+  }
 
   HWND list = ImageList(dialog);
   SendMessageW(list, LB_RESETCONTENT, 0, 0);
@@ -106,7 +109,15 @@ BOOL OnInitDialog(HWND dialog) {
 }
 
 void OnOk(HWND dialog) {
-  SettingsStore& settings = GetConfigDialogState().settings;
+  ConfigDialogState& state = GetConfigDialogState();
+  SettingsStore& settings = state.settings;
+  const std::wstring caption = WorkSpace::Translate::GetTextStorage().GetText(23);
+  if (!state.unreadableFile.empty()) {
+    // Saving now would replace the stored list with the defaults shown here.
+    MessageBoxW(dialog, UnreadableSettingsMessage(CurrentLanguageIndex(), state.unreadableFile).c_str(),
+                caption.c_str(), MB_OK | MB_ICONERROR);
+    return;
+  }
   settings.SetValue(L"SelectFireEffect",
                     static_cast<int32_t>(SendDlgItemMessageW(dialog, IDC_FIRE_SCHEME, CB_GETCURSEL, 0, 0)));
   // Beside the saver where it may write there, otherwise (a system-folder install,
@@ -114,7 +125,6 @@ void OnOk(HWND dialog) {
   const SettingsSaveResult result = SaveSettings(settings, GetSettingsFiles());
   if (!result.saved) {
     // Closing now would lose every choice without a word: say so and stay open.
-    const std::wstring caption = WorkSpace::Translate::GetTextStorage().GetText(23);
     MessageBoxW(dialog, SaveFailedMessage(CurrentLanguageIndex(), result.path).c_str(), caption.c_str(),
                 MB_OK | MB_ICONERROR);
     return;

@@ -25,6 +25,9 @@ struct ConfigDialogState {
   HINSTANCE moduleInstance = nullptr;
   HWND dialog = nullptr;
   SettingsStore settings;
+  // The settings file when it exists but could not be read as the dialog opened;
+  // OK then saves nothing over it.
+  std::wstring unreadableFile;
   // Where the next file or folder dialog opens: the folder of the last choice.
   std::wstring lastFolder;
 };

@@ -86,9 +86,19 @@ SchemeRowLayout FitSchemeRow(const SchemeRowInput& row) {
   return layout;
 }
 
+namespace {
+using MessageLines = const wchar_t* const[7][2];
+
+// The first line, the file's path, then the advice, each apart.
+std::wstring FileMessage(const MessageLines& lines, uint32_t languageIndex, const std::wstring& path) {
+  const auto& chosen = lines[languageIndex < std::size(lines) ? languageIndex : 0];
+  return std::wstring(chosen[0]) + L"\n\n" + path + L"\n\n" + chosen[1];
+}
+}  // namespace
+
+// The language table has no texts for these, so the messages carry their own.
 std::wstring SaveFailedMessage(uint32_t languageIndex, const std::wstring& settingsPath) {
-  // The language table has no text for this, so the message carries its own.
-  static const wchar_t* const kLines[][2] = {
+  static MessageLines kLines = {
       {L"Your settings could not be saved to the file:",
        L"The folder may be read-only. Make the file writable, or press Cancel to close without saving."},
       {L"Не удалось сохранить настройки в файл:",
@@ -110,6 +120,33 @@ std::wstring SaveFailedMessage(uint32_t languageIndex, const std::wstring& setti
        L"フォルダーが読み取り専用の可能性があります。ファイルへの書き込みを許可するか、[キャンセル] "
        L"を押して保存せずに閉じてください。"},
   };
-  const auto& lines = kLines[languageIndex < std::size(kLines) ? languageIndex : 0];
-  return std::wstring(lines[0]) + L"\n\n" + settingsPath + L"\n\n" + lines[1];
+  return FileMessage(kLines, languageIndex, settingsPath);
+}
+
+std::wstring UnreadableSettingsMessage(uint32_t languageIndex, const std::wstring& settingsPath) {
+  static MessageLines kLines = {
+      {L"Your settings file could not be read:",
+       L"It is left as it is, so that the pictures and choices stored in it are not lost. Close the program "
+       L"that is using it and open the settings again, or press Cancel."},
+      {L"Не удалось прочитать файл настроек:",
+       L"Он оставлен без изменений, чтобы не потерять сохранённые в нём изображения и параметры. Закройте "
+       L"программу, которая его использует, и снова откройте настройки, или нажмите «Отмена»."},
+      {L"Die Einstellungsdatei konnte nicht gelesen werden:",
+       L"Sie bleibt unverändert, damit die darin gespeicherten Bilder und Einstellungen nicht verloren gehen. "
+       L"Schließen Sie das Programm, das sie verwendet, und öffnen Sie die Einstellungen erneut, oder klicken "
+       L"Sie auf „Abbrechen“."},
+      {L"Impossible de lire le fichier de paramètres :",
+       L"Il reste inchangé, afin de ne pas perdre les images et les choix qu’il contient. Fermez le programme "
+       L"qui l’utilise, puis rouvrez les paramètres, ou cliquez sur Annuler."},
+      {L"No se pudo leer el archivo de configuración:",
+       L"Se deja tal como está para no perder las imágenes y opciones guardadas en él. Cierre el programa que "
+       L"lo esté usando y vuelva a abrir la configuración, o pulse Cancelar."},
+      {L"Impossibile leggere il file delle impostazioni:",
+       L"Il file resta invariato, così le immagini e le scelte salvate non vanno perse. Chiudere il programma "
+       L"che lo sta usando e riaprire le impostazioni, oppure premere Annulla."},
+      {L"設定ファイルを読み込めませんでした:",
+       L"保存されている画像と設定が失われないよう、ファイルはそのまま残されます。ファイルを使用している"
+       L"プログラムを閉じてから設定を開き直すか、[キャンセル] を押してください。"},
+  };
+  return FileMessage(kLines, languageIndex, settingsPath);
 }

@@ -59,3 +59,7 @@ SchemeRowLayout FitSchemeRow(const SchemeRowInput& row);
 // The message shown when OK cannot write the settings file, in the interface
 // language (CurLang 0 to 6; anything else gives English).
 std::wstring SaveFailedMessage(uint32_t languageIndex, const std::wstring& settingsPath);
+// The message shown when OK refuses to save because the settings file, which
+// exists, could not be read when the dialog opened: saving would replace the
+// user's stored choices with the defaults the dialog started from.
+std::wstring UnreadableSettingsMessage(uint32_t languageIndex, const std::wstring& settingsPath);

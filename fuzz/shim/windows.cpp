@@ -181,6 +181,8 @@ int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR wide, int wideCount, LPSTR
 
 HANDLE CreateFileW(LPCWSTR, DWORD, DWORD, SECURITY_ATTRIBUTES*, DWORD, DWORD, HANDLE) { return INVALID_HANDLE_VALUE; }
 BOOL CloseHandle(HANDLE) { Unreachable("CloseHandle"); }
+DWORD GetLastError() { return ERROR_FILE_NOT_FOUND; }
+BOOL GetFileInformationByHandle(HANDLE, BY_HANDLE_FILE_INFORMATION*) { Unreachable("GetFileInformationByHandle"); }
 BOOL GetFileSizeEx(HANDLE, PLARGE_INTEGER) { Unreachable("GetFileSizeEx"); }
 BOOL ReadFile(HANDLE, LPVOID, DWORD, LPDWORD, OVERLAPPED*) { Unreachable("ReadFile"); }
 BOOL WriteFile(HANDLE, LPCVOID, DWORD, LPDWORD, OVERLAPPED*) { Unreachable("WriteFile"); }

@@ -36,6 +36,9 @@ using PLARGE_INTEGER = LARGE_INTEGER*;
 
 struct SECURITY_ATTRIBUTES;
 struct OVERLAPPED;
+struct BY_HANDLE_FILE_INFORMATION {
+  DWORD dwFileAttributes;
+};
 
 #define TRUE 1
 #define FALSE 0
@@ -52,6 +55,10 @@ struct OVERLAPPED;
 #define CREATE_ALWAYS 2
 #define OPEN_EXISTING 3
 #define FILE_ATTRIBUTE_NORMAL 0x00000080
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010
+#define FILE_FLAG_BACKUP_SEMANTICS 0x02000000
+#define ERROR_FILE_NOT_FOUND 2
+#define ERROR_PATH_NOT_FOUND 3
 #define MOVEFILE_REPLACE_EXISTING 0x00000001
 #define MOVEFILE_WRITE_THROUGH 0x00000008
 
@@ -65,6 +72,8 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideCount,
 HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, SECURITY_ATTRIBUTES* security, DWORD disposition,
                    DWORD attributes, HANDLE templateFile);
 BOOL CloseHandle(HANDLE handle);
+DWORD GetLastError();
+BOOL GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* info);
 BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER size);
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, OVERLAPPED* overlapped);
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, OVERLAPPED* overlapped);

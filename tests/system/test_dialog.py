@@ -127,9 +127,19 @@ class OkAndCancel(unittest.TestCase):
         self.assertTrue(dialog.close(IDCANCEL))
         self.assertEqual(self.copy.read_settings(), before)
 
+    def message_box(self, dialog):
+        """The message box over the dialog: its window and its texts."""
+        for _ in range(100):
+            box = next((w for w in top_windows() if w["class"] == "#32770" and w["window"] != dialog.hwnd), None)
+            if box:
+                _, text = harness("controls", box["window"])
+                return box["window"], text
+            time.sleep(0.2)
+        self.fail("no message about the settings file")
+
     def test_unwritable_settings_file_is_reported_and_the_dialog_stays(self):
-        # A folder where the file should be: nothing can be written there, as in a read-only folder.
-        os.makedirs(self.copy.settings)
+        # Something holds the name the new file is written under, as a read-only folder would refuse it.
+        os.makedirs(self.copy.settings + ".new")
         # Nor in the user's profile: a file stands where the saver's folder would be made.
         own_folder = os.path.dirname(users_own_settings(self.copy.saver))
         self.assertFalse(os.path.lexists(own_folder), "the profile holds settings from elsewhere")
@@ -139,26 +149,67 @@ class OkAndCancel(unittest.TestCase):
         try:
             dialog.select(SCHEME, 1)
             dialog.command(IDOK)
-            box = None
-            for _ in range(100):
-                box = next((w for w in top_windows() if w["class"] == "#32770" and w["window"] != dialog.hwnd), None)
-                if box:
-                    break
-                time.sleep(0.2)
-            self.assertIsNotNone(box, "no message about the settings file")
+            box, text = self.message_box(dialog)
             screenshot("dialog-save-failed")
-            _, text = harness("controls", box["window"])
             self.assertIn(winpath(self.copy.settings), text)
             self.assertIn("\\AppData\\Roaming\\Varnelle\\Varnelle.scr.settings", text)
-            harness("command", box["window"], IDOK)
+            harness("command", box, IDOK)
             time.sleep(1.0)
             self.assertIsNone(dialog.proc.poll(), "the dialog closed and the choices were lost")
             self.assertEqual(dialog.controls()[SCHEME]["sel"], 1)
             self.assertTrue(dialog.close(IDCANCEL))
         finally:
             dialog.kill()
-        self.assertTrue(os.path.isdir(self.copy.settings))
+        self.assertFalse(os.path.exists(self.copy.settings))
 
+    def test_settings_file_that_cannot_be_read_is_never_saved_over(self):
+        # Over the size limit, its pictures first; then a folder under the file's name.
+        stored = settings_bytes(["C:\\kept.jpg"], show_images=0, fire_style=2)
+        with open(self.copy.settings, "wb") as f:
+            f.write(stored + b"\r\n" * (8 << 20) + b"x")
+        cases = [("too large", lambda: open(self.copy.settings, "rb").read()),
+                 ("a folder", lambda: os.path.isdir(self.copy.settings))]
+        for name, state in cases:
+            with self.subTest(name):
+                if name == "a folder":
+                    os.remove(self.copy.settings)
+                    os.makedirs(self.copy.settings)
+                before = state()
+                dialog = ConfigDialog(self.copy.saver)
+                try:
+                    # What could be read: nothing, so the defaults.
+                    controls = dialog.controls()
+                    self.assertEqual(controls[LIST]["items"], [])
+                    self.assertEqual(controls[SCHEME]["sel"], 0)
+                    dialog.command(IDOK)
+                    box, text = self.message_box(dialog)
+                    if name == "too large":
+                        screenshot("dialog-unreadable-settings")
+                    self.assertIn(winpath(self.copy.settings), text)
+                    self.assertIn("could not be read", text)
+                    harness("command", box, IDOK)
+                    time.sleep(1.0)
+                    self.assertIsNone(dialog.proc.poll(), "OK closed the dialog")
+                    self.assertTrue(dialog.close(IDCANCEL))
+                finally:
+                    dialog.kill()
+                self.assertEqual(state(), before)
+                self.assertFalse(os.path.exists(users_own_settings(self.copy.saver)))
+
+    def test_unreadable_message_is_in_the_users_language(self):
+        set_language(6)
+        self.addCleanup(set_language, None)
+        os.makedirs(self.copy.settings)
+        dialog = ConfigDialog(self.copy.saver)
+        try:
+            dialog.command(IDOK)
+            box, text = self.message_box(dialog)
+            self.assertIn("設定ファイルを読み込めませんでした", text)
+            harness("command", box, IDOK)
+            self.assertTrue(dialog.close(IDCANCEL))
+        finally:
+            dialog.kill()
+        self.assertTrue(os.path.isdir(self.copy.settings))
 
 if __name__ == "__main__":
     unittest.main()

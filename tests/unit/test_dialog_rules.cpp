@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <set>
 #include <string>
 
 #include "ui/DialogRules.h"
@@ -94,14 +95,20 @@ TEST(DialogRules, SelectionAfterRemovalGoesToThePreviousLine) {
   EXPECT_EQ(SelectionAfterRemoval(INT_MAX, INT_MAX), INT_MAX - 1);
 }
 
-TEST(DialogRules, SaveFailureNamesTheFileInEveryLanguage) {
+TEST(DialogRules, SettingsFileMessagesNameTheFileInEveryLanguage) {
   const std::wstring path = L"C:\\Windows\\Varnelle.scr.settings";
-  for (uint32_t language = 0; language < 9; ++language) {
-    const std::wstring message = SaveFailedMessage(language, path);
-    EXPECT_NE(message.find(path), std::wstring::npos) << language;
+  for (auto message : {SaveFailedMessage, UnreadableSettingsMessage}) {
+    std::set<std::wstring> seen;
+    for (uint32_t language = 0; language < 7; ++language) {
+      const std::wstring text = message(language, path);
+      EXPECT_NE(text.find(path), std::wstring::npos) << language;
+      seen.insert(text);
+    }
+    EXPECT_EQ(seen.size(), 7u);  // a text of its own in each language
+    EXPECT_EQ(message(7, path), message(0, path));
+    EXPECT_EQ(message(UINT32_MAX, path), message(0, path));
   }
-  EXPECT_EQ(SaveFailedMessage(7, path), SaveFailedMessage(0, path));
-  EXPECT_NE(SaveFailedMessage(6, path), SaveFailedMessage(0, path));
+  EXPECT_NE(UnreadableSettingsMessage(0, path), SaveFailedMessage(0, path));
 }
 
 TEST(PreviewRules, ClosesOnEnterEscapeAndPlainClicks) {

@@ -63,7 +63,7 @@ protected:
   }
   static int32_t FireStyleIn(const std::wstring& path) {
     SettingsStore s;
-    return s.Load(path) ? s.GetValue(L"SelectFireEffect") : -1;
+    return s.Load(path) == SettingsRead::Read ? s.GetValue(L"SelectFireEffect") : -1;
   }
   static std::string Bytes(const std::wstring& path) {
     std::ifstream in(path.c_str(), std::ios::binary);
@@ -176,7 +176,7 @@ TEST_F(SettingsLocationTest, ProfileFolderOutsideAsciiWorks) {
   ASSERT_TRUE(result.saved);
   EXPECT_EQ(result.path, files_.usersOwn);
   SettingsStore read;
-  ASSERT_TRUE(read.Load(SettingsFileToRead(files_)));
+  ASSERT_EQ(read.Load(SettingsFileToRead(files_)), SettingsRead::Read);
   EXPECT_EQ(read.GetImage(0), picture);
   EXPECT_EQ(read.GetValue(L"SelectFireEffect"), 2);
 }
