@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "render/ScreenQuad.h"
@@ -118,17 +119,33 @@ double FramesPerSecond(Frame&& frame, double seconds) {
 }
 
 // Draws frames for the given time, then saves the back buffer as a bitmap;
-// returns the process exit code (0 when saved).
+// returns the process exit code (0 when saved). With VARNELLE_SHOTS=n (n > 1) it
+// saves n frames half a second apart instead, as <out less .bmp>-0.bmp and on:
+// the look of moving noise is judged over several frames. frame(t) is given the
+// time on the run's clock at which the next picture is saved, for effects that
+// can be drawn at a set time (the same frames in every build).
 template <typename Frame>
 int Shot(IDirect3DDevice9* device, Frame&& frame, double seconds, const wchar_t* out) {
+  wchar_t countText[16] = {};
+  GetEnvironmentVariableW(L"VARNELLE_SHOTS", countText, 16);
+  const int count = std::max(1, _wtoi(countText));
+  std::wstring stem = out;
+  if (count > 1 && stem.size() > 4) stem.erase(stem.size() - 4);
   const double start = Now();
-  while (Now() - start < seconds) {
-    frame();
-    Pump();
+  for (int shot = 0; shot < count; ++shot) {
+    // At least two frames at the due time, however slow the drawing, so the
+    // saved picture is one of them even where Present flips between two buffers.
+    const double due = seconds + 0.5 * shot;
+    for (int drawn = 0; drawn < 2 || Now() - start < due; ++drawn) {
+      frame(due);
+      Pump();
+    }
+    Microsoft::WRL::ComPtr<IDirect3DSurface9> back;
+    device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back);
+    const std::wstring file = count > 1 ? stem + L"-" + std::to_wstring(shot) + L".bmp" : stem;
+    if (FAILED(D3DXSaveSurfaceToFileW(file.c_str(), D3DXIFF_BMP, back.Get(), nullptr, nullptr))) return 1;
   }
-  Microsoft::WRL::ComPtr<IDirect3DSurface9> back;
-  device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back);
-  return FAILED(D3DXSaveSurfaceToFileW(out, D3DXIFF_BMP, back.Get(), nullptr, nullptr)) ? 1 : 0;
+  return 0;
 }
 
 }  // namespace bench

@@ -159,7 +159,7 @@ What Parse(const std::wstring& name) {
 int Shot(What what, int width, int height, double seconds, const wchar_t* out) {
   Scene scene;
   if (!scene.Create(width, height, what)) return 1;
-  return bench::Shot(scene.device.Get(), [&] { scene.Frame(what); }, seconds, out);
+  return bench::Shot(scene.device.Get(), [&](double) { scene.Frame(what); }, seconds, out);
 }
 }  // namespace
 

@@ -56,8 +56,9 @@ struct Scene {
     if (hwnd) DestroyWindow(hwnd);
   }
 
-  // what: -2 bare frame, -1 textured quad, 0..2 a flame style.
-  void Frame(int what) {
+  // what: -2 bare frame, -1 textured quad, 0..2 a flame style; the flames at the
+  // frame clock's time unless one is given.
+  void Frame(int what, double time = -1.0) {
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
     device->BeginScene();
     if (what == -1)
@@ -65,7 +66,7 @@ struct Scene {
                               static_cast<float>(fire.clientRect.bottom));
     if (what >= 0) {
       fire.style = what;
-      fire.Render(GetFrameClock().Time());
+      fire.Render(time >= 0.0 ? time : GetFrameClock().Time());
     }
     device->EndScene();
     device->Present(nullptr, nullptr, nullptr, nullptr);
@@ -112,7 +113,7 @@ int Shot(int style, int width, int height, double seconds, const wchar_t* out,
          const std::vector<std::wstring>& folders) {
   Scene scene;
   if (!scene.Create(width, height, folders)) return 1;
-  return bench::Shot(scene.device.Get(), [&] { scene.Frame(style); }, seconds, out);
+  return bench::Shot(scene.device.Get(), [&](double due) { scene.Frame(style, due); }, seconds, out);
 }
 }  // namespace
 

@@ -2,9 +2,27 @@
 
 #include <d3dx9.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
+
 #include "render/ScreenQuad.h"
 
 using gfx::ParamType;
+using Microsoft::WRL::ComPtr;
+
+namespace {
+constexpr int kFlameShrink = 3;
+constexpr int kFlameMinWidth = 320;
+}  // namespace
+
+SIZE FlameTargetSize(int windowWidth, int windowHeight) {
+  const int width = std::max(1, windowWidth), height = std::max(1, windowHeight);
+  const int across = std::min(width, std::max((width + kFlameShrink - 1) / kFlameShrink, kFlameMinWidth));
+  // The window's shape, so the round styles stay round.
+  const int up = std::max(1, static_cast<int>((static_cast<int64_t>(height) * across + width / 2) / width));
+  return SIZE{across, up};
+}
 
 bool FireEffect::Initialise(const SceneSetup& setup) {
   const bool ready = InitEffect(&setup.camera, setup.device, setup.clientRect);
@@ -51,7 +69,19 @@ bool FireEffect::InitEffect(Camera* cameraIn, IDirect3DDevice9* deviceIn, RECT r
     return false;
   }
   source.FreeEntry();
+  if (!CreateFlameTarget()) return false;
   PrepareShaders();
+  return true;
+}
+
+bool FireEffect::CreateFlameTarget() {
+  createdRect_ = clientRect;
+  flameSize_ = FlameTargetSize(clientRect.right - clientRect.left, clientRect.bottom - clientRect.top);
+  if (FAILED(device->CreateTexture(flameSize_.cx, flameSize_.cy, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
+                                   D3DPOOL_DEFAULT, flameTarget.ReleaseAndGetAddressOf(), nullptr))) {
+    OutputDebugStringW(L"Failed create texture. FireEffect::InitEffect() - flame target\n");
+    return false;
+  }
   return true;
 }
 
@@ -109,7 +139,7 @@ void FireEffect::FindHandles() {
 }
 
 void FireEffect::Render(double time) {
-  if (!effect) return;
+  if (!effect || !flameTarget) return;
   // The styles run at half the frame clock's pace.
   const float t = static_cast<float>(static_cast<float>(time) * 0.5f);
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
@@ -127,25 +157,85 @@ void FireEffect::Render(double time) {
 
 void FireEffect::Release() {
   camera = nullptr;
+  flameTarget.Reset();
   flameTexture.Reset();
   noiseVolume.Reset();
   effect.reset();
 }
 
+// The part of the flame target that stands for the client rectangle: all of it,
+// but less while the shaders are prepared on a one-pixel rectangle.
+namespace {
+SIZE DrawnPart(SIZE target, const RECT& created, const RECT& now) {
+  const int64_t createdWidth = std::max<LONG>(1, created.right), createdHeight = std::max<LONG>(1, created.bottom);
+  return SIZE{std::clamp<LONG>(static_cast<LONG>(target.cx * int64_t{now.right} / createdWidth), 1, target.cx),
+              std::clamp<LONG>(static_cast<LONG>(target.cy * int64_t{now.bottom} / createdHeight), 1, target.cy)};
+}
+}  // namespace
+
 void FireEffect::FinishStyle() {
+  ComPtr<IDirect3DSurface9> window, flames;
+  if (FAILED(device->GetRenderTarget(0, &window)) || FAILED(flameTarget->GetSurfaceLevel(0, &flames))) return;
+  D3DVIEWPORT9 viewport{};
+  device->GetViewport(&viewport);
+  device->SetRenderTarget(0, flames.Get());
+
   effect->SetTexture(handles_.noise, noiseVolume.Get());
   effect->SetTexture(handles_.flame, flameTexture.Get());
   effect->Begin();
   effect->BeginPass(0);
   effect->CommitChanges();
-  const float W = static_cast<float>(clientRect.right);
-  const float H = static_cast<float>(clientRect.bottom);
+  // Every pixel of the target is written, colour and opacity, without blending.
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  const SIZE part = DrawnPart(flameSize_, createdRect_, clientRect);
   // The ramp and the noise run from the bottom-right corner (u = v = 1 at the top-left).
   ScreenVertex quad[4];
-  FillScreenQuad({0.0f, 0.0f, W + 0.5f, H + 0.5f}, {1.0f, 1.0f, 0.0f, 0.0f}, quad);
+  FillScreenQuad({0.0f, 0.0f, part.cx + 0.5f, part.cy + 0.5f}, {1.0f, 1.0f, 0.0f, 0.0f}, quad);
   DrawScreenQuad(device, quad);
   effect->EndPass();
   effect->End();
+
+  device->SetRenderTarget(0, window.Get());
+  device->SetViewport(&viewport);
+  DrawFlameTarget();
+}
+
+// The flames over the window: texel centres on the target's pixel grid, stretched
+// with linear filtering, blended as premultiplied colour.
+void FireEffect::DrawFlameTarget() {
+  const SIZE part = DrawnPart(flameSize_, createdRect_, clientRect);
+  const float W = static_cast<float>(clientRect.right);
+  const float H = static_cast<float>(clientRect.bottom);
+  ScreenVertex quad[4];
+  FillScreenQuad({-0.5f, -0.5f, W - 0.5f, H - 0.5f},
+                 {0.0f, 0.0f, static_cast<float>(part.cx) / flameSize_.cx, static_cast<float>(part.cy) / flameSize_.cy},
+                 quad);
+  // What the logo and the backdrop find set on stage 0 stays as it was.
+  constexpr D3DSAMPLERSTATETYPE kSamplerStates[] = {D3DSAMP_MINFILTER, D3DSAMP_MAGFILTER, D3DSAMP_ADDRESSU,
+                                                    D3DSAMP_ADDRESSV};
+  constexpr D3DTEXTURESTAGESTATETYPE kStageStates[] = {D3DTSS_COLOROP, D3DTSS_COLORARG1, D3DTSS_ALPHAOP,
+                                                       D3DTSS_ALPHAARG1};
+  DWORD samplers[std::size(kSamplerStates)], stages[std::size(kStageStates)];
+  for (size_t i = 0; i < std::size(kSamplerStates); ++i) device->GetSamplerState(0, kSamplerStates[i], &samplers[i]);
+  for (size_t i = 0; i < std::size(kStageStates); ++i) device->GetTextureStageState(0, kStageStates[i], &stages[i]);
+
+  device->SetTexture(0, flameTarget.Get());
+  device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+  device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+  device->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
+  device->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+  device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+  device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  DrawScreenQuad(device, quad);
+  device->SetTexture(0, nullptr);
+  for (size_t i = 0; i < std::size(kSamplerStates); ++i) device->SetSamplerState(0, kSamplerStates[i], samplers[i]);
+  for (size_t i = 0; i < std::size(kStageStates); ++i) device->SetTextureStageState(0, kStageStates[i], stages[i]);
+  device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
 }
 
 void FireEffect::RenderFire(float t) {

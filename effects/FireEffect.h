@@ -10,8 +10,17 @@
 #include "effects/SceneEffect.h"
 #include "gfx/Effect.h"
 
+// The size the flames are computed at for a window of the given size. The flame
+// field is smooth (its finest noise spans a few pixels even at a third of a
+// full-HD width), so it is computed at a third of the window's width, though never
+// under 320 pixels across (below that the noise would lose detail), and stretched
+// over the window with linear filtering: most of the cost of a frame is then one
+// filtered texture read per window pixel, as for a picture.
+SIZE FlameTargetSize(int windowWidth, int windowHeight);
+
 // Full-window procedural flames: one screen quad drawn through one technique of
-// "Resource/FireEffect.fx" per style, with a noise volume and a flame colour ramp.
+// "Resource/FireEffect.fx" per style, with a noise volume and a flame colour ramp,
+// into a smaller target (FlameTargetSize) that is then laid over the window.
 class FireEffect final : public SceneEffect {
 public:
   bool InitEffect(Camera* camera, IDirect3DDevice9* device, RECT clientRect);
@@ -33,6 +42,8 @@ public:
   std::unique_ptr<gfx::Effect> effect;
   Microsoft::WRL::ComPtr<IDirect3DTexture9> flameTexture;
   Microsoft::WRL::ComPtr<IDirect3DVolumeTexture9> noiseVolume;
+  // The flames at FlameTargetSize, premultiplied by their opacity.
+  Microsoft::WRL::ComPtr<IDirect3DTexture9> flameTarget;
 
   // FireBall
   float colorDistribution = 2.76f;
@@ -61,11 +72,15 @@ private:
     gfx::Effect::Param pressure, powerBoost, intensity, speed, noisiness, explositivity;
   };
   void FindHandles();
+  bool CreateFlameTarget();
   void PrepareShaders();
   void FinishStyle();
+  void DrawFlameTarget();
   void RenderFire(float t);
   void RenderFireBall(float t);
   void RenderDetonation(float t);
 
   Handles handles_;
+  SIZE flameSize_{};   // flameTarget's size
+  RECT createdRect_{};  // the window the target was sized for
 };

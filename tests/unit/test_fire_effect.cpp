@@ -120,6 +120,23 @@ TEST(FireQuad, TopLeftGetsOneOneAndVRunsUpFromTheBottom) {
   static_assert(sizeof(ScreenVertex) == 24);
 }
 
+// A third of the width, never under 320 pixels across nor over the window, in the
+// window's shape.
+TEST(FireTarget, AThirdOfTheWindowInItsShape) {
+  const auto size = [](int w, int h) {
+    const SIZE s = FlameTargetSize(w, h);
+    return std::pair<LONG, LONG>(s.cx, s.cy);
+  };
+  EXPECT_EQ(size(1920, 1080), (std::pair<LONG, LONG>(640, 360)));
+  EXPECT_EQ(size(3840, 2160), (std::pair<LONG, LONG>(1280, 720)));
+  EXPECT_EQ(size(800, 600), (std::pair<LONG, LONG>(320, 240)));
+  EXPECT_EQ(size(1280, 1024), (std::pair<LONG, LONG>(427, 342)));
+  EXPECT_EQ(size(152, 112), (std::pair<LONG, LONG>(152, 112)));  // the display settings' preview
+  EXPECT_EQ(size(1080, 1920), (std::pair<LONG, LONG>(360, 640)));  // a portrait screen
+  EXPECT_EQ(size(0, 0), (std::pair<LONG, LONG>(1, 1)));
+  EXPECT_EQ(size(5000, 1), (std::pair<LONG, LONG>(1667, 1)));
+}
+
 TEST(FireDefaults, ConstructorValues) {
   FireEffect f;
   EXPECT_EQ(f.style, 1);
@@ -234,7 +251,7 @@ TEST_F(Flames, ADayOfRunningTimeStillGivesFlames) {
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
     device->BeginScene();
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);  // the shaders premultiply
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
     effect.Begin();
     effect.BeginPass(0);

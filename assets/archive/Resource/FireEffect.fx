@@ -114,6 +114,7 @@ technique FireEffectTechnique {
 
       mov r5.y, c10.x
       texld r7, r5, s1
+      mul r7.rgb, r7, r7.a                // premultiplied: the target is laid over the window
       mov oC0, r7
     };
   }
@@ -175,6 +176,7 @@ technique FireBallEffectTechnique {
       mul_sat r6.x, r6.x, c12.y
       mov r6.y, c10.x
       texld r7, r6, s1
+      mul r7.rgb, r7, r7.a                // premultiplied: the target is laid over the window
       mov oC0, r7
     };
   }
@@ -235,6 +237,7 @@ technique FireDetonationEffectTechnique {
       mul_sat r6.x, r6.x, c4.y
       mov r6.y, c10.x
       texld r7, r6, s1
+      mul r7.rgb, r7, r7.a                // premultiplied: the target is laid over the window
       mov oC0, r7
     };
   }
