@@ -1,5 +1,7 @@
 #include "effects/UserTextures.h"
 
+#include <d3dx9shader.h>
+
 #include <cstring>
 
 #include "platform/Handles.h"
@@ -33,6 +35,54 @@ void DrawQuad(IDirect3DDevice9* device, IDirect3DTexture9* texture, const RECT& 
 float Single(float value) {
   volatile float stored = value;
   return stored;
+}
+
+// The fade's blend in one pass: the outgoing picture's colour times its weight,
+// squared, then scaled by what the incoming one leaves, plus the incoming colour
+// times its weight, squared. It is what drawing the two pictures one after the
+// other over black with the blend factors (source colour, inverse source alpha)
+// gives, read from both textures at once instead of twice from the frame.
+constexpr char kFadeShader[] =
+    "ps_2_0\n"
+    "dcl t0.xy\n"
+    "dcl_2d s0\n"
+    "dcl_2d s1\n"
+    "texld r0, t0, s0\n"
+    "texld r1, t0, s1\n"
+    "mul r0, r0, c0\n"       // outgoing colour x its weight
+    "mul r0, r0, r0\n"
+    "mul r0, r0, c2\n"       // x (1 - incoming weight)
+    "mul r1, r1, c1\n"       // incoming colour x its weight
+    "mad r0, r1, r1, r0\n"
+    "mov oC0, r0\n";
+
+Microsoft::WRL::ComPtr<IDirect3DPixelShader9> MakeFadeShader(IDirect3DDevice9* device) {
+  Microsoft::WRL::ComPtr<ID3DXBuffer> code;
+  Microsoft::WRL::ComPtr<IDirect3DPixelShader9> shader;
+  if (SUCCEEDED(D3DXAssembleShader(kFadeShader, sizeof(kFadeShader) - 1, nullptr, nullptr, 0, &code, nullptr)))
+    device->CreatePixelShader(static_cast<const DWORD*>(code->GetBufferPointer()), &shader);
+  return shader;
+}
+
+void DrawFadeInOnePass(IDirect3DDevice9* device, IDirect3DPixelShader9* shader, IDirect3DTexture9* outgoing,
+                       IDirect3DTexture9* incoming, const RECT& area, FadeWeights weights) {
+  const float out = weights.outgoing / 255.0f, in = weights.incoming / 255.0f;
+  const float constants[3][4] = {{out, out, out, out}, {in, in, in, in}, {1.0f - in, 1.0f - in, 1.0f - in, 1.0f - in}};
+  // The second picture is read the way the first is.
+  constexpr D3DSAMPLERSTATETYPE kSampling[] = {D3DSAMP_MINFILTER, D3DSAMP_MAGFILTER, D3DSAMP_MIPFILTER,
+                                               D3DSAMP_ADDRESSU, D3DSAMP_ADDRESSV};
+  for (D3DSAMPLERSTATETYPE state : kSampling) {
+    DWORD value = 0;
+    device->GetSamplerState(0, state, &value);
+    device->SetSamplerState(1, state, value);
+  }
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);  // the backdrop is the frame's first drawing
+  device->SetPixelShader(shader);
+  device->SetPixelShaderConstantF(0, &constants[0][0], 3);
+  device->SetTexture(1, incoming);
+  DrawQuad(device, outgoing, area, Grey(255));
+  device->SetTexture(1, nullptr);
+  device->SetPixelShader(nullptr);
 }
 
 bool SamePosition(const SlidePosition& a, const SlidePosition& b) {
@@ -125,11 +175,21 @@ void DrawUserImages(UserTextures& textures, IDirect3DDevice9* device, const RECT
     textures.shown_ = textures.incomingAt_;
     textures.Receive();
   }
+  const FadeWeights weights = WeightsAt(textures.incoming_ ? textures.slideFade : 0.0f);
+  if (!textures.fadeShaderTried_) {
+    textures.fadeShaderTried_ = true;
+    textures.fadeShader_ = MakeFadeShader(device);
+  }
+  if (textures.fadeShader_) {
+    // Before the next picture is in, the shown one alone, as at the fade's start.
+    IDirect3DTexture9* incoming = textures.incoming_ ? textures.incoming_.Get() : textures.current_.Get();
+    DrawFadeInOnePass(device, textures.fadeShader_.Get(), textures.current_.Get(), incoming, area, weights);
+    return;
+  }
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
   device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCCOLOR);
   device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-  const FadeWeights weights = WeightsAt(textures.incoming_ ? textures.slideFade : 0.0f);
   DrawQuad(device, textures.current_.Get(), area, Grey(weights.outgoing));
   if (textures.incoming_) DrawQuad(device, textures.incoming_.Get(), area, Grey(weights.incoming));
   device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);

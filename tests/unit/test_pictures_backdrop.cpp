@@ -409,6 +409,13 @@ TEST_F(BackdropTest, TwoPicturesCrossFadeAndLeaveBlendingOff) {
   EXPECT_EQ(state, static_cast<DWORD>(FALSE));
   device->GetTextureStageState(0, D3DTSS_ALPHAARG1, &state);
   EXPECT_EQ(state, static_cast<DWORD>(D3DTA_TEXTURE));
+  // The one-pass fade gives back its shader and second texture for the flames and the logo.
+  Microsoft::WRL::ComPtr<IDirect3DPixelShader9> shader;
+  device->GetPixelShader(&shader);
+  EXPECT_FALSE(shader);
+  Microsoft::WRL::ComPtr<IDirect3DBaseTexture9> second;
+  device->GetTexture(1, &second);
+  EXPECT_FALSE(second);
 
   textures_.slideFade = 0.9995f;  // the frame that completes the fade shows the second picture alone
   ExpectNear(DrawFrame(), 0, 0, 255);
