@@ -25,9 +25,9 @@ SIZE FlameTargetSize(int windowWidth, int windowHeight) {
 }
 
 bool FireEffect::Initialise(const SceneSetup& setup) {
-  const bool ready = InitEffect(&setup.camera, setup.device, setup.clientRect);
+  // The style first: only its shader is prepared before the speed test.
   ApplyChoices(setup.settings);
-  return ready;
+  return InitEffect(&setup.camera, setup.device, setup.clientRect);
 }
 
 void FireEffect::ApplyChoices(const SettingsStore& settings) { style = settings.GetValue(L"SelectFireEffect"); }
@@ -85,21 +85,18 @@ bool FireEffect::CreateFlameTarget() {
   return true;
 }
 
-// Draws one pixel of each style and waits until the device has done so. The
-// driver builds a shader when it is first drawn with, and that must not happen
-// inside the start-up speed test that follows initialisation.
+// Draws one pixel of the chosen style and waits until the device has done so.
+// The driver builds a shader when it is first drawn with, and that must not
+// happen inside the start-up speed test that follows initialisation. A software
+// renderer takes a good part of a second per shader, so the other styles are
+// built when first drawn (only the dialog's preview switches styles).
 void FireEffect::PrepareShaders() {
-  const int32_t chosen = style;
   const RECT full = clientRect;
   clientRect = RECT{0, 0, 1, 1};
   if (SUCCEEDED(device->BeginScene())) {
-    for (int32_t s = 0; s < 3; ++s) {
-      style = s;
-      Render(0.0);
-    }
+    Render(0.0);
     device->EndScene();
   }
-  style = chosen;
   clientRect = full;
   Microsoft::WRL::ComPtr<IDirect3DQuery9> done;
   if (SUCCEEDED(device->CreateQuery(D3DQUERYTYPE_EVENT, &done)) && SUCCEEDED(done->Issue(D3DISSUE_END))) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every benchmark under Wine on a private 1920x1080 Xvfb screen, for
 # each architecture this machine runs (ARCH=x64 or ARCH=x86 for one alone); each
-# benchmark's output is labelled with its architecture.
+# benchmark's output is labelled with its architecture. BENCH_ONLY=regex runs the
+# benchmarks whose names match (bench_fire, bench_families, ..., startup).
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 source "$ROOT/scripts/arch.sh"
@@ -35,6 +36,7 @@ for i in range(3):
 PY
     cd "$ARCH_BIN_DIR"
     for b in bench_*.exe; do
+      [[ -n ${BENCH_ONLY:-} && ! ${b%.exe} =~ $BENCH_ONLY ]] && continue
       echo "== $arch ${b%.exe}"
       if [[ $b == bench_photos.exe ]]; then
         wine "./$b" "Z:${photos//\//\\}" </dev/null
@@ -42,5 +44,9 @@ PY
         wine "./$b" "$@" </dev/null
       fi
     done
+    if [[ -z ${BENCH_ONLY:-} || startup =~ $BENCH_ONLY ]]; then
+      echo "== $arch startup"
+      /usr/bin/python3 "$ROOT/scripts/bench_startup.py" "$ARCH_BIN_DIR"
+    fi
   )
 done
