@@ -2,6 +2,7 @@
 
 #include <d3dx9.h>
 
+#include "platform/Counters.h"
 #include "render/ScreenQuad.h"
 
 using gfx::ParamType;
@@ -37,6 +38,7 @@ bool FireEffect::InitEffect(Camera* cameraIn, IDirect3DDevice9* deviceIn, RECT r
     source.FreeEntry();
     return false;
   }
+  platform::counters::TagTexture(flameTexture.Get());
   source.FreeEntry();
 
   data = source.ReadEntry(L"Resource/NoiseVolume.dds", size);
@@ -50,6 +52,7 @@ bool FireEffect::InitEffect(Camera* cameraIn, IDirect3DDevice9* deviceIn, RECT r
     source.FreeEntry();
     return false;
   }
+  platform::counters::TagTexture(noiseVolume.Get());
   source.FreeEntry();
   PrepareShaders();
   return true;
