@@ -11,7 +11,9 @@ bool Window::Create(HWND window) {
   hwnd = window;
   GetClientRect(hwnd, &clientRect);
 
-  direct3D.Attach(Direct3DCreate9(D3D_SDK_VERSION));
+  // Taken over as it comes: mingw's ComPtr::Attach adds a reference of its own, which
+  // would keep every Direct3D object the saver ever made alive.
+  *direct3D.ReleaseAndGetAddressOf() = Direct3DCreate9(D3D_SDK_VERSION);
   if (!direct3D) return false;
   CountCreated(direct3D.Get());
 
