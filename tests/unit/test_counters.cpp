@@ -68,10 +68,11 @@ TEST(Counters, TextureCountFollowsTheTextureAndLateReleasesShowAsLeaks) {
 
   // Released in order, everything counts out.
   ASSERT_TRUE(w.Create(window.hwnd));
-  ASSERT_TRUE(w.Init());
-  EXPECT_EQ(Live(kTextures), textures + 1);  // the logo
-  w.ReleaseAll();
+  ASSERT_EQ(w.device->CreateTexture(16, 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+  TagTexture(texture.Get());
+  texture.Reset();
   EXPECT_EQ(Live(kTextures), textures);
+  w.ReleaseAll();
   EXPECT_EQ(Live(kComObjects), com + 2);
 }
 
