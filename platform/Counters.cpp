@@ -88,11 +88,11 @@ std::string FiguresLine(double seconds) {
   char line[512];
   std::snprintf(line, sizeof(line),
                 "seconds=%.1f workingset=%llu private=%llu pagefile=%llu kernel=%ld gdi=%ld user=%ld modules=%ld "
-                "textures=%ld com=%ld",
+                "textures=%ld com=%ld frames=%ld",
                 seconds, static_cast<unsigned long long>(memory.WorkingSetSize),
                 static_cast<unsigned long long>(memory.PrivateUsage),
                 static_cast<unsigned long long>(memory.PagefileUsage), Live(kKernelHandles), Live(kGdiObjects),
-                Live(kUserObjects), Live(kModules), Live(kTextures), Live(kComObjects));
+                Live(kUserObjects), Live(kModules), Live(kTextures), Live(kComObjects), Live(kFrames));
   return line;
 }
 

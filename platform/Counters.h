@@ -12,7 +12,9 @@
 
 namespace platform::counters {
 
-enum Kind : int { kKernelHandles, kGdiObjects, kUserObjects, kModules, kTextures, kComObjects, kKindCount };
+// kFrames is no live count but the frames drawn so far: it tells a running slideshow
+// from the error screen, and gives the frame rate that paces the cross-fades.
+enum Kind : int { kKernelHandles, kGdiObjects, kUserObjects, kModules, kTextures, kComObjects, kFrames, kKindCount };
 
 #ifdef VARNELLE_COUNTERS
 inline constexpr bool kEnabled = true;
@@ -23,7 +25,7 @@ long Live(Kind kind);
 // held the last reference.
 void TagTexture(IDirect3DBaseTexture9* texture);
 // With VARNELLE_COUNTERS_FILE set, a thread appends one line of figures a second
-// to that file: "seconds=... workingset=... private=... kernel=... ...".
+// to that file: "seconds=... workingset=... private=... kernel=... ... frames=...".
 void StartPublishing();
 // The line the publisher writes, for the tests.
 std::string FiguresLine(double seconds);

@@ -149,6 +149,7 @@ class Sampler:
         sample = {key: own[key] for key in FIGURES if key in own}
         sample["x"] = x
         sample["rss"] = rss
+        sample["frames"] = own.get("frames", 0)
         # Processor use since the previous sample, as a share of one core.
         if self.last_cpu:
             then, cpu_then = self.last_cpu
@@ -252,10 +253,35 @@ def stop(proc):
         proc.wait()
 
 
-def run_saver(work, bin_dir, seconds, every):
-    folder, figures = prepare(work, bin_dir, "run-a")
+def wait_for_frames(figures, proc, timeout=30.0):
+    """Whether the saver's frame count climbs: a slow start-up speed test (a busy
+    machine) sends it to the error screen instead, which draws no frames."""
+    end = time.time() + timeout
+    first = None
+    while time.time() < end and proc.poll() is None:
+        time.sleep(1.0)
+        own = last_line(figures)
+        if not own:
+            continue
+        if first is None and own.get("frames", 0) > 0:
+            first = own["frames"]
+        elif first is not None and own["frames"] > first:
+            return True
+    return False
+
+
+def run_saver(work, bin_dir, seconds, every, tries=3):
     print("soak: run A: the saver /s for %d s over 4 photos, a sample every %d s" % (seconds, every))
-    proc = wine([os.path.join(folder, "Varnelle.scr"), "/s"], folder, figures)
+    for attempt in range(1, tries + 1):
+        folder, figures = prepare(work, bin_dir, "run-a")
+        proc = wine([os.path.join(folder, "Varnelle.scr"), "/s"], folder, figures)
+        if wait_for_frames(figures, proc):
+            break
+        stop(proc)
+        print("soak: run A: start %d drew no frames (the error screen after a slow speed test)%s" % (
+            attempt, ", trying again" if attempt < tries else ""))
+    else:
+        return ["run A: the saver showed the error screen on each of %d starts" % tries], []
     try:
         pid = find_wine_process(folder)
         if not pid:
@@ -268,7 +294,17 @@ def run_saver(work, bin_dir, seconds, every):
                 return ["run A: the saver ended on its own after %.0f s (exit %s)" % (
                     time.time() - start, proc.returncode)], sampler.samples
             sampler.take(int(time.time() - start))
-        return report("run A", sampler.samples, "seconds"), sampler.samples
+        failures = report("run A", sampler.samples, "seconds")
+        samples = sampler.samples
+        if len(samples) >= 2:
+            frames = samples[-1]["frames"] - samples[0]["frames"]
+            rate = frames / max(samples[-1]["x"] - samples[0]["x"], 1)
+            # A cross-fade lasts 1001 frames and the next begins as the last ends.
+            print("  %d frames, %.1f a second: a cross-fade takes about %.0f s, so about %d pictures came in" % (
+                frames, rate, 1001 / max(rate, 1e-3), frames // 1001))
+            if frames < 1001:
+                failures.append("run A: fewer than 1001 frames, not one cross-fade: the run says nothing of the pictures")
+        return failures, samples
     finally:
         stop(proc)
 

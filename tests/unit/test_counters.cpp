@@ -79,7 +79,7 @@ TEST(Counters, TextureCountFollowsTheTextureAndLateReleasesShowAsLeaks) {
 TEST(Counters, FiguresLineCarriesMemoryAndEveryCount) {
   const std::string line = FiguresLine(1.5);
   EXPECT_EQ(line.rfind("seconds=1.5 ", 0), 0u) << line;
-  for (const char* key : {" kernel=", " gdi=", " user=", " modules=", " textures=", " com=", " private="})
+  for (const char* key : {" kernel=", " gdi=", " user=", " modules=", " textures=", " com=", " frames=", " private="})
     EXPECT_NE(line.find(key), std::string::npos) << key << " in " << line;
   const size_t at = line.find("workingset=");
   ASSERT_NE(at, std::string::npos);
