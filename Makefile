@@ -3,7 +3,7 @@
 # every architecture this machine can run.
 ARCH ?=
 export ARCH
-.PHONY: run test bench build fuzz clean
+.PHONY: run test bench build fuzz soak clean
 run:
 	scripts/run.sh
 test:
@@ -14,5 +14,8 @@ build:
 	scripts/build.sh
 fuzz:
 	scripts/fuzz.sh
+# Not part of test: a long run of the counters build that fails on steady growth.
+soak:
+	scripts/soak.sh
 clean:
 	rm -rf build

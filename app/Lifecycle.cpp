@@ -28,16 +28,15 @@ Lifecycle& GetLifecycle() {
 
 void StartRenderThread() {
   Lifecycle& lifecycle = GetLifecycle();
-  lifecycle.renderThread = CreateThread(nullptr, 0, RenderThreadProc, nullptr, 0, nullptr);
+  lifecycle.renderThread.reset(CreateThread(nullptr, 0, RenderThreadProc, nullptr, 0, nullptr));
 }
 
 void StopRenderThread() {
   Lifecycle& lifecycle = GetLifecycle();
   lifecycle.stopRequested.store(true, std::memory_order_relaxed);
   if (lifecycle.renderThread) {
-    WaitForSingleObject(lifecycle.renderThread, INFINITE);
-    CloseHandle(lifecycle.renderThread);
-    lifecycle.renderThread = nullptr;
+    WaitForSingleObject(lifecycle.renderThread.get(), INFINITE);
+    lifecycle.renderThread.reset();
   }
   SceneManager::Teardown();
 }

@@ -3,12 +3,14 @@
 
 #include <atomic>
 
+#include "platform/Handles.h"
+
 // What the window thread and the render thread share for the whole process: the
 // window drawn into, the render thread, the stop flag and the error flag. The
 // lifecycle owns it; the scene and the dialog's state live with their owners.
 struct Lifecycle {
   HWND renderWindow = nullptr;
-  HANDLE renderThread = nullptr;
+  platform::UniqueKernelHandle renderThread;
   // The only value the window thread writes while the render thread runs. Relaxed
   // atomic: a plain byte on x86, but the render loop may not cache it.
   std::atomic<bool> stopRequested{false};

@@ -1,6 +1,7 @@
 #include "app/SceneManager.h"
 
 #include "app/EffectFamilies.h"
+#include "platform/Counters.h"
 #include "render/FrameClock.h"
 
 namespace SceneManager {
@@ -106,6 +107,7 @@ void DrawFrame(bool blankFrame) {
   if (blankFrame) device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00000000, 1.0f, 0);
   device->EndScene();
   device->Present(nullptr, nullptr, nullptr, nullptr);
+  platform::counters::Add(platform::counters::kFrames, 1);
 }
 
 bool HoldsFrameSurfaces() {

@@ -60,7 +60,7 @@ inline HWND MakeWindow(const wchar_t* className, int width, int height) {
 // are timed on the device they really run on.
 inline bool CreateDevice(HWND hwnd, Microsoft::WRL::ComPtr<IDirect3D9>& d3d,
                          Microsoft::WRL::ComPtr<IDirect3DDevice9>& device) {
-  d3d.Attach(Direct3DCreate9(D3D_SDK_VERSION));
+  *d3d.ReleaseAndGetAddressOf() = Direct3DCreate9(D3D_SDK_VERSION);  // not Attach: it adds a reference
   D3DPRESENT_PARAMETERS pp{};
   pp.SwapEffect = D3DSWAPEFFECT_FLIP;
   pp.Windowed = TRUE;

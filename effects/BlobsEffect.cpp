@@ -187,6 +187,8 @@ void BlobsEffect::CreateBlobTextures() {
   device->CreateTexture(kSplatSize, kSplatSize, 1, D3DUSAGE_DYNAMIC, D3DFMT_R32F, D3DPOOL_DEFAULT, &scratch, nullptr);
   device->CreateTexture(kSplatSize, kSplatSize, 1, D3DUSAGE_DYNAMIC, fieldFormat, D3DPOOL_DEFAULT,
                         blobTexture.ReleaseAndGetAddressOf(), nullptr);
+  platform::counters::TagTexture(scratch.Get());
+  platform::counters::TagTexture(blobTexture.Get());
 
   wchar_t name[64];
   std::swprintf(name, 64, L"Resource/Blobs_%d.blb", envMapIndex);
@@ -195,6 +197,7 @@ void BlobsEffect::CreateBlobTextures() {
     if (!entry.data ||
         FAILED(D3DXCreateCubeTextureFromFileInMemory(device, entry.data, entry.size, envMap.ReleaseAndGetAddressOf())))
       envMap.Reset();
+    platform::counters::TagTexture(envMap.Get());
   }
 
   {
@@ -216,9 +219,12 @@ void BlobsEffect::CreateRenderTargets() {
                              D3DPOOL_DEFAULT, blobVertexBuffer.ReleaseAndGetAddressOf(), nullptr);
   device->CreateTexture(1, 1, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A16B16G16R16F, D3DPOOL_DEFAULT,
                         zeroTexture.ReleaseAndGetAddressOf(), nullptr);
-  for (ComPtr<IDirect3DTexture9>& target : accumulation)
+  platform::counters::TagTexture(zeroTexture.Get());
+  for (ComPtr<IDirect3DTexture9>& target : accumulation) {
     device->CreateTexture(clientRect.right, clientRect.bottom, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A16B16G16R16F,
                           D3DPOOL_DEFAULT, target.ReleaseAndGetAddressOf(), nullptr);
+    platform::counters::TagTexture(target.Get());
+  }
   TargetTable table;
   FillTargetTable(passMode, table);
   for (int g = 0; g < 2; ++g)

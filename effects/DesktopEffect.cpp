@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "effects/ArchiveEntry.h"
+#include "platform/Counters.h"
 #include "render/Camera.h"
 
 DesktopEffect::Size DesktopEffect::TextureSize(float halfW, float halfH) {
@@ -40,6 +41,7 @@ bool DesktopEffect::InitEffect(Camera* cameraIn, IDirect3DDevice9* deviceIn, REC
                                           D3DCOLOR_ARGB(255, 0, 0, 0), nullptr, nullptr,
                                           texture.ReleaseAndGetAddressOf())))
     texture.Reset();
+  platform::counters::TagTexture(texture.Get());
   effect = CreateEffectFromArchive(device, L"Resource/DesktopShader.fx");
   if (!effect) return false;
   using gfx::ParamType;

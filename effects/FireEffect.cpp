@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <iterator>
 
+#include "platform/Counters.h"
 #include "render/ScreenQuad.h"
 
 using gfx::ParamType;
@@ -55,6 +56,7 @@ bool FireEffect::InitEffect(Camera* cameraIn, IDirect3DDevice9* deviceIn, RECT r
     source.FreeEntry();
     return false;
   }
+  platform::counters::TagTexture(flameTexture.Get());
   source.FreeEntry();
 
   data = source.ReadEntry(L"Resource/NoiseVolume.dds", size);
@@ -68,6 +70,7 @@ bool FireEffect::InitEffect(Camera* cameraIn, IDirect3DDevice9* deviceIn, RECT r
     source.FreeEntry();
     return false;
   }
+  platform::counters::TagTexture(noiseVolume.Get());
   source.FreeEntry();
   if (!CreateFlameTarget()) return false;
   PrepareShaders();
@@ -82,6 +85,7 @@ bool FireEffect::CreateFlameTarget() {
     OutputDebugStringW(L"Failed create texture. FireEffect::InitEffect() - flame target\n");
     return false;
   }
+  platform::counters::TagTexture(flameTarget.Get());
   return true;
 }
 

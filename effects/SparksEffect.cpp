@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "platform/Counters.h"
 #include "render/Camera.h"
 #include "effects/ArchiveEntry.h"
 #include "effects/ParticleSystem.h"
@@ -77,6 +78,7 @@ bool SparksEffect::InitEffect(Camera* cameraIn, IDirect3DDevice9* deviceIn) {
                                                  D3DPOOL_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr, nullptr,
                                                  texture.ReleaseAndGetAddressOf())))
     texture.Reset();
+  platform::counters::TagTexture(texture.Get());
   return Ready();
 }
 

@@ -129,6 +129,7 @@ Microsoft::WRL::ComPtr<IDirect3DTexture9> UserTextures::MakeTexture(const Loaded
   if (!device_ || FAILED(device_->CreateTexture(picture.width, picture.height, 1, 0, D3DFMT_A8R8G8B8,
                                                 D3DPOOL_MANAGED, &texture, nullptr)))
     return nullptr;
+  platform::counters::TagTexture(texture.Get());
   const platform::LockedRect locked(texture.Get(), 0);
   if (!locked) return nullptr;
   const size_t row = static_cast<size_t>(picture.width) * 4;

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/Lifecycle.h"
+#include "platform/Counters.h"
 #include "platform/Handles.h"
 #include "host/CommandLine.h"
 #include "ui/ConfigDialog.h"
@@ -156,6 +157,7 @@ int RunSaver(HWND parent) {
 HostState& GetHostState() { return g_host; }
 
 int ScreenSaverMain(HINSTANCE instance, const wchar_t* arguments, int) {
+  platform::counters::StartPublishing();  // the soak check's figures; nothing in a normal build
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES};
   InitCommonControlsEx(&icc);
   g_host.instance = instance;

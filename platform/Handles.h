@@ -7,14 +7,19 @@
 #include <cstdint>
 #include <utility>
 
+#include "platform/Counters.h"
+
 namespace platform {
 
 // A handle of type H closed by Close::operator(); Invalid is the empty value.
+// Close::kKind names the count the handle is live in (platform/Counters.h).
 template <typename H, typename Close, H Invalid = H{}>
 class UniqueHandle {
 public:
   UniqueHandle() = default;
-  explicit UniqueHandle(H handle) : handle_(handle) {}
+  explicit UniqueHandle(H handle) : handle_(handle) {
+    if (handle_ != Invalid) counters::Add(Close::kKind, 1);
+  }
   ~UniqueHandle() { reset(); }
   UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, Invalid)) {}
   UniqueHandle& operator=(UniqueHandle&& other) noexcept {
@@ -26,9 +31,17 @@ public:
 
   H get() const { return handle_; }
   explicit operator bool() const { return handle_ != Invalid; }
-  H release() { return std::exchange(handle_, Invalid); }
+  // The caller owns the handle from here on, outside the counts.
+  H release() {
+    if (handle_ != Invalid) counters::Add(Close::kKind, -1);
+    return std::exchange(handle_, Invalid);
+  }
   void reset(H handle = Invalid) {
-    if (handle_ != Invalid) Close{}(handle_);
+    if (handle_ != Invalid) {
+      Close{}(handle_);
+      counters::Add(Close::kKind, -1);
+    }
+    if (handle != Invalid) counters::Add(Close::kKind, 1);
     handle_ = handle;
   }
 
@@ -37,12 +50,15 @@ private:
 };
 
 struct CloseMenu {
+  static constexpr counters::Kind kKind = counters::kUserObjects;
   void operator()(HMENU menu) const { DestroyMenu(menu); }
 };
 struct CloseModule {
+  static constexpr counters::Kind kKind = counters::kModules;
   void operator()(HMODULE module) const { FreeLibrary(module); }
 };
 struct CloseKernelHandle {
+  static constexpr counters::Kind kKind = counters::kKernelHandles;
   void operator()(HANDLE handle) const { CloseHandle(handle); }
 };
 using UniqueMenu = UniqueHandle<HMENU, CloseMenu>;
@@ -75,9 +91,14 @@ private:
 // A window's device context, given back to its window.
 class WindowDC {
 public:
-  explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+  explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {
+    if (dc_) counters::Add(counters::kGdiObjects, 1);
+  }
   ~WindowDC() {
-    if (dc_) ReleaseDC(window_, dc_);
+    if (dc_) {
+      ReleaseDC(window_, dc_);
+      counters::Add(counters::kGdiObjects, -1);
+    }
   }
   WindowDC(const WindowDC&) = delete;
   WindowDC& operator=(const WindowDC&) = delete;

@@ -1,6 +1,9 @@
 #include "render/Window.h"
 
+#include "platform/Counters.h"
 #include "resources/ZipReader.h"
+
+using platform::counters::CountCreated;
 
 bool Window::Create(HWND window) {
   ReleaseAll();
@@ -8,8 +11,11 @@ bool Window::Create(HWND window) {
   hwnd = window;
   GetClientRect(hwnd, &clientRect);
 
-  direct3D.Attach(Direct3DCreate9(D3D_SDK_VERSION));
+  // Taken over as it comes: mingw's ComPtr::Attach adds a reference of its own, which
+  // would keep every Direct3D object the saver ever made alive.
+  *direct3D.ReleaseAndGetAddressOf() = Direct3DCreate9(D3D_SDK_VERSION);
   if (!direct3D) return false;
+  CountCreated(direct3D.Get());
 
   // Windowed flip chain sized by the window, current display format, 16-bit depth,
   // default (vertical-blank) presentation interval.
@@ -25,6 +31,7 @@ bool Window::Create(HWND window) {
   if (FAILED(direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, hwnd, D3DCREATE_HARDWARE_VERTEXPROCESSING,
                                     &pp, device.ReleaseAndGetAddressOf())))
     return false;
+  CountCreated(device.Get());
 
   device->SetRenderState(D3DRS_LIGHTING, FALSE);
   device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
@@ -37,6 +44,8 @@ bool Window::Create(HWND window) {
                              L"Tahoma \x041F\x043E\x043B\x0443\x0436\x0438\x0440\x043D\x044B\x0439",
                              font.ReleaseAndGetAddressOf())))
     OutputDebugStringW(L"Failed create font. Window::Create()\n");
+  else
+    CountCreated(font.Get());
   return true;
 }
 
@@ -52,6 +61,7 @@ bool Window::Init() {
       device.Get(), data, size, 0, 0, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0,
       &logoInfo, nullptr, logoTexture.ReleaseAndGetAddressOf());
   if (FAILED(hr)) OutputDebugStringW(L"Failed to load logo texture. Window::Init ()\n");
+  platform::counters::TagTexture(logoTexture.Get());
   archive.FreeEntry();
   return SUCCEEDED(hr);
 }
@@ -79,8 +89,10 @@ void Window::DrawLogo() {
 }
 
 void Window::ReleaseAll() {
+  // Textures and the font hold the device, and the device holds Direct3D: released
+  // in that order, each release here is the last one unless something leaked.
   logoTexture.Reset();
-  font.Reset();
-  device.Reset();
-  direct3D.Reset();
+  platform::counters::ReleaseCounted(font);
+  platform::counters::ReleaseCounted(device);
+  platform::counters::ReleaseCounted(direct3D);
 }

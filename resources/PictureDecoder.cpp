@@ -7,6 +7,7 @@
 #include <fstream>
 #include <new>
 
+#include "platform/Counters.h"
 #include "resources/ExifOrientation.h"
 
 using Microsoft::WRL::ComPtr;
@@ -36,6 +37,13 @@ bool DecodePictureFile(const std::wstring& path, DecodedPicture& out) {
   ComPtr<IWICImagingFactory> factory;
   if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))))
     return false;
+  platform::counters::CountCreated(factory.Get());
+  // Runs after the decoder, frame and converter below are gone (declared after the
+  // factory, before them), so a factory something still holds shows in the counts.
+  struct FactoryRelease {
+    ComPtr<IWICImagingFactory>& factory;
+    ~FactoryRelease() { platform::counters::ReleaseCounted(factory); }
+  } factoryRelease{factory};
   ComPtr<IWICBitmapDecoder> decoder;
   if (FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
                                                 &decoder)))

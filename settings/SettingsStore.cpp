@@ -7,6 +7,7 @@
 #include <cwctype>
 #include <memory>
 
+#include "platform/Counters.h"
 #include "resources/Strings.h"
 
 namespace {
@@ -43,16 +44,24 @@ void ForEachLine(std::string_view bytes, Take&& take) {
 
 struct FileCloser {
   void operator()(HANDLE h) const {
-    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    if (h == INVALID_HANDLE_VALUE) return;
+    CloseHandle(h);
+    platform::counters::Add(platform::counters::kKernelHandles, -1);
   }
 };
 using UniqueFile = std::unique_ptr<void, FileCloser>;
+
+// Takes what CreateFileW returned; the error of a failed open stays for GetLastError.
+UniqueFile OwnFile(HANDLE h) {
+  if (h != INVALID_HANDLE_VALUE) platform::counters::Add(platform::counters::kKernelHandles, 1);
+  return UniqueFile(h);
+}
 
 SettingsRead ReadWholeFile(const std::wstring& path, std::string& bytes) {
   if (path.empty()) return SettingsRead::Missing;
   // FILE_FLAG_BACKUP_SEMANTICS opens a folder too, which then fails as "not a file"
   // below rather than as a missing one.
-  UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+  UniqueFile file = OwnFile(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (file.get() == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
@@ -153,7 +162,7 @@ bool WriteAllAndFlush(HANDLE file, const std::string& text) {
 bool SaveBesideAndSwap(const std::wstring& path, const std::string& text) {
   const std::wstring temp = path + L".new";
   {
-    UniqueFile file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file = OwnFile(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) return false;
     if (!WriteAllAndFlush(file.get(), text)) {
       file.reset();

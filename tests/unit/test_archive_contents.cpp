@@ -59,7 +59,7 @@ protected:
 struct Device {
   Device() {
     window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
-    direct3D.Attach(Direct3DCreate9(D3D_SDK_VERSION));
+    *direct3D.ReleaseAndGetAddressOf() = Direct3DCreate9(D3D_SDK_VERSION);  // not Attach: it adds a reference
     if (!window || !direct3D) return;
     D3DPRESENT_PARAMETERS pp{};
     pp.Windowed = TRUE;

@@ -30,14 +30,18 @@ TEST(Device, CreatesOnAPreviewSizedChildWithItsClientSize) {
   EXPECT_EQ(w.device, nullptr);
 }
 
-TEST(Device, SecondCreateReleasesTheFirstDevice) {
+TEST(Device, SecondCreateReleasesTheFirstDeviceAndDirect3D) {
   TestWindow window(L"DeviceTwice", 320, 240);
   Window w;
   ASSERT_TRUE(w.Create(window.hwnd));
   IDirect3DDevice9* first = w.device.Get();
+  IDirect3D9* firstDirect3D = w.direct3D.Get();
   first->AddRef();
+  firstDirect3D->AddRef();
   ASSERT_TRUE(w.Create(window.hwnd));
   EXPECT_EQ(first->Release(), 0u);  // ours was the last reference
+  // Each preview and each start makes a new one: a reference left over leaks it.
+  EXPECT_EQ(firstDirect3D->Release(), 0u);
   w.ReleaseAll();
 }
 
