@@ -1,6 +1,7 @@
 #include "platform/Counters.h"
 
 #ifdef VARNELLE_COUNTERS
+#include <d3d9.h>
 #include <psapi.h>
 
 #include <atomic>

@@ -5,10 +5,12 @@
 // stubs, hence counting here. Only the counters build (VARNELLE_COUNTERS) counts;
 // in every other build each call below is an empty inline function.
 #include <windows.h>
-#include <d3d9.h>
-#include <wrl/client.h>
 
 #include <string>
+
+// Declared only: the settings code, which counts its file handles here, is also
+// built natively for fuzzing, where there is no Direct3D.
+struct IDirect3DBaseTexture9;
 
 namespace platform::counters {
 
@@ -44,8 +46,9 @@ inline void CountCreated(const void* object) {
 }
 // Releases the owner's reference; the object stops counting only if that reference
 // was the last, so one that something else still holds shows as a leak.
-template <typename T>
-void ReleaseCounted(Microsoft::WRL::ComPtr<T>& object) {
+// ComPtr is any owner whose Reset() returns the count left, as WRL's does.
+template <typename ComPtr>
+void ReleaseCounted(ComPtr& object) {
   if (!object) return;
   if (object.Reset() == 0) Add(kComObjects, -1);
 }
