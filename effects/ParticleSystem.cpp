@@ -136,12 +136,13 @@ const ParticleVertex* ParticleSystem::BuildVertices() {
         corners[j][1] = kCorner[j][1];
       }
     }
+    const float reach = p.halfSize * spriteReach;
     for (int j = 0; j < 4; ++j, ++v) {
-      v->position[0] = p.position[0] + corners[j][0] * p.halfSize;
-      v->position[1] = p.position[1] + corners[j][1] * p.halfSize;
+      v->position[0] = p.position[0] + corners[j][0] * reach;
+      v->position[1] = p.position[1] + corners[j][1] * reach;
       v->position[2] = p.position[2];
-      v->texCoord[0] = kCornerUv[j][0];
-      v->texCoord[1] = kCornerUv[j][1];
+      v->texCoord[0] = 0.5f + (kCornerUv[j][0] - 0.5f) * spriteReach;
+      v->texCoord[1] = 0.5f + (kCornerUv[j][1] - 0.5f) * spriteReach;
       v->color[0] = color.r;
       v->color[1] = color.g;
       v->color[2] = color.b;

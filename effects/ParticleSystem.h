@@ -72,6 +72,11 @@ public:
   float lifeBase = 2.5f, lifeSpread = 0.5f;
   float velocityRetention = 0.7f;
   bool spinEnabled = false;
+  // How much of the sprite each quad shows, from its centre: 1 the whole sprite,
+  // less a smaller quad with the sprite's middle on it at the same size (the
+  // texture coordinates shrink with the corners). A sprite that is all but black
+  // near its edges need not be drawn there.
+  float spriteReach = 1.0f;
   // The runtime's generator, never seeded here; tests put a scripted one in.
   int (*randomInt)() = nullptr;
 

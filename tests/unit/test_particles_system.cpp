@@ -222,6 +222,24 @@ TEST(ParticleSystem, QuadsLieInTheXyPlaneWithTheParticleColour) {
   }
 }
 
+// A shorter reach draws the middle of the sprite at the same size on a smaller quad.
+TEST(ParticleSystem, ReachShrinksTheQuadAndItsTextureTogether) {
+  ParticleSystem ps;
+  Particle p = Alive(10, 1.0f);
+  p.position[0] = 1.0f;
+  p.halfSize = 4.0f;
+  ps.particles = {p};
+  ps.spriteReach = 0.5f;
+  const ParticleVertex* v = ps.BuildVertices();
+  EXPECT_FLOAT_EQ(v[0].position[0], -1.0f);  // 1 - 4 * 0.5
+  EXPECT_FLOAT_EQ(v[1].position[0], 3.0f);
+  EXPECT_FLOAT_EQ(v[0].texCoord[0], 0.25f);
+  EXPECT_FLOAT_EQ(v[2].texCoord[0], 0.75f);
+  EXPECT_FLOAT_EQ(v[2].texCoord[1], 0.75f);
+  // Texture units per world unit stay as with the whole sprite: 1 / (2 * 4).
+  EXPECT_FLOAT_EQ((v[1].texCoord[0] - v[0].texCoord[0]) / (v[1].position[0] - v[0].position[0]), 1.0f / 8.0f);
+}
+
 TEST(ParticleSystem, IndicesAndAnEmptySystem) {
   ParticleSystem empty;
   empty.BuildVertices();

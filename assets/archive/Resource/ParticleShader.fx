@@ -11,7 +11,7 @@ texture texParticle;
 sampler particleSampler : s0 = sampler_state {
   Texture = <texParticle>;
   AddressU = Clamp; AddressV = Clamp;
-  MinFilter = Linear; MagFilter = Linear; MipFilter = Linear;
+  MinFilter = Linear; MagFilter = Linear; MipFilter = None;
 };
 
 technique TechniqueNoInst {
