@@ -17,7 +17,7 @@ for arch in "${RUN_ARCHS[@]}"; do
     export WINEPREFIX=$ARCH_BUILD_DIR/wineprefix-bench
     wineserver -k >/dev/null 2>&1 || true
     start_private_xvfb 1920x1080
-    trap 'wineserver -k >/dev/null 2>&1; stop_private_xvfb' EXIT
+    trap '{ wineserver -k || true; } >/dev/null 2>&1; stop_private_xvfb' EXIT
     "$ROOT/scripts/wine-warmup.sh"
     # Three 12-megapixel camera-like photos for the photo-library benchmark.
     photos=$ARCH_BUILD_DIR/bench-photos

@@ -13,6 +13,6 @@ before=$(cd "$1" && pwd)
 after=$(cd "${2:-$ARCH_BIN_DIR}" && pwd)
 export WINEPREFIX=$ARCH_BUILD_DIR/wineprefix-bench
 start_private_xvfb 1920x1080
-trap 'wineserver -k >/dev/null 2>&1; stop_private_xvfb' EXIT
+trap '{ wineserver -k || true; } >/dev/null 2>&1; stop_private_xvfb' EXIT
 "$ROOT/scripts/wine-warmup.sh" >/dev/null
 /usr/bin/python3 "$ROOT/scripts/look_check.py" "$before" "$after" "$ROOT/build/look"
