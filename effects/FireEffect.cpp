@@ -78,7 +78,6 @@ bool FireEffect::InitEffect(Camera* cameraIn, IDirect3DDevice9* deviceIn, RECT r
 }
 
 bool FireEffect::CreateFlameTarget() {
-  createdRect_ = clientRect;
   flameSize_ = FlameTargetSize(clientRect.right - clientRect.left, clientRect.bottom - clientRect.top);
   if (FAILED(device->CreateTexture(flameSize_.cx, flameSize_.cy, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
                                    D3DPOOL_DEFAULT, flameTarget.ReleaseAndGetAddressOf(), nullptr))) {
@@ -89,7 +88,8 @@ bool FireEffect::CreateFlameTarget() {
   return true;
 }
 
-// Draws one pixel of the chosen style and waits until the device has done so.
+// Draws the chosen style (into the whole flame target, then one pixel of the
+// window) and waits until the device has done so.
 // The driver builds a shader when it is first drawn with, and that must not
 // happen inside the start-up speed test that follows initialisation. A software
 // renderer takes a good part of a second per shader, so the other styles are
@@ -164,16 +164,6 @@ void FireEffect::Release() {
   effect.reset();
 }
 
-// The part of the flame target that stands for the client rectangle: all of it,
-// but less while the shaders are prepared on a one-pixel rectangle.
-namespace {
-SIZE DrawnPart(SIZE target, const RECT& created, const RECT& now) {
-  const int64_t createdWidth = std::max<LONG>(1, created.right), createdHeight = std::max<LONG>(1, created.bottom);
-  return SIZE{std::clamp<LONG>(static_cast<LONG>(target.cx * int64_t{now.right} / createdWidth), 1, target.cx),
-              std::clamp<LONG>(static_cast<LONG>(target.cy * int64_t{now.bottom} / createdHeight), 1, target.cy)};
-}
-}  // namespace
-
 void FireEffect::FinishStyle() {
   ComPtr<IDirect3DSurface9> window, flames;
   if (FAILED(device->GetRenderTarget(0, &window)) || FAILED(flameTarget->GetSurfaceLevel(0, &flames))) return;
@@ -188,10 +178,9 @@ void FireEffect::FinishStyle() {
   effect->CommitChanges();
   // Every pixel of the target is written, colour and opacity, without blending.
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-  const SIZE part = DrawnPart(flameSize_, createdRect_, clientRect);
   // The ramp and the noise run from the bottom-right corner (u = v = 1 at the top-left).
   ScreenVertex quad[4];
-  FillScreenQuad({0.0f, 0.0f, part.cx + 0.5f, part.cy + 0.5f}, {1.0f, 1.0f, 0.0f, 0.0f}, quad);
+  FillScreenQuad({0.0f, 0.0f, flameSize_.cx + 0.5f, flameSize_.cy + 0.5f}, {1.0f, 1.0f, 0.0f, 0.0f}, quad);
   DrawScreenQuad(device, quad);
   effect->EndPass();
   effect->End();
@@ -204,13 +193,10 @@ void FireEffect::FinishStyle() {
 // The flames over the window: texel centres on the target's pixel grid, stretched
 // with linear filtering, blended as premultiplied colour.
 void FireEffect::DrawFlameTarget() {
-  const SIZE part = DrawnPart(flameSize_, createdRect_, clientRect);
   const float W = static_cast<float>(clientRect.right);
   const float H = static_cast<float>(clientRect.bottom);
   ScreenVertex quad[4];
-  FillScreenQuad({-0.5f, -0.5f, W - 0.5f, H - 0.5f},
-                 {0.0f, 0.0f, static_cast<float>(part.cx) / flameSize_.cx, static_cast<float>(part.cy) / flameSize_.cy},
-                 quad);
+  FillScreenQuad({-0.5f, -0.5f, W - 0.5f, H - 0.5f}, {0.0f, 0.0f, 1.0f, 1.0f}, quad);
   // What the logo and the backdrop find set on stage 0 stays as it was.
   constexpr D3DSAMPLERSTATETYPE kSamplerStates[] = {D3DSAMP_MINFILTER, D3DSAMP_MAGFILTER, D3DSAMP_ADDRESSU,
                                                     D3DSAMP_ADDRESSV};

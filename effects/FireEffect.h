@@ -81,6 +81,5 @@ private:
   void RenderDetonation(float t);
 
   Handles handles_;
-  SIZE flameSize_{};   // flameTarget's size
-  RECT createdRect_{};  // the window the target was sized for
+  SIZE flameSize_{};  // flameTarget's size
 };

@@ -101,6 +101,11 @@ FadeWeights WeightsAt(float fade) {
   return {static_cast<uint8_t>(Single(Single(1.0f - fade) * 255.0f)), static_cast<uint8_t>(Single(fade * 255.0f))};
 }
 
+void UserTextures::SetDevice(IDirect3DDevice9* device) {
+  device_ = device;
+  fadeShader_ = device ? MakeFadeShader(device) : nullptr;
+}
+
 void UserTextures::SetPictures(std::vector<std::wstring> entries, int width, int height) {
   Clear();
   entries_ = std::move(entries);
@@ -177,10 +182,6 @@ void DrawUserImages(UserTextures& textures, IDirect3DDevice9* device, const RECT
     textures.Receive();
   }
   const FadeWeights weights = WeightsAt(textures.incoming_ ? textures.slideFade : 0.0f);
-  if (!textures.fadeShaderTried_) {
-    textures.fadeShaderTried_ = true;
-    textures.fadeShader_ = MakeFadeShader(device);
-  }
   if (textures.fadeShader_) {
     // Before the next picture is in, the shown one alone, as at the fade's start.
     IDirect3DTexture9* incoming = textures.incoming_ ? textures.incoming_.Get() : textures.current_.Get();

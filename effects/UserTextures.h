@@ -18,11 +18,7 @@
 class UserTextures {
 public:
   // The device the textures are created on; Clear keeps it.
-  void SetDevice(IDirect3DDevice9* device) {
-    device_ = device;
-    fadeShader_.Reset();
-    fadeShaderTried_ = false;
-  }
+  void SetDevice(IDirect3DDevice9* device);
   // The entries to show (picture files and folders, as stored) in a width x height
   // area. Nothing is read yet: decoding begins with StartLoading.
   void SetPictures(std::vector<std::wstring> entries, int width, int height);
@@ -55,9 +51,8 @@ private:
   int width_ = 0, height_ = 0;
   std::unique_ptr<PictureLoader> loader_;
   Microsoft::WRL::ComPtr<IDirect3DTexture9> current_, incoming_;
-  // Both pictures of a fade in one pass (made on first use; two passes without it).
+  // Both pictures of a fade in one pass (made with the device; two passes without it).
   Microsoft::WRL::ComPtr<IDirect3DPixelShader9> fadeShader_;
-  bool fadeShaderTried_ = false;
   SlidePosition shown_;     // the picture shown (outgoing during a fade)
   SlidePosition incomingAt_;
   bool single_ = false;

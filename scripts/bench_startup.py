@@ -19,6 +19,12 @@ WIDTH, HEIGHT = 800, 600
 BLANKED = 1.0
 
 
+class XImage(ctypes.Structure):
+    """The head of Xlib's XImage, as far as the pixels' address."""
+    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
+                ("format", ctypes.c_int), ("data", ctypes.c_void_p)]
+
+
 class Screen:
     """A private Xvfb screen and a way to read a few of its pixels quickly."""
 
@@ -43,12 +49,11 @@ class Screen:
         x.XOpenDisplay.argtypes = [ctypes.c_char_p]
         x.XDefaultRootWindow.restype = ctypes.c_ulong
         x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-        x.XGetImage.restype = ctypes.c_void_p
+        x.XGetImage.restype = ctypes.POINTER(XImage)
         x.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
                                 ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
         x.XGetPixel.restype = ctypes.c_ulong
-        x.XGetPixel.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int]
-        x.XDestroyImage = None  # a macro in Xlib; images are freed with XFree below
+        x.XGetPixel.argtypes = [ctypes.POINTER(XImage), ctypes.c_int, ctypes.c_int]
         x.XFree.argtypes = [ctypes.c_void_p]
         self.x = x
         self.conn = x.XOpenDisplay(self.display.encode())
@@ -70,10 +75,8 @@ class Screen:
                         return True
             return False
         finally:
-            # XImage's own destroy function frees its data too; XFree of the data
-            # and the structure is what that does for images from XGetImage.
-            data = ctypes.cast(ctypes.c_void_p(image + 16), ctypes.POINTER(ctypes.c_void_p))[0]
-            self.x.XFree(data)
+            # What XDestroyImage (a macro) does for an image from XGetImage.
+            self.x.XFree(image.contents.data)
             self.x.XFree(image)
 
     def close(self):

@@ -61,8 +61,8 @@ SettingsRead ReadWholeFile(const std::wstring& path, std::string& bytes) {
   if (path.empty()) return SettingsRead::Missing;
   // FILE_FLAG_BACKUP_SEMANTICS opens a folder too, which then fails as "not a file"
   // below rather than as a missing one.
-  UniqueFile file = OwnFile(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  UniqueFile file = OwnFile(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (file.get() == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? SettingsRead::Missing
@@ -162,7 +162,8 @@ bool WriteAllAndFlush(HANDLE file, const std::string& text) {
 bool SaveBesideAndSwap(const std::wstring& path, const std::string& text) {
   const std::wstring temp = path + L".new";
   {
-    UniqueFile file = OwnFile(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file =
+        OwnFile(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) return false;
     if (!WriteAllAndFlush(file.get(), text)) {
       file.reset();
