@@ -158,17 +158,24 @@ What Parse(const std::wstring& name) {
 }
 
 int Shot(What what, int width, int height, double seconds, const wchar_t* out) {
-  // The sparks move a step a frame, not with the clock: with the generator seeded
+  // Sparks and blobs move a step a frame, not with the clock: from a seeded start
   // and a set number of frames before each picture (60 a second), every build
-  // draws the same sparks, however fast.
+  // draws the same sparks and blobs, however fast.
   if (what == kSparks) std::srand(1);
   Scene scene;
   if (!scene.Create(width, height, what)) return 1;
+  if (what == kBlobs) {
+    for (int i = 0; i < BlobsEffect::kBlobs; ++i) {
+      const float x = 0.55f * static_cast<float>(i % 3 - 1), y = 0.5f * static_cast<float>(i / 3 % 3 - 1);
+      scene.blobs.positions[i] = {x, y};
+      scene.blobs.velocities[i] = {static_cast<float>(17 + 23 * i) / 61000.0f, static_cast<float>(61 - 11 * i) / 61000.0f};
+    }
+  }
   int frames = 0;
   return bench::Shot(
       scene.device.Get(),
       [&](double due) {
-        if (what != kSparks) return scene.Frame(what);
+        if (what != kSparks && what != kBlobs) return scene.Frame(what);
         for (const int target = static_cast<int>(due * 60.0); frames < target; ++frames) scene.Frame(what);
       },
       seconds, out);

@@ -23,6 +23,10 @@ constexpr float kBound = 1.8f;
 constexpr float kQuadCorners[6][4] = {{-1, -1, 0, 0}, {1, -1, 1, 0}, {-1, 1, 0, 1},
                                       {-1, 1, 0, 1},  {1, -1, 1, 0}, {1, 1, 1, 1}};
 
+// Below this half-size (window pixels) a splat at half the pixels would show its
+// steps: a blob's visible disc is about 0.4 of the half-size across.
+constexpr float kHalfSizeMinSplat = 24.0f;
+
 constexpr float kBlobColours[4][3] = {{0.3f, 0, 0}, {0, 0.3f, 0}, {0, 0, 0.3f}, {0.3f, 0.3f, 0}};
 
 }  // namespace
@@ -40,6 +44,19 @@ void BlobsEffect::FillTargetTable(int mode, TargetTable& t) {
     else
       t[g][1][0] = colour[g];
   }
+}
+
+BlobsEffect::Accumulation BlobsEffect::AccumulationFor(bool formatBlends, bool multipleTargetsBlend, int mode,
+                                                      bool formatFilters, float splatHalfSize) {
+  Accumulation a;
+  a.additive = formatBlends && (mode != 1 || multipleTargetsBlend);
+  a.divisor = formatFilters && splatHalfSize >= kHalfSizeMinSplat ? 2 : 1;  // false for NaN
+  return a;
+}
+
+SIZE BlobsEffect::AccumulationSize(RECT rect, int32_t divisor) {
+  const LONG d = std::max<LONG>(divisor, 1);
+  return SIZE{std::max<LONG>((rect.right + d - 1) / d, 1), std::max<LONG>((rect.bottom + d - 1) / d, 1)};
 }
 
 void BlobsEffect::Bounce(float& c, float& v) {
@@ -62,22 +79,22 @@ float BlobsEffect::ClampSpeedDivisor(float divisor) {
 float BlobsEffect::ClampSizeScale(float scale) { return std::clamp(scale, 0.01f, 1.0f); }
 
 void BlobsEffect::BuildBlobQuad(const D3DXVECTOR3& p, const D3DXMATRIX& projection, float scale, float W, float H,
-                                const BlobRecord& blob, BlobVertex (&out)[6]) {
+                                const BlobRecord& blob, BlobVertex (&out)[6], float reach) {
   D3DXVECTOR4 c, e;
   D3DXVec3Transform(&c, &p, &projection);
   c /= c.w;
   const D3DXVECTOR4 unit(1.0f, 1.0f, p.z, 1.0f);
   D3DXVec4Transform(&e, &unit, &projection);
   e /= e.w;  // the projected size of a unit offset at the blob's depth
-  const float hx = e.x * scale, hy = e.y * scale;
+  const float hx = e.x * scale * reach, hy = e.y * scale * reach;
   for (int k = 0; k < 6; ++k) {
     BlobVertex& v = out[k];
     v.x = W * (c.x + kQuadCorners[k][0] * hx) + W * 0.5f;
     v.y = H * (c.y + kQuadCorners[k][1] * hy) + H * 0.5f;
     v.z = c.z;
     v.rhw = 1.0f;
-    v.u0 = kQuadCorners[k][2];
-    v.v0 = kQuadCorners[k][3];
+    v.u0 = 0.5f + (kQuadCorners[k][2] - 0.5f) * reach;
+    v.v0 = 0.5f + (kQuadCorners[k][3] - 0.5f) * reach;
     v.u1 = (v.x + 0.5f) / W;
     v.v1 = (v.y + 0.5f) / H;
     v.w2 = blob.w;
@@ -131,12 +148,14 @@ void BlobsEffect::Init(Camera* cameraIn, IDirect3DDevice9* deviceIn, RECT rect) 
   speedDivisor = ClampSpeedDivisor(speedDivisor);
   sizeScale = ClampSizeScale(sizeScale);
   InitBlobs();
+  accumulationMode = accumulationOverride.value_or(Accumulation{});
   if (device) {
     ChooseTargetMode();
     LoadEffect();
     CreateBlobTextures();
     CreateRenderTargets();
   }
+  accumulationSize = AccumulationSize(clientRect, accumulationMode.divisor);
   BuildScreenQuad(static_cast<float>(clientRect.right), static_cast<float>(clientRect.bottom), screenQuad);
   initialised = true;
 }
@@ -153,6 +172,27 @@ void BlobsEffect::ChooseTargetMode() {
   const bool r16f = d3d && SUCCEEDED(d3d->CheckDeviceFormat(caps.AdapterOrdinal, caps.DeviceType, mode.Format,
                                                             D3DUSAGE_RENDERTARGET, D3DRTYPE_TEXTURE, D3DFMT_R16F));
   fieldFormat = FieldFormatFor(r16f);
+  const auto buffersAllow = [&](DWORD usage) {
+    return d3d && SUCCEEDED(d3d->CheckDeviceFormat(caps.AdapterOrdinal, caps.DeviceType, mode.Format, usage,
+                                                   D3DRTYPE_TEXTURE, D3DFMT_A16B16G16R16F));
+  };
+  accumulationMode = accumulationOverride
+                         ? *accumulationOverride
+                         : AccumulationFor(buffersAllow(D3DUSAGE_RENDERTARGET | D3DUSAGE_QUERY_POSTPIXELSHADER_BLENDING),
+                                           (caps.PrimitiveMiscCaps & D3DPMISCCAPS_MRTPOSTPIXELSHADERBLENDING) != 0,
+                                           passMode, buffersAllow(D3DUSAGE_QUERY_FILTER), SplatHalfSizeAtTheMiddle());
+}
+
+float BlobsEffect::SplatHalfSizeAtTheMiddle() const {
+  if (!camera) return 0.0f;
+  // The blobs wander around the world's middle; its depth stands for theirs.
+  const D3DXVECTOR3 origin(0.0f, 0.0f, 0.0f);
+  D3DXVECTOR4 t;
+  D3DXVec3Transform(&t, &origin, &camera->view);
+  BlobVertex quad[6];
+  BuildBlobQuad(D3DXVECTOR3(t.x, t.y, t.z), camera->projection, sizeScale, static_cast<float>(clientRect.right),
+                static_cast<float>(clientRect.bottom), BlobRecord{}, quad);
+  return std::min(std::fabs(quad[5].x - quad[0].x), std::fabs(quad[5].y - quad[0].y)) * 0.5f;
 }
 
 void BlobsEffect::InitBlobs() {
@@ -171,7 +211,9 @@ void BlobsEffect::InitBlobs() {
 
 void BlobsEffect::LoadEffect() {
   effect = CreateEffectFromArchive(device, L"Resource/Effect.efc");
-  blendTechnique = effect ? effect->GetTechniqueByName(passMode == 1 ? "BlobBlend" : "BlobBlendTwoPasses") : -1;
+  const char* blend = accumulationMode.additive ? (passMode == 1 ? "BlobAdd" : "BlobAddTwoPasses")
+                                                : (passMode == 1 ? "BlobBlend" : "BlobBlendTwoPasses");
+  blendTechnique = effect ? effect->GetTechniqueByName(blend) : -1;
   handles_ = {};
   if (!effect) return;
   handles_.light = effect->GetTechniqueByName("BlobLight");
@@ -217,13 +259,21 @@ void BlobsEffect::CreateBlobTextures() {
 void BlobsEffect::CreateRenderTargets() {
   device->CreateVertexBuffer(sizeof(BlobVertex) * 6 * kBlobs, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, kBlobFvf,
                              D3DPOOL_DEFAULT, blobVertexBuffer.ReleaseAndGetAddressOf(), nullptr);
-  device->CreateTexture(1, 1, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A16B16G16R16F, D3DPOOL_DEFAULT,
-                        zeroTexture.ReleaseAndGetAddressOf(), nullptr);
-  platform::counters::TagTexture(zeroTexture.Get());
-  for (ComPtr<IDirect3DTexture9>& target : accumulation) {
-    device->CreateTexture(clientRect.right, clientRect.bottom, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A16B16G16R16F,
-                          D3DPOOL_DEFAULT, target.ReleaseAndGetAddressOf(), nullptr);
-    platform::counters::TagTexture(target.Get());
+  // Blending sums into the A pair alone: no B pair, no zero splat.
+  const bool pingPong = !accumulationMode.additive;
+  zeroTexture.Reset();
+  if (pingPong) {
+    device->CreateTexture(1, 1, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A16B16G16R16F, D3DPOOL_DEFAULT,
+                          zeroTexture.ReleaseAndGetAddressOf(), nullptr);
+    platform::counters::TagTexture(zeroTexture.Get());
+  }
+  const SIZE size = AccumulationSize(clientRect, accumulationMode.divisor);
+  for (int t = 0; t < 4; ++t) {
+    accumulation[t].Reset();
+    if (!pingPong && (t == kNormalB || t == kColorB)) continue;
+    device->CreateTexture(size.cx, size.cy, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A16B16G16R16F, D3DPOOL_DEFAULT,
+                          accumulation[t].GetAddressOf(), nullptr);
+    platform::counters::TagTexture(accumulation[t].Get());
   }
   TargetTable table;
   FillTargetTable(passMode, table);
@@ -238,12 +288,10 @@ void BlobsEffect::CreateRenderTargets() {
 }
 
 bool BlobsEffect::CanDraw() const {
-  if (!initialised || !camera || !device || !effect || blendTechnique < 0 || !blobVertexBuffer || !zeroTexture ||
-      !blobTexture)
+  if (!initialised || !camera || !device || !effect || blendTechnique < 0 || !blobVertexBuffer || !blobTexture ||
+      !accumulation[kNormalA] || !accumulation[kColorA])
     return false;
-  for (const ComPtr<IDirect3DTexture9>& target : accumulation)
-    if (!target) return false;
-  return true;
+  return accumulationMode.additive || (zeroTexture && accumulation[kNormalB] && accumulation[kColorB]);
 }
 
 void BlobsEffect::Update() {
@@ -272,10 +320,16 @@ void BlobsEffect::BuildBlobQuads() {
   device->GetTransform(D3DTS_PROJECTION, &projection);
   auto* quads = static_cast<BlobVertex(*)[6]>(data);
   const float W = static_cast<float>(clientRect.right), H = static_cast<float>(clientRect.bottom);
+  const float bufferW = static_cast<float>(accumulationSize.cx), bufferH = static_cast<float>(accumulationSize.cy);
+  // Added by blending, a splat is drawn within its field's reach alone (no scissor
+  // per blob); summed in turns, whole, and held to its field rectangle.
+  const float reach = accumulationMode.additive ? kFieldReach : 1.0f;
   for (int i = 0; i < kBlobs; ++i) {
-    BuildBlobQuad(viewPos[i], projection, sizeScale, W, H, blobs[i], quads[i]);
-    blobRects[i] = SplatRect(quads[i], kSurfaceReach, clientRect.right, clientRect.bottom);
-    fieldRects[i] = SplatRect(quads[i], kFieldReach, clientRect.right, clientRect.bottom);
+    BlobVertex onScreen[6];
+    BuildBlobQuad(viewPos[i], projection, sizeScale, W, H, blobs[i], onScreen);
+    blobRects[i] = SplatRect(onScreen, kSurfaceReach, clientRect.right, clientRect.bottom);
+    BuildBlobQuad(viewPos[i], projection, sizeScale, bufferW, bufferH, blobs[i], quads[i], reach);
+    fieldRects[i] = SplatRect(quads[i], kFieldReach / reach, accumulationSize.cx, accumulationSize.cy);
   }
   blobVertexBuffer->Unlock();
 }
@@ -304,6 +358,20 @@ void BlobsEffect::Accumulate(int group, int firstVertex) {
   effect->End();
 }
 
+void BlobsEffect::AccumulateAdditively() {
+  effect->SetTexture(handles_.sourceBlob, blobTexture.Get());
+  effect->SetTexture(handles_.normalBuffer, nullptr);  // the targets themselves
+  effect->SetTexture(handles_.colorBuffer, nullptr);
+  const UINT passes = effect->Begin();
+  for (UINT p = 0; p < passes && p < 2; ++p) {
+    for (int k = 0; k < targetCount; ++k) device->SetRenderTarget(k, targetSurfaces[1][p][k].Get());
+    effect->BeginPass(p);
+    device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2 * kBlobs);
+    effect->EndPass();
+  }
+  effect->End();
+}
+
 void BlobsEffect::Render() {
   if (!CanDraw()) return;
   device->GetRenderTarget(0, savedRenderTargets[0].ReleaseAndGetAddressOf());
@@ -311,11 +379,14 @@ void BlobsEffect::Render() {
   device->SetRenderState(D3DRS_ZENABLE, FALSE);
   device->SetDepthStencilSurface(nullptr);
 
-  ComPtr<IDirect3DSurface9> zero;
-  zeroTexture->GetSurfaceLevel(0, &zero);
-  device->SetRenderTarget(0, zero.Get());
-  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+  if (zeroTexture) {
+    ComPtr<IDirect3DSurface9> zero;
+    zeroTexture->GetSurfaceLevel(0, &zero);
+    device->SetRenderTarget(0, zero.Get());
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+  }
   for (int t = 0; t < 4; ++t) {
+    if (!accumulation[t]) continue;
     accumulation[t]->GetSurfaceLevel(0, frameSurfaces[t].ReleaseAndGetAddressOf());
     if (t == kNormalA || t == kColorA) {
       device->SetRenderTarget(0, frameSurfaces[t].Get());
@@ -326,18 +397,23 @@ void BlobsEffect::Render() {
   // The splats' far corners add next to nothing but cost most of the fill: each
   // accumulation draw is held to its field rectangle, each lighting draw to the
   // rectangle where its blob's surface can be.
-  device->SetRenderState(D3DRS_SCISSORTESTENABLE, TRUE);
   device->SetStreamSource(0, blobVertexBuffer.Get(), 0, sizeof(BlobVertex));
   device->SetFVF(kBlobFvf);
   effect->SetTechnique(blendTechnique);
-  for (int i = 0; i < kBlobs; ++i) {
-    Accumulate(0, 6 * i);
-    Accumulate(1, 6 * i);
+  if (accumulationMode.additive) {
+    AccumulateAdditively();
+  } else {
+    device->SetRenderState(D3DRS_SCISSORTESTENABLE, TRUE);
+    for (int i = 0; i < kBlobs; ++i) {
+      Accumulate(0, 6 * i);
+      Accumulate(1, 6 * i);
+    }
   }
 
   device->SetDepthStencilSurface(savedDepthStencil.Get());
   for (int k = 0; k < targetCount; ++k) device->SetRenderTarget(k, savedRenderTargets[k].Get());
 
+  device->SetRenderState(D3DRS_SCISSORTESTENABLE, TRUE);
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
   device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);

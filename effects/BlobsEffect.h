@@ -5,14 +5,19 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "effects/SceneEffect.h"
 #include "gfx/Effect.h"
 
-// Five coloured metaballs. Each frame their splats are accumulated, blob by blob,
-// into floating-point normal and colour buffers, ping-ponging between two pairs
-// (a target cannot be read while written); then a screen quad lights the final
-// pair with the environment cube map and blends it over the frame.
+// Five coloured metaballs. Each frame their splats are accumulated into
+// floating-point normal and colour buffers; then a screen quad lights the buffers
+// with the environment cube map and blends them over the frame. Where the device
+// blends and filters those buffers, the splats are added by blending, all five in
+// one draw, into buffers of half the window's size (the field is smooth; the
+// lighting reads it filtered, at full size). Elsewhere they are summed blob by blob,
+// ping-ponging between two pairs (a target cannot be read while written), at the
+// window's size.
 class BlobsEffect final : public SceneEffect {
 public:
   static constexpr int kBlobs = 5;
@@ -36,6 +41,12 @@ public:
   // Accumulation textures in their field order; kNoTarget for an empty slot.
   enum TargetIndex : int8_t { kNormalA, kColorA, kNormalB, kColorB, kNoTarget = -1 };
   using TargetTable = TargetIndex[2][2][2];  // [group][pass][target]
+  // How the splats are summed, and the buffers' size as a divisor of the window's.
+  struct Accumulation {
+    bool additive = false;
+    int32_t divisor = 1;
+    bool operator==(const Accumulation&) const = default;
+  };
 
   void Init(Camera* camera, IDirect3DDevice9* device, RECT clientRect);
   void Render();
@@ -56,11 +67,18 @@ public:
   static int PassModeFor(DWORD simultaneousTargets) { return simultaneousTargets >= 2 ? 1 : 2; }
   static D3DFORMAT FieldFormatFor(bool r16fTargetUsable) { return r16fTargetUsable ? D3DFMT_R16F : D3DFMT_R32F; }
   static void FillTargetTable(int passMode, TargetTable& table);
+  // Blending needs the buffers' format to blend (and both targets to, when both are
+  // written in one pass); half size needs it filtered and a splat wide enough
+  // (half-size in window pixels) to stay smooth at half the pixels.
+  static Accumulation AccumulationFor(bool formatBlends, bool multipleTargetsBlend, int passMode, bool formatFilters,
+                                      float splatHalfSize);
+  static SIZE AccumulationSize(RECT clientRect, int32_t divisor);
   // One axis of a blob: turn past +-1.8 (tested before the step), then step.
   static void Bounce(float& c, float& v);
   // The blob's six splat corners from its view-space position and the projection.
+  // reach < 1 keeps the middle of the splat alone (corners and splat coordinates).
   static void BuildBlobQuad(const D3DXVECTOR3& viewPos, const D3DXMATRIX& projection, float sizeScale, float W,
-                            float H, const BlobRecord& blob, BlobVertex (&out)[6]);
+                            float H, const BlobRecord& blob, BlobVertex (&out)[6], float reach = 1.0f);
   static void BuildScreenQuad(float W, float H, BlobVertex (&quad)[4]);
   // Pixels within reach (a share of the splat's half-size) of its middle, clipped
   // to the screen (empty when off it).
@@ -90,6 +108,10 @@ public:
   Microsoft::WRL::ComPtr<IDirect3DCubeTexture9> envMap;
   int32_t passMode = 2;
   int32_t targetCount = 1;
+  Accumulation accumulationMode;
+  // Set before Init to take this recipe whatever the device offers (tests compare them).
+  std::optional<Accumulation> accumulationOverride;
+  SIZE accumulationSize{};
   Microsoft::WRL::ComPtr<IDirect3DSurface9> targetSurfaces[2][2][2];
   int blendTechnique = -1;
   BlobVertex screenQuad[4]{};
@@ -103,8 +125,8 @@ public:
   Microsoft::WRL::ComPtr<IDirect3DSurface9> frameSurfaces[4];
   // Screen rectangles around each blob's splat: where it can lift the field over
   // the lighting's threshold, and where it adds anything worth adding.
-  RECT blobRects[kBlobs]{};
-  RECT fieldRects[kBlobs]{};
+  RECT blobRects[kBlobs]{};   // window pixels
+  RECT fieldRects[kBlobs]{};  // buffer pixels
 
 private:
   struct Handles {
@@ -120,4 +142,6 @@ private:
   void CreateRenderTargets();
   void BuildBlobQuads();
   void Accumulate(int group, int firstVertex);
+  void AccumulateAdditively();
+  float SplatHalfSizeAtTheMiddle() const;
 };

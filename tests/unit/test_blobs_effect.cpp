@@ -2,7 +2,9 @@
 // under the settings, splat quads and texels, and whole frames on a real device.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "render/Camera.h"
 #include "effects/ArchiveEntry.h"
@@ -55,6 +57,22 @@ TEST(BlobsEffect, OnePassAndTwoPassTargetTables) {
   EXPECT_EQ(B::PassModeFor(4), 1);
   EXPECT_EQ(B::FieldFormatFor(true), D3DFMT_R16F);
   EXPECT_EQ(B::FieldFormatFor(false), D3DFMT_R32F);  // R16F refused as a target
+}
+
+TEST(BlobsEffect, TheBuffersAreBlendedAndHalvedOnlyWhereTheDeviceAllows) {
+  using A = B::Accumulation;
+  EXPECT_EQ(B::AccumulationFor(true, true, 1, true, 100.0f), (A{true, 2}));
+  EXPECT_EQ(B::AccumulationFor(true, false, 1, true, 100.0f), (A{false, 2}));  // one pass writes both targets
+  EXPECT_EQ(B::AccumulationFor(true, false, 2, true, 100.0f), (A{true, 2}));   // one target a pass
+  EXPECT_EQ(B::AccumulationFor(false, true, 1, true, 100.0f), (A{false, 2}));
+  EXPECT_EQ(B::AccumulationFor(true, true, 1, false, 100.0f), (A{true, 1}));   // unfiltered: full size
+  EXPECT_EQ(B::AccumulationFor(true, true, 1, true, 10.0f), (A{true, 1}));     // small splats keep every pixel
+  EXPECT_EQ(B::AccumulationFor(true, true, 1, true, std::nanf("")), (A{true, 1}));
+  // Odd sizes round up; never empty.
+  EXPECT_EQ(B::AccumulationSize(RECT{0, 0, 1920, 1080}, 2).cx, 960);
+  EXPECT_EQ(B::AccumulationSize(RECT{0, 0, 801, 601}, 2).cy, 301);
+  EXPECT_EQ(B::AccumulationSize(RECT{0, 0, 801, 601}, 1).cx, 801);
+  EXPECT_EQ(B::AccumulationSize(RECT{0, 0, 0, 0}, 2).cx, 1);
 }
 
 TEST(BlobsEffect, SpeedAndSizeFollowTheSettingsWithinTheirRange) {
@@ -130,6 +148,14 @@ TEST(BlobsEffect, SplatQuadsAndTheScreenQuad) {
   B::BlobVertex small[6];
   B::BuildBlobQuad(D3DXVECTOR3(0.1f, 0.2f, 0.5f), identity, 0.01f, 800.0f, 600.0f, blob, small);
   EXPECT_NEAR(small[5].x - small[0].x, (quad[5].x - quad[0].x) / 50.0f, 1e-3f);
+  // A splat held to its middle keeps each screen point's splat coordinate.
+  B::BlobVertex middle[6];
+  B::BuildBlobQuad(D3DXVECTOR3(0.1f, 0.2f, 0.5f), identity, 0.5f, 800.0f, 600.0f, blob, middle, 0.75f);
+  for (const B::BlobVertex& v : middle) {
+    EXPECT_FLOAT_EQ(quad[0].u0 + (v.x - quad[0].x) / (quad[5].x - quad[0].x), v.u0);
+    EXPECT_FLOAT_EQ(quad[0].v0 + (v.y - quad[0].y) / (quad[5].y - quad[0].y), v.v0);
+  }
+  EXPECT_FLOAT_EQ(middle[5].x - middle[0].x, 0.75f * (quad[5].x - quad[0].x));
 
   B::BlobVertex screen[4];
   B::BuildScreenQuad(800.0f, 600.0f, screen);
@@ -228,23 +254,69 @@ protected:
 };
 
 TEST_F(BlobsOnDevice, InitBuildsEveryTargetOfItsMode) {
-  blobs.sizeScale = 0.8f;
-  blobs.speedDivisor = 61000.0f;
-  blobs.Init(&camera, device, RECT{0, 0, 320, 240});
-  ASSERT_TRUE(blobs.CanDraw());
-  EXPECT_TRUE(blobs.envMap);
-  B::TargetTable table;
-  B::FillTargetTable(blobs.passMode, table);
-  for (int g = 0; g < 2; ++g)
-    for (int p = 0; p < 2; ++p)
-      for (int k = 0; k < 2; ++k) EXPECT_EQ(blobs.targetSurfaces[g][p][k] != nullptr, table[g][p][k] != B::kNoTarget);
-  D3DSURFACE_DESC desc{};
-  blobs.blobTexture->GetLevelDesc(0, &desc);
-  EXPECT_EQ(desc.Format, blobs.fieldFormat);
-  EXPECT_EQ(desc.Width, 64u);
-  blobs.accumulation[B::kColorB]->GetLevelDesc(0, &desc);
-  EXPECT_EQ(desc.Format, D3DFMT_A16B16G16R16F);
-  EXPECT_EQ(desc.Width, 320u);
+  for (const B::Accumulation mode : {B::Accumulation{false, 1}, B::Accumulation{true, 2}}) {
+    SCOPED_TRACE(mode.additive);
+    blobs.Release();
+    blobs.sizeScale = 0.8f;
+    blobs.speedDivisor = 61000.0f;
+    blobs.accumulationOverride = mode;
+    blobs.Init(&camera, device, RECT{0, 0, 320, 240});
+    ASSERT_TRUE(blobs.CanDraw());
+    EXPECT_TRUE(blobs.envMap);
+    B::TargetTable table;
+    B::FillTargetTable(blobs.passMode, table);
+    // Blending writes the A pair alone (the table's second group).
+    for (int g = mode.additive ? 1 : 0; g < 2; ++g)
+      for (int p = 0; p < 2; ++p)
+        for (int k = 0; k < 2; ++k)
+          EXPECT_EQ(blobs.targetSurfaces[g][p][k] != nullptr, table[g][p][k] != B::kNoTarget);
+    EXPECT_EQ(blobs.accumulation[B::kColorB] != nullptr, !mode.additive);
+    EXPECT_EQ(blobs.zeroTexture != nullptr, !mode.additive);
+    D3DSURFACE_DESC desc{};
+    blobs.blobTexture->GetLevelDesc(0, &desc);
+    EXPECT_EQ(desc.Format, blobs.fieldFormat);
+    EXPECT_EQ(desc.Width, 64u);
+    blobs.accumulation[B::kColorA]->GetLevelDesc(0, &desc);
+    EXPECT_EQ(desc.Format, D3DFMT_A16B16G16R16F);
+    EXPECT_EQ(desc.Width, 320u / mode.divisor);
+    EXPECT_EQ(desc.Height, 240u / mode.divisor);
+  }
+}
+
+TEST_F(BlobsOnDevice, BlendedHalfSizeBuffersDrawTheSameBallsAsTheFullSum) {
+  // The same blobs, still, under the same camera: summed in turns at full size, and
+  // added by blending into buffers of half the size.
+  auto draw = [&](B::Accumulation mode) {
+    blobs.Release();
+    blobs.sizeScale = 1.0f;
+    blobs.speedDivisor = 61000.0f;
+    blobs.accumulationOverride = mode;
+    blobs.Init(&camera, device, RECT{0, 0, 320, 240});
+    for (int i = 0; i < B::kBlobs; ++i) {
+      blobs.positions[i] = {0.7f * static_cast<float>(i % 3 - 1), 0.6f * static_cast<float>(i / 3 - 0.5f)};
+      blobs.velocities[i] = {0.0f, 0.0f};
+    }
+    camera.angle = 100.0f;
+    return Frame();
+  };
+  const BackBufferImage full = draw({false, 1});
+  const BackBufferImage half = draw({true, 2});
+  ASSERT_EQ(full.pixels.size(), half.pixels.size());
+  const double litFull = static_cast<double>(full.CountLit(40)), litHalf = static_cast<double>(half.CountLit(40));
+  EXPECT_GT(litFull, full.pixels.size() / 20.0);
+  EXPECT_NEAR(litHalf / litFull, 1.0, 0.03);
+  double difference = 0.0;
+  size_t distant = 0;
+  for (size_t i = 0; i < full.pixels.size(); ++i) {
+    const uint32_t a = full.pixels[i], b = half.pixels[i];
+    const int d = std::max({std::abs(BackBufferImage::Red(a) - BackBufferImage::Red(b)), std::abs(BackBufferImage::Green(a) - BackBufferImage::Green(b)),
+                            std::abs(BackBufferImage::Blue(a) - BackBufferImage::Blue(b))});
+    difference += d;
+    distant += d > 48;
+  }
+  // Alike everywhere but along the rims, where half the pixels move the edge a little.
+  EXPECT_LT(difference / static_cast<double>(full.pixels.size()), 3.0);
+  EXPECT_LT(static_cast<double>(distant), 0.02 * static_cast<double>(full.pixels.size()));
 }
 
 TEST_F(BlobsOnDevice, AFrameShowsShadedBallsInTheBlobColours) {
