@@ -190,38 +190,10 @@ void FireEffect::FinishStyle() {
   DrawFlameTarget();
 }
 
-// The flames over the window: texel centres on the target's pixel grid, stretched
-// with linear filtering, blended as premultiplied colour.
+// The flames over the window, blended as premultiplied colour.
 void FireEffect::DrawFlameTarget() {
-  const float W = static_cast<float>(clientRect.right);
-  const float H = static_cast<float>(clientRect.bottom);
-  ScreenVertex quad[4];
-  FillScreenQuad({-0.5f, -0.5f, W - 0.5f, H - 0.5f}, {0.0f, 0.0f, 1.0f, 1.0f}, quad);
-  // What the logo and the backdrop find set on stage 0 stays as it was.
-  constexpr D3DSAMPLERSTATETYPE kSamplerStates[] = {D3DSAMP_MINFILTER, D3DSAMP_MAGFILTER, D3DSAMP_ADDRESSU,
-                                                    D3DSAMP_ADDRESSV};
-  constexpr D3DTEXTURESTAGESTATETYPE kStageStates[] = {D3DTSS_COLOROP, D3DTSS_COLORARG1, D3DTSS_ALPHAOP,
-                                                       D3DTSS_ALPHAARG1};
-  DWORD samplers[std::size(kSamplerStates)], stages[std::size(kStageStates)];
-  for (size_t i = 0; i < std::size(kSamplerStates); ++i) device->GetSamplerState(0, kSamplerStates[i], &samplers[i]);
-  for (size_t i = 0; i < std::size(kStageStates); ++i) device->GetTextureStageState(0, kStageStates[i], &stages[i]);
-
-  device->SetTexture(0, flameTarget.Get());
-  device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-  device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-  device->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
-  device->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
-  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-  device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-  device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-  device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-  device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
-  device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-  DrawScreenQuad(device, quad);
-  device->SetTexture(0, nullptr);
-  for (size_t i = 0; i < std::size(kSamplerStates); ++i) device->SetSamplerState(0, kSamplerStates[i], samplers[i]);
-  for (size_t i = 0; i < std::size(kStageStates); ++i) device->SetTextureStageState(0, kStageStates[i], stages[i]);
+  LayTextureOver(device, flameTarget.Get(), static_cast<float>(clientRect.right), static_cast<float>(clientRect.bottom),
+                 D3DBLEND_ONE, D3DBLEND_INVSRCALPHA);
   device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
 }
 

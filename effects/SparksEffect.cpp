@@ -2,10 +2,13 @@
 
 #include <d3dx9.h>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "platform/Counters.h"
 #include "render/Camera.h"
+#include "render/ScreenQuad.h"
 #include "effects/ArchiveEntry.h"
 #include "effects/ParticleSystem.h"
 
@@ -50,14 +53,25 @@ void StepSparks(ParticleSystem& particles, float& clock) {
 
 bool SparksEffect::Initialise(const SceneSetup& setup) {
   setup.camera.LookAt(0.0f, -10.0f, 300.0f);
-  const bool ready = InitEffect(&setup.camera, setup.device);
+  const bool ready = InitEffect(&setup.camera, setup.device, setup.clientRect);
   GetParticleSystem().SetColorScheme(setup.settings.GetValue(L"SelectSparksEffect"));
   return ready;
 }
 
-bool SparksEffect::InitEffect(Camera* cameraIn, IDirect3DDevice9* deviceIn) {
+SIZE SparksEffect::GlowTargetSize(int windowWidth, int windowHeight) {
+  // Smaller windows (the preview) have few pixels to save and sparks of a pixel or two.
+  if (windowWidth < 640 || windowHeight < 600) return SIZE{0, 0};
+  // A spark spans a share of the window's height: summed at 300 rows or more it is
+  // still a round glow of several pixels. A third at most, so that large screens
+  // keep their sparks' cores.
+  const int divisor = std::clamp(windowHeight / 300, 2, 3);
+  return SIZE{(windowWidth + divisor - 1) / divisor, (windowHeight + divisor - 1) / divisor};
+}
+
+bool SparksEffect::InitEffect(Camera* cameraIn, IDirect3DDevice9* deviceIn, RECT rect) {
   device = deviceIn;
   camera = cameraIn;
+  clientRect = rect;
   ConfigureSparksEmitter(GetParticleSystem());
   if (!device) return false;
 
@@ -82,6 +96,16 @@ bool SparksEffect::InitEffect(Camera* cameraIn, IDirect3DDevice9* deviceIn) {
                                                  texture.ReleaseAndGetAddressOf())))
     texture.Reset();
   platform::counters::TagTexture(texture.Get());
+
+  glowTarget.Reset();
+  const SIZE glow = GlowTargetSize(rect.right - rect.left, rect.bottom - rect.top);
+  glowSize = glow;
+  // Without the target (it could not be made) the sparks go straight into the frame.
+  if (glow.cx > 0 && SUCCEEDED(device->CreateTexture(glow.cx, glow.cy, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
+                                                     D3DPOOL_DEFAULT, glowTarget.GetAddressOf(), nullptr)))
+    platform::counters::TagTexture(glowTarget.Get());
+  else
+    glowTarget.Reset();
   return Ready();
 }
 
@@ -104,6 +128,67 @@ void SparksEffect::Draw() {
   effect->SetTechnique(technique_);
   effect->SetMatrix(worldViewProjection_, m);
   effect->SetTexture(particleTexture_, texture.Get());
+  if (glowTarget)
+    DrawIntoGlowTarget(n, vertices, indices);
+  else
+    DrawParticles(n, vertices, indices);
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+}
+
+std::vector<RECT> SparksEffect::LitRuns(const ParticleVertex* vertices, size_t quads, const D3DXMATRIX& m,
+                                        SIZE target) {
+  const int cols = (target.cx + kGlowTile - 1) / kGlowTile, rows = (target.cy + kGlowTile - 1) / kGlowTile;
+  if (cols <= 0 || rows <= 0) return {};
+  std::vector<uint8_t> lit(static_cast<size_t>(cols) * rows, 0);
+  const float w = static_cast<float>(target.cx), h = static_cast<float>(target.cy);
+  for (size_t q = 0; q < quads; ++q) {
+    constexpr float kFar = std::numeric_limits<float>::max();
+    float left = kFar, right = -kFar, top = kFar, bottom = -kFar;
+    int nearer = 0;  // corners on the eye's side of the near plane
+    bool behindEye = false;
+    for (int k = 0; k < 4; ++k) {
+      const float* p = vertices[q * 4 + k].position;
+      const float cx = p[0] * m._11 + p[1] * m._21 + p[2] * m._31 + m._41;
+      const float cy = p[0] * m._12 + p[1] * m._22 + p[2] * m._32 + m._42;
+      const float cz = p[0] * m._13 + p[1] * m._23 + p[2] * m._33 + m._43;
+      const float cw = p[0] * m._14 + p[1] * m._24 + p[2] * m._34 + m._44;
+      nearer += !(cz >= 0.0f);
+      if (!(cw > 1e-4f)) {
+        behindEye = true;
+        continue;
+      }
+      const float x = (cx / cw * 0.5f + 0.5f) * w, y = (0.5f - cy / cw * 0.5f) * h;
+      left = std::min(left, x);
+      right = std::max(right, x);
+      top = std::min(top, y);
+      bottom = std::max(bottom, y);
+    }
+    if (nearer == 4) continue;  // wholly clipped away by the near plane
+    if (behindEye) return {RECT{0, 0, target.cx, target.cy}};  // across the eye's plane: anywhere
+    // One pixel more each way: the stretched read blends a texel with its neighbours.
+    left = std::max(left - 1.0f, 0.0f);
+    top = std::max(top - 1.0f, 0.0f);
+    right = std::min(right + 1.0f, w - 1.0f);
+    bottom = std::min(bottom + 1.0f, h - 1.0f);
+    if (left > right || top > bottom) continue;  // off the target
+    const int c0 = static_cast<int>(left) / kGlowTile, c1 = static_cast<int>(right) / kGlowTile;
+    const int r0 = static_cast<int>(top) / kGlowTile, r1 = static_cast<int>(bottom) / kGlowTile;
+    for (int r = r0; r <= r1; ++r)
+      for (int c = c0; c <= c1; ++c) lit[static_cast<size_t>(r) * cols + c] = 1;
+  }
+  std::vector<RECT> runs;
+  for (int r = 0; r < rows; ++r)
+    for (int c = 0; c < cols; ++c) {
+      if (!lit[static_cast<size_t>(r) * cols + c]) continue;
+      const int start = c;
+      while (c + 1 < cols && lit[static_cast<size_t>(r) * cols + c + 1]) ++c;
+      runs.push_back(RECT{start * kGlowTile, r * kGlowTile, std::min<LONG>((c + 1) * kGlowTile, target.cx),
+                          std::min<LONG>((r + 1) * kGlowTile, target.cy)});
+    }
+  return runs;
+}
+
+void SparksEffect::DrawParticles(UINT n, const void* vertices, const uint16_t* indices) {
   effect->Begin();
   effect->BeginPass(0);
   effect->CommitChanges();
@@ -113,12 +198,31 @@ void SparksEffect::Draw() {
                                    sizeof(ParticleVertex));
   effect->EndPass();
   effect->End();
-  device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+}
+
+void SparksEffect::DrawIntoGlowTarget(UINT n, const void* vertices, const uint16_t* indices) {
+  using Microsoft::WRL::ComPtr;
+  ComPtr<IDirect3DSurface9> window, glow;
+  if (FAILED(device->GetRenderTarget(0, &window)) || FAILED(glowTarget->GetSurfaceLevel(0, &glow))) return;
+  D3DVIEWPORT9 viewport{};
+  device->GetViewport(&viewport);
+  device->SetRenderTarget(0, glow.Get());  // its own viewport: the same projection at half the pixels
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+  DrawParticles(n, vertices, indices);
+  device->SetRenderTarget(0, window.Get());
+  device->SetViewport(&viewport);
+  // Most of the window is dark: the sum is laid over only where sparks are.
+  const std::vector<RECT> runs =
+      LitRuns(static_cast<const ParticleVertex*>(vertices), n, camera->worldViewProjection, glowSize);
+  if (!runs.empty())
+    LayTextureOver(device, glowTarget.Get(), static_cast<float>(clientRect.right - clientRect.left),
+                   static_cast<float>(clientRect.bottom - clientRect.top), D3DBLEND_ONE, D3DBLEND_ONE, runs, glowSize);
 }
 
 void SparksEffect::Release() {
   camera = nullptr;
   declaration.Reset();
   texture.Reset();
+  glowTarget.Reset();
   effect.reset();
 }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <tuple>
+#include <vector>
 
 #include "render/Camera.h"
 #include "effects/ArchiveEntry.h"
@@ -118,5 +120,106 @@ TEST(SparksEffect, AFrameShowsGlowingSparksOnBlack) {
   EXPECT_EQ(blending, static_cast<DWORD>(FALSE));
   sparks.Release();
   sparks.Release();
+  w.ReleaseAll();
+}
+
+TEST(SparksEffect, TheGlowTargetIsAHalfOrAThirdOfLargeWindows) {
+  for (const auto& [w, h, tw, th] : {std::tuple{320, 240, 0, 0}, {152, 112, 0, 0}, {640, 480, 0, 0}, {800, 600, 400, 300},
+                                     {801, 601, 401, 301}, {1024, 768, 512, 384}, {1920, 1080, 640, 360},
+                                     {3840, 2160, 1280, 720}}) {
+    const SIZE size = SparksEffect::GlowTargetSize(w, h);
+    EXPECT_EQ(size.cx, tw) << w << "x" << h;
+    EXPECT_EQ(size.cy, th) << w << "x" << h;
+  }
+}
+
+namespace {
+// A square quad of particle corners around (x, y) at depth z, half-size r.
+void PutQuad(ParticleVertex* v, float x, float y, float z, float r) {
+  const float corners[4][2] = {{-r, -r}, {r, -r}, {r, r}, {-r, r}};
+  for (int k = 0; k < 4; ++k) v[k] = ParticleVertex{{x + corners[k][0], y + corners[k][1], z}, {0, 0}, {1, 1, 1, 1}};
+}
+}  // namespace
+
+TEST(SparksEffect, TheSumIsLaidOverOnlyWhereSparksCanLight) {
+  // Clip w = z, as a projection gives: z 1 lies on the screen as x and y say.
+  D3DXMATRIX m;
+  D3DXMatrixIdentity(&m);
+  m._34 = 1.0f;
+  m._44 = 0.0f;
+  const SIZE target{160, 160};  // 10 x 10 tiles
+  ParticleVertex v[12];
+  PutQuad(v, 0.0f, 0.0f, 1.0f, 0.05f);  // pixels 76..84 each way
+  std::vector<RECT> runs = SparksEffect::LitRuns(v, 1, m, target);
+  ASSERT_EQ(runs.size(), 2u);  // tiles 4 and 5 of rows 4 and 5, one run a row
+  EXPECT_EQ(runs[0].left, 64);
+  EXPECT_EQ(runs[0].right, 96);
+  EXPECT_EQ(runs[0].top, 64);
+  EXPECT_EQ(runs[1].bottom, 96);
+
+  // A spark at the right edge: its run ends at the target's edge; one off the
+  // target lights nothing, nor one wholly behind the near plane.
+  PutQuad(v, 0.99f, -0.99f, 1.0f, 0.05f);
+  PutQuad(v + 4, 3.0f, 0.0f, 1.0f, 0.05f);
+  PutQuad(v + 8, 0.0f, 0.0f, -1.0f, 0.05f);
+  runs = SparksEffect::LitRuns(v, 3, m, target);
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0].right, 160);
+  EXPECT_EQ(runs[0].bottom, 160);
+  EXPECT_GE(runs[0].left, 144);
+
+  // A quad across the eye's plane can reach anywhere: all of the target.
+  PutQuad(v, 0.0f, 0.0f, 1.0f, 0.05f);
+  v[2].position[2] = v[3].position[2] = -1.0f;
+  runs = SparksEffect::LitRuns(v, 1, m, target);
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0].right - runs[0].left, 160);
+  EXPECT_EQ(runs[0].bottom - runs[0].top, 160);
+  EXPECT_TRUE(SparksEffect::LitRuns(v, 0, m, target).empty());
+}
+
+TEST(SparksEffect, SummedSmallTheSparksKeepTheirLightAndPlace) {
+  // The same sparks (a step apart) drawn straight into an 800 x 600 frame and
+  // through the glow target.
+  ASSERT_TRUE(OpenTestArchive());
+  TestWindow window(L"SparksGlow", 800, 600);
+  Window w;
+  ASSERT_TRUE(w.Create(window.hwnd));
+  IDirect3DDevice9* device = w.device.Get();
+  Camera camera;
+  camera.Reset(800, 600, 1.0f, 1000.0f);
+  camera.LookAt(0.0f, -10.0f, 300.0f);
+  camera.Update(false);
+  for (int i = 0; i < 1500; ++i) StepSparks(GetParticleSystem(), SparksClock());
+  struct Light {
+    double total = 0, x = 0, y = 0;
+  };
+  auto frame = [&](RECT rect) {
+    SparksEffect sparks;
+    EXPECT_TRUE(sparks.InitEffect(&camera, device, rect));
+    EXPECT_EQ(sparks.glowTarget != nullptr, rect.right > 0);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    device->BeginScene();
+    sparks.Draw();
+    device->EndScene();
+    sparks.Release();
+    const BackBufferImage image = ReadBackBuffer(device);
+    Light light;
+    for (int y = 0; y < image.height; ++y)
+      for (int x = 0; x < image.width; ++x) {
+        const uint32_t p = image.At(x, y);
+        const double v = BackBufferImage::Red(p) + BackBufferImage::Green(p) + BackBufferImage::Blue(p);
+        light.total += v;
+        light.x += v * x;
+        light.y += v * y;
+      }
+    return light;
+  };
+  const Light straight = frame(RECT{});
+  const Light summed = frame(RECT{0, 0, 800, 600});
+  ASSERT_GT(straight.total, 800.0 * 600.0);  // on average over one level a pixel
+  EXPECT_NEAR(summed.total / straight.total, 1.0, 0.08);
+  EXPECT_NEAR(summed.x / summed.total, straight.x / straight.total, 4.0);
+  EXPECT_NEAR(summed.y / summed.total, straight.y / straight.total, 4.0);
   w.ReleaseAll();
 }
