@@ -14,7 +14,7 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 constexpr int kFlameShrink = 3;
-constexpr int kFlameMinWidth = 320;
+constexpr int kFlameMinWidth = 256;
 }  // namespace
 
 SIZE FlameTargetSize(int windowWidth, int windowHeight) {

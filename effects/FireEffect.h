@@ -13,7 +13,7 @@
 // The size the flames are computed at for a window of the given size. The flame
 // field is smooth (its finest noise spans a few pixels even at a third of a
 // full-HD width), so it is computed at a third of the window's width, though never
-// under 320 pixels across (below that the noise would lose detail), and stretched
+// under 256 pixels across (below that the noise would lose detail), and stretched
 // over the window with linear filtering: most of the cost of a frame is then one
 // filtered texture read per window pixel, as for a picture.
 SIZE FlameTargetSize(int windowWidth, int windowHeight);

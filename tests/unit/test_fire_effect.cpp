@@ -129,7 +129,8 @@ TEST(FireTarget, AThirdOfTheWindowInItsShape) {
   };
   EXPECT_EQ(size(1920, 1080), (std::pair<LONG, LONG>(640, 360)));
   EXPECT_EQ(size(3840, 2160), (std::pair<LONG, LONG>(1280, 720)));
-  EXPECT_EQ(size(800, 600), (std::pair<LONG, LONG>(320, 240)));
+  EXPECT_EQ(size(800, 600), (std::pair<LONG, LONG>(267, 200)));
+  EXPECT_EQ(size(640, 480), (std::pair<LONG, LONG>(256, 192)));  // never under 256 across
   EXPECT_EQ(size(1280, 1024), (std::pair<LONG, LONG>(427, 342)));
   EXPECT_EQ(size(152, 112), (std::pair<LONG, LONG>(152, 112)));  // the display settings' preview
   EXPECT_EQ(size(1080, 1920), (std::pair<LONG, LONG>(360, 640)));  // a portrait screen
