@@ -188,7 +188,7 @@ std::vector<RECT> SparksEffect::LitRuns(const ParticleVertex* vertices, size_t q
   return runs;
 }
 
-void SparksEffect::DrawParticles(UINT n, const void* vertices, const uint16_t* indices) {
+void SparksEffect::DrawParticles(UINT n, const ParticleVertex* vertices, const uint16_t* indices) {
   effect->Begin();
   effect->BeginPass(0);
   effect->CommitChanges();
@@ -200,20 +200,19 @@ void SparksEffect::DrawParticles(UINT n, const void* vertices, const uint16_t* i
   effect->End();
 }
 
-void SparksEffect::DrawIntoGlowTarget(UINT n, const void* vertices, const uint16_t* indices) {
+void SparksEffect::DrawIntoGlowTarget(UINT n, const ParticleVertex* vertices, const uint16_t* indices) {
   using Microsoft::WRL::ComPtr;
   ComPtr<IDirect3DSurface9> window, glow;
   if (FAILED(device->GetRenderTarget(0, &window)) || FAILED(glowTarget->GetSurfaceLevel(0, &glow))) return;
   D3DVIEWPORT9 viewport{};
   device->GetViewport(&viewport);
-  device->SetRenderTarget(0, glow.Get());  // its own viewport: the same projection at half the pixels
+  device->SetRenderTarget(0, glow.Get());  // its own viewport: the same projection over fewer pixels
   device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
   DrawParticles(n, vertices, indices);
   device->SetRenderTarget(0, window.Get());
   device->SetViewport(&viewport);
   // Most of the window is dark: the sum is laid over only where sparks are.
-  const std::vector<RECT> runs =
-      LitRuns(static_cast<const ParticleVertex*>(vertices), n, camera->worldViewProjection, glowSize);
+  const std::vector<RECT> runs = LitRuns(vertices, n, camera->worldViewProjection, glowSize);
   if (!runs.empty())
     LayTextureOver(device, glowTarget.Get(), static_cast<float>(clientRect.right - clientRect.left),
                    static_cast<float>(clientRect.bottom - clientRect.top), D3DBLEND_ONE, D3DBLEND_ONE, runs, glowSize);

@@ -52,8 +52,8 @@ public:
   RECT clientRect{};
 
 private:
-  void DrawParticles(UINT count, const void* vertices, const uint16_t* indices);
-  void DrawIntoGlowTarget(UINT count, const void* vertices, const uint16_t* indices);
+  void DrawParticles(UINT count, const ParticleVertex* vertices, const uint16_t* indices);
+  void DrawIntoGlowTarget(UINT count, const ParticleVertex* vertices, const uint16_t* indices);
 
   int technique_ = -1;
   gfx::Effect::Param worldViewProjection_, particleTexture_;
