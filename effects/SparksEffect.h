@@ -38,7 +38,7 @@ public:
   // The glow target's tiles (kGlowTile pixels square) that the particle quads can
   // light, as runs along each row: the sum is laid over the frame there alone.
   // Quads reaching behind the eye light everything.
-  static constexpr int kGlowTile = 16;
+  static constexpr int kGlowTile = 8;
   static std::vector<RECT> LitRuns(const ParticleVertex* vertices, size_t quads, const D3DXMATRIX& worldViewProjection,
                                    SIZE target);
 

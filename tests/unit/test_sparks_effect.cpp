@@ -147,15 +147,16 @@ TEST(SparksEffect, TheSumIsLaidOverOnlyWhereSparksCanLight) {
   D3DXMatrixIdentity(&m);
   m._34 = 1.0f;
   m._44 = 0.0f;
-  const SIZE target{160, 160};  // 10 x 10 tiles
+  const SIZE target{160, 160};
+  constexpr LONG T = SparksEffect::kGlowTile;
   ParticleVertex v[12];
-  PutQuad(v, 0.0f, 0.0f, 1.0f, 0.05f);  // pixels 76..84 each way
+  PutQuad(v, 0.0f, 0.0f, 1.0f, 0.05f);  // pixels 76..84 each way, 75..85 with the margin
   std::vector<RECT> runs = SparksEffect::LitRuns(v, 1, m, target);
-  ASSERT_EQ(runs.size(), 2u);  // tiles 4 and 5 of rows 4 and 5, one run a row
-  EXPECT_EQ(runs[0].left, 64);
-  EXPECT_EQ(runs[0].right, 96);
-  EXPECT_EQ(runs[0].top, 64);
-  EXPECT_EQ(runs[1].bottom, 96);
+  ASSERT_EQ(runs.size(), static_cast<size_t>(85 / T - 75 / T + 1));  // one run a row of tiles
+  EXPECT_EQ(runs.front().left, 75 / T * T);
+  EXPECT_EQ(runs.front().right, (85 / T + 1) * T);
+  EXPECT_EQ(runs.front().top, 75 / T * T);
+  EXPECT_EQ(runs.back().bottom, (85 / T + 1) * T);
 
   // A spark at the right edge: its run ends at the target's edge; one off the
   // target lights nothing, nor one wholly behind the near plane.
