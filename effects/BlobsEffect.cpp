@@ -149,13 +149,13 @@ void BlobsEffect::Init(Camera* cameraIn, IDirect3DDevice9* deviceIn, RECT rect) 
   sizeScale = ClampSizeScale(sizeScale);
   InitBlobs();
   accumulationMode = accumulationOverride.value_or(Accumulation{});
+  if (device) ChooseTargetMode();
+  accumulationSize = AccumulationSize(clientRect, accumulationMode.divisor);
   if (device) {
-    ChooseTargetMode();
     LoadEffect();
     CreateBlobTextures();
     CreateRenderTargets();
   }
-  accumulationSize = AccumulationSize(clientRect, accumulationMode.divisor);
   BuildScreenQuad(static_cast<float>(clientRect.right), static_cast<float>(clientRect.bottom), screenQuad);
   initialised = true;
 }
@@ -267,11 +267,10 @@ void BlobsEffect::CreateRenderTargets() {
                           zeroTexture.ReleaseAndGetAddressOf(), nullptr);
     platform::counters::TagTexture(zeroTexture.Get());
   }
-  const SIZE size = AccumulationSize(clientRect, accumulationMode.divisor);
   for (int t = 0; t < 4; ++t) {
     accumulation[t].Reset();
     if (!pingPong && (t == kNormalB || t == kColorB)) continue;
-    device->CreateTexture(size.cx, size.cy, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A16B16G16R16F, D3DPOOL_DEFAULT,
+    device->CreateTexture(accumulationSize.cx, accumulationSize.cy, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A16B16G16R16F, D3DPOOL_DEFAULT,
                           accumulation[t].GetAddressOf(), nullptr);
     platform::counters::TagTexture(accumulation[t].Get());
   }

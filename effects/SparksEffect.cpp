@@ -98,11 +98,11 @@ bool SparksEffect::InitEffect(Camera* cameraIn, IDirect3DDevice9* deviceIn, RECT
   platform::counters::TagTexture(texture.Get());
 
   glowTarget.Reset();
-  const SIZE glow = GlowTargetSize(rect.right - rect.left, rect.bottom - rect.top);
-  glowSize = glow;
+  glowSize = GlowTargetSize(rect.right - rect.left, rect.bottom - rect.top);
   // Without the target (it could not be made) the sparks go straight into the frame.
-  if (glow.cx > 0 && SUCCEEDED(device->CreateTexture(glow.cx, glow.cy, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
-                                                     D3DPOOL_DEFAULT, glowTarget.GetAddressOf(), nullptr)))
+  if (glowSize.cx > 0 && SUCCEEDED(device->CreateTexture(glowSize.cx, glowSize.cy, 1, D3DUSAGE_RENDERTARGET,
+                                                         D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, glowTarget.GetAddressOf(),
+                                                         nullptr)))
     platform::counters::TagTexture(glowTarget.Get());
   else
     glowTarget.Reset();
@@ -215,7 +215,7 @@ void SparksEffect::DrawIntoGlowTarget(UINT n, const ParticleVertex* vertices, co
   const std::vector<RECT> runs = LitRuns(vertices, n, camera->worldViewProjection, glowSize);
   if (!runs.empty())
     LayTextureOver(device, glowTarget.Get(), static_cast<float>(clientRect.right - clientRect.left),
-                   static_cast<float>(clientRect.bottom - clientRect.top), D3DBLEND_ONE, D3DBLEND_ONE, runs, glowSize);
+                   static_cast<float>(clientRect.bottom - clientRect.top), D3DBLEND_ONE, D3DBLEND_ONE, runs);
 }
 
 void SparksEffect::Release() {

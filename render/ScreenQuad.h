@@ -46,29 +46,26 @@ inline void DrawScreenQuad(IDirect3DDevice9* device, const ScreenVertex (&quad)[
 // Lays a texture drawn at a smaller size over the whole width x height target:
 // texel centres on its pixel grid, stretched with linear filtering, blended with
 // the given factors (alpha blending is left on). Given parts (rectangles in the
-// texture's pixels, of a texture textureSize large), those parts alone. What the
-// logo and the backdrop find set on stage 0 stays as it was.
+// texture's pixels), those parts alone. What the logo and the backdrop find set on
+// stage 0 stays as it was.
 inline void LayTextureOver(IDirect3DDevice9* device, IDirect3DTexture9* texture, float width, float height,
-                           D3DBLEND source, D3DBLEND destination, std::span<const RECT> parts = {},
-                           SIZE textureSize = {}) {
+                           D3DBLEND source, D3DBLEND destination, std::span<const RECT> parts = {}) {
+  D3DSURFACE_DESC desc{};
+  if (!texture || FAILED(texture->GetLevelDesc(0, &desc)) || desc.Width == 0 || desc.Height == 0) return;
+  const RECT whole{0, 0, static_cast<LONG>(desc.Width), static_cast<LONG>(desc.Height)};
+  if (parts.empty()) parts = std::span<const RECT>(&whole, 1);
+  const float tw = static_cast<float>(desc.Width), th = static_cast<float>(desc.Height);
+  const float sx = width / tw, sy = height / th;
   std::vector<ScreenVertex> triangles;
-  if (parts.empty()) {
+  triangles.reserve(parts.size() * 6);
+  for (const RECT& r : parts) {
     ScreenVertex quad[4];
-    FillScreenQuad({-0.5f, -0.5f, width - 0.5f, height - 0.5f}, {0.0f, 0.0f, 1.0f, 1.0f}, quad);
-    triangles = {quad[0], quad[1], quad[2], quad[0], quad[2], quad[3]};
-  } else {
-    const float tw = static_cast<float>(textureSize.cx), th = static_cast<float>(textureSize.cy);
-    const float sx = width / tw, sy = height / th;
-    triangles.reserve(parts.size() * 6);
-    for (const RECT& r : parts) {
-      ScreenVertex quad[4];
-      const auto l = static_cast<float>(r.left), t = static_cast<float>(r.top), ri = static_cast<float>(r.right),
-                 b = static_cast<float>(r.bottom);
-      // The same mapping as the whole quad's, so neighbouring parts meet exactly.
-      FillScreenQuad({l * sx - 0.5f, t * sy - 0.5f, ri * sx - 0.5f, b * sy - 0.5f}, {l / tw, t / th, ri / tw, b / th},
-                     quad);
-      triangles.insert(triangles.end(), {quad[0], quad[1], quad[2], quad[0], quad[2], quad[3]});
-    }
+    const auto l = static_cast<float>(r.left), t = static_cast<float>(r.top), ri = static_cast<float>(r.right),
+               b = static_cast<float>(r.bottom);
+    // Texel centres on the window's pixel grid, so neighbouring parts meet exactly.
+    FillScreenQuad({l * sx - 0.5f, t * sy - 0.5f, ri * sx - 0.5f, b * sy - 0.5f}, {l / tw, t / th, ri / tw, b / th},
+                   quad);
+    triangles.insert(triangles.end(), {quad[0], quad[1], quad[2], quad[0], quad[2], quad[3]});
   }
   constexpr D3DSAMPLERSTATETYPE kSamplerStates[] = {D3DSAMP_MINFILTER, D3DSAMP_MAGFILTER, D3DSAMP_ADDRESSU,
                                                     D3DSAMP_ADDRESSV};
