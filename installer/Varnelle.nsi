@@ -293,11 +293,23 @@ SectionEnd
 Section "$(SecCurrentName)" SecCurrent
   ; Remember what the user had, unless it is already Varnelle (an upgrade), so
   ; that the uninstaller can give it back.
+  ; The short form needs the file: on a first install it was empty before the saver
+  ; was copied, and an empty form matched "no screen saver chosen".
+  !insertmacro NativeFiles
+  GetFullPathName /SHORT $SaverShortPath "$SaverDir\${SAVER_FILE}"
+  !insertmacro RedirectedFiles
   ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
   StrCpy $1 "$SaverDir\${SAVER_FILE}"
   StrCpy $2 $SaverShortPath
-  ${If} $0 != $1
-  ${AndIf} $0 != $2
+  StrCpy $3 1  ; the user's choice is not Varnelle: remember it
+  ${If} $0 == $1
+    StrCpy $3 0
+  ${ElseIf} $2 != ""
+    ${If} $0 == $2
+      StrCpy $3 0
+    ${EndIf}
+  ${EndIf}
+  ${If} $3 = 1
     WriteRegStr HKLM "${UNINST_KEY}" "PreviousScreenSaver" $0
     ReadRegStr $0 HKCU "${DESKTOP_KEY}" "ScreenSaveActive"
     WriteRegStr HKLM "${UNINST_KEY}" "PreviousScreenSaveActive" $0
@@ -387,12 +399,16 @@ Function MoveEarlierInstall
       ${EndIf}
     ${EndIf}
   ${EndIf}
+  ; The short form exists only while the old copy does.
+  StrCpy $1 "$OldSaverDir\${SAVER_FILE}"
+  GetFullPathName /SHORT $2 $1
+  ${If} $2 == ""
+    StrCpy $2 $1  ; no old copy: an empty choice ("none") must not match it
+  ${EndIf}
   Delete "$OldSaverDir\${SAVER_FILE}"
   Delete "$OldSaverDir\${ARCHIVE_FILE}"
   Delete "$OldSaverDir\${SETTINGS_FILE}.new"
   ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
-  StrCpy $1 "$OldSaverDir\${SAVER_FILE}"
-  GetFullPathName /SHORT $2 $1
   ${If} $0 == $1
   ${OrIf} $0 == $2
     WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "$SaverDir\${SAVER_FILE}"
@@ -452,6 +468,9 @@ Section "Uninstall"
     ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
     StrCpy $1 "$SaverDir\${SAVER_FILE}"
     StrCpy $2 $SaverShortPath
+    ${If} $2 == ""
+      StrCpy $2 $1  ; no short form: only the long one can name Varnelle
+    ${EndIf}
     ${If} $0 == $1
     ${OrIf} $0 == $2
       ReadRegStr $0 HKLM "${UNINST_KEY}" "PreviousScreenSaver"
