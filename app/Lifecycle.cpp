@@ -11,9 +11,13 @@ void OnCreate(HWND hwnd) {
   Lifecycle& lifecycle = GetLifecycle();
   lifecycle.renderWindow = hwnd;
   LoadLanguage();
-  if (CheckSystemRequirements()) {
+  if (!CheckSystemRequirements()) {
+    OutputDebugStringW(L"Failed system requirements. ScreenSaverProc()\n");
+  } else {
     const std::wstring settingsPath = GetSettingsPath();
-    if (SceneManager::Attach(hwnd) && SceneManager::Init(settingsPath, true)) lifecycle.errorScreen = false;
+    if (!SceneManager::Attach(hwnd)) OutputDebugStringW(L"Failed create device. SceneManager::Attach()\n");
+    else if (!SceneManager::Init(settingsPath, true)) OutputDebugStringW(L"Failed create scene. SceneManager::Init()\n");
+    else lifecycle.errorScreen = false;
   }
   // Started whatever happened above: on failure it shows the error screen, so the
   // user always gets a window that closes on input.

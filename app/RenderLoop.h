@@ -15,6 +15,7 @@ public:
   virtual void UpdateScene() = 0;
   virtual void DrawFrame(bool blankFrame) = 0;
   virtual void ReleaseFrameSurfaces() = 0;  // only for families that hold per-frame targets
+  virtual void Report(const wchar_t* line) = 0;  // debugger output
 };
 
 struct RenderLoopState {

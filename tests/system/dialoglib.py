@@ -7,7 +7,7 @@ import subprocess
 import sys
 import time
 
-from saverlib import BIN, HARNESS, kill, run_wine, temp_dir, wait_exit, wine
+from saverlib import BIN, HARNESS, Saver, kill, run_wine, temp_dir, wait_exit, wine
 
 ASSETS = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", "assets"))
 LANGUAGE_KEY = r"HKLM\SOFTWARE\QUENDRA\ScreenSaver\Fire"
@@ -133,15 +133,18 @@ class ConfigDialog:
 
     def __init__(self, saver):
         before = {w["window"] for w in top_windows()}
-        self.proc = wine(saver, "/c", cwd=os.path.dirname(saver), stdout=subprocess.DEVNULL)
+        # Its debugger output tells a preview's failed speed test from a failed scene.
+        self.saver = Saver(saver, "/c", cwd=os.path.dirname(saver))
+        self.proc = self.saver.proc
         self.hwnd = 0
         end = time.time() + 30
         while not self.hwnd and time.time() < end and self.proc.poll() is None:
             self.hwnd = next((w["window"] for w in top_windows()
                               if w["class"] == "#32770" and w["title"] == "Varnelle" and w["window"] not in before), 0)
         if not self.hwnd:
-            kill(self.proc)
-            raise AssertionError("the configuration dialog did not appear")
+            state = self.saver.describe()
+            self.saver.end()
+            raise AssertionError("the configuration dialog did not appear: " + state)
 
     def controls(self):
         return read_controls(self.hwnd)
@@ -202,4 +205,4 @@ class ConfigDialog:
         return wait_exit(self.proc, timeout)
 
     def kill(self):
-        kill(self.proc)
+        self.saver.end()

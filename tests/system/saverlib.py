@@ -74,15 +74,103 @@ def xdotool(*args, check=False):
     return r.stdout.strip()
 
 
-def find_windows(name, timeout=20.0):
-    """X window ids whose title matches the regular expression, waiting for them."""
+def find_windows(name, timeout=20.0, proc=None):
+    """X window ids whose title matches the regular expression, waiting for them
+    (no longer than the process `proc`, when given, runs)."""
     end = time.time() + timeout
     while time.time() < end:
         ids = xdotool("search", "--onlyvisible", "--name", name)
         if ids:
             return ids.split()
+        if proc is not None and proc.poll() is not None:
+            return []
         time.sleep(0.2)
     return []
+
+
+# Wine 8 prints a program's debugger output among the warnings of its seh channel.
+DEBUG_CHANNELS = "-all,warn+seh"
+SPEED_TEST_FAILED = "Failed start-up speed test"
+# What the saver says before an error screen that is its own fault.
+SCENE_FAILED = ("Failed system requirements.", "Failed create device.", "Failed create scene.")
+
+
+class Saver:
+    """A saver under Wine whose debugger output is kept in a file, so that a test can
+    tell the speed test's error screen (the machine was busy) from any other."""
+
+    def __init__(self, path, *args, cwd=None, env=None):
+        os.makedirs(BUILD, exist_ok=True)
+        fd, self.log = tempfile.mkstemp(prefix="varnelle-debug-", suffix=".txt", dir=BUILD)
+        env = dict(os.environ if env is None else env, WINEDEBUG=DEBUG_CHANNELS)
+        with os.fdopen(fd, "wb") as err:
+            self.proc = subprocess.Popen(["wine", path, *args], stdout=subprocess.DEVNULL, stderr=err,
+                                         stdin=subprocess.DEVNULL, cwd=cwd, env=env)
+
+    def debug_output(self):
+        """The lines the program wrote with OutputDebugString, in order."""
+        lines = []
+        with open(self.log, "rb") as f:
+            for raw in f:
+                line = raw.decode("utf-8", "replace")
+                if ":OutputDebugString" in line and '"' in line:
+                    text = line[line.index('"') + 1:line.rindex('"')]
+                    lines.append(text.replace("\\n", "").replace("\\t", "\t").strip())
+        return lines
+
+    def speed_test_failures(self):
+        return sum(1 for l in self.debug_output() if l.startswith(SPEED_TEST_FAILED))
+
+    def speed_test_failed(self):
+        return self.speed_test_failures() > 0
+
+    def window(self, timeout=20.0):
+        return find_windows("^Screen Saver$", timeout, proc=self.proc)
+
+    def describe(self):
+        code = self.proc.poll()
+        state = "still running" if code is None else "exited with code %d (0x%08x)" % (code, code & 0xFFFFFFFF)
+        return "%s; its debugger output: %s" % (state, self.debug_output() or "none")
+
+    def close(self, key="a", timeout=10):
+        """Presses a key; the exit code, or None when it did not end."""
+        xdotool("key", key)
+        return self.proc.returncode if wait_exit(self.proc, timeout) else None
+
+    def end(self):
+        kill(self.proc)
+        try:
+            os.remove(self.log)
+        except OSError:
+            pass
+
+
+def run_scene(test, start, shoot, attempts=3, close=True, linger=2.5):
+    """Starts a saver (`start()` returns a Saver) and takes its pictures (`shoot(saver)`),
+    then closes it with a key. A start whose speed test counted too few frames, as the
+    saver itself says, is the machine's load and is tried again; after `attempts` of
+    them the test is skipped, naming that. Anything else fails the test: no window,
+    an error screen or exit the saver did not put down to its speed test, a key that
+    does not close it with exit code 0."""
+    for _ in range(attempts):
+        saver = start()
+        try:
+            if not saver.window():
+                test.fail("the saver made no window: " + saver.describe())
+            result = shoot(saver)
+            busy = saver.speed_test_failed()
+            if close and not busy:
+                code = saver.close()
+                test.assertEqual(code, 0, "a key did not close the saver with exit code 0: " + saver.describe())
+            if not busy and any(l.startswith(SCENE_FAILED) for l in saver.debug_output()):
+                test.fail("the saver could not build its scene: " + saver.describe())
+        finally:
+            saver.end()
+            time.sleep(linger)  # Wine keeps a destroyed full-screen window for a moment
+        if not busy:
+            return result
+    test.skipTest("the saver's start-up speed test counted too few frames %d times: the machine is too busy"
+                  % attempts)
 
 
 def window_geometry(wid):

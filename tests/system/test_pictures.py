@@ -114,31 +114,35 @@ class SaverCopy:
 class Backdrop(unittest.TestCase):
     def setUp(self):
         self.copy = SaverCopy()
-        self.proc = None
+        self.proc = self.saver = None
         s.xdotool("mousemove", "400", "300")
 
     def tearDown(self):
         if self.proc:
             s.kill(self.proc)
             time.sleep(2)  # Wine keeps a destroyed full-screen window for a moment
+        if self.saver:
+            self.saver.end()
         self.copy.remove()
 
-    def run_saver(self, name, env=None):
+    def run_saver(self, name):
         """Starts the saver and screenshots it past the blanked first second. On this
         shared machine a busy moment can fail the start-up speed test, which shows
-        the error screen instead of the scene: such a run is tried again, and after
-        three the test is skipped, since there is no backdrop to judge."""
+        the error screen instead of the scene and which the saver names on its
+        debugger output: such a run is tried again, and after three the test is
+        skipped, since there is no backdrop to judge. Any other error screen fails."""
         for attempt in range(3):
-            self.proc = s.wine(self.copy.saver, "/s", env=env, stdout=s.subprocess.DEVNULL,
-                               stderr=s.subprocess.PIPE if env else s.subprocess.DEVNULL)
-            self.assertTrue(s.find_windows("^Screen Saver$"), "no full-screen window")
+            self.saver = s.Saver(self.copy.saver, "/s")
+            self.proc = self.saver.proc
+            self.assertTrue(self.saver.window(), "no full-screen window: " + self.saver.describe())
             time.sleep(2.5)
             shot = s.screenshot(name)
-            if not shows_error_screen(shot):
+            if not self.saver.speed_test_failed():
+                self.assertFalse(shows_error_screen(shot), "the error screen: " + self.saver.describe())
                 return shot
-            s.kill(self.proc)
+            self.saver.end()
             time.sleep(3)
-        self.skipTest("the start-up speed test failed three times: the machine is too busy for the scene")
+        self.skipTest("the saver's start-up speed test counted too few frames 3 times: the machine is too busy")
 
     def close_saver(self):
         s.xdotool("key", "a")
@@ -223,8 +227,7 @@ class Backdrop(unittest.TestCase):
         green = self.copy.picture("green.png", GREEN)
         missing = os.path.join(self.copy.dir, "missing.jpg")
         self.copy.settings([missing, text, empty, huge, green])
-        env = dict(os.environ, WINEDEBUG="-all,warn+seh")
-        self.run_saver("pictures-bad", env=env)
+        self.run_saver("pictures-bad")
         # The pictures are read after the start-up second, one after another, as the
         # slideshow reaches them: the good one shows once the broken ones before it
         # have been tried, alone and opaque, as the list's only readable picture.
@@ -238,7 +241,8 @@ class Backdrop(unittest.TestCase):
         for channel, want in zip(top, GREEN):
             self.assertAlmostEqual(channel, want, delta=3)
         self.close_saver()
-        log = self.proc.stderr.read().decode("utf-8", "replace")
+        with open(self.saver.log, encoding="utf-8", errors="replace") as f:
+            log = f.read()
         self.assertEqual(log.count(MESSAGE), 4, log[-2000:])
 
 

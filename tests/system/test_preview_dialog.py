@@ -18,14 +18,6 @@ def green_share(img):
     return sum(1 for r, g, b in px if g > 120 and g > r + 60 and g > b + 60) / float(len(px))
 
 
-def shows_error_screen(img):
-    """The error picture (drawn when this machine's renderer is too slow for the start-up test) has a
-    yellow warning sign in the middle."""
-    w, h = img.size
-    centre = img.crop((w // 3, h // 4, 2 * w // 3, 3 * h // 4)).resize((100, 100))
-    return sum(1 for r, g, b in centre.getdata() if r > 220 and 140 < g < 210 and b < 90) > 20
-
-
 class Preview(unittest.TestCase):
     def setUp(self):
         set_language(None)
@@ -50,6 +42,21 @@ class Preview(unittest.TestCase):
                 return preview
             time.sleep(0.1)
         self.fail("no preview")
+
+    def preview_shot(self, name):
+        """The open preview and a screenshot of it past its start-up. A preview whose
+        speed test counted too few frames, as the dialog's debugger output says, is
+        closed and opened again; any other error screen fails the checks on the shot."""
+        for _ in range(3):
+            before = self.dialog.saver.speed_test_failures()
+            preview = self.open_preview()
+            time.sleep(3.0)
+            shot = screenshot(name)
+            if self.dialog.saver.speed_test_failures() == before:
+                return preview, shot
+            xdotool("key", "Escape")
+            self.assert_closes(preview, "Escape")
+        self.skipTest("the preview's start-up speed test counted too few frames 3 times: the machine is too busy")
 
     def assert_closes(self, preview, how):
         values, _ = harness("waitgone", preview["window"], 15000)
@@ -101,21 +108,15 @@ class Preview(unittest.TestCase):
         self.dialog.choose_files(None, [winpath(self.green)])
         self.assertEqual(self.dialog.controls()[SHOW_IMAGES]["check"], 1)
         self.dialog.select(SCHEME, 2)
-        preview = self.open_preview()
-        time.sleep(3.0)
-        shot = screenshot("preview-live-choices")
-        if not shows_error_screen(shot):
-            self.assertGreater(green_share(shot), 0.2, "the dialog's picture is not behind the flames")
+        preview, shot = self.preview_shot("preview-live-choices")
+        self.assertGreater(green_share(shot), 0.2, "the dialog's picture is not behind the flames")
         xdotool("key", "Escape")
         self.assert_closes(preview, "Escape")
 
         # Switched off in the dialog: no pictures, though they are on in the scene's own store.
         self.dialog.click(SHOW_IMAGES)
-        preview = self.open_preview()
-        time.sleep(3.0)
-        shot = screenshot("preview-no-pictures")
-        if not shows_error_screen(shot):
-            self.assertLess(green_share(shot), 0.01)
+        preview, shot = self.preview_shot("preview-no-pictures")
+        self.assertLess(green_share(shot), 0.01)
         xdotool("mousemove", "400", "300")
         self.click(1)
         self.assert_closes(preview, "a left click")

@@ -41,6 +41,8 @@ public:
     if (stopAfterFrames >= 0 && drawn >= stopAfterFrames) stop->store(true);
   }
   void ReleaseFrameSurfaces() override { calls.push_back("release"); }
+  std::vector<std::wstring> reports;
+  void Report(const wchar_t* line) override { reports.push_back(line); }
 };
 
 struct Loop {
@@ -68,6 +70,7 @@ TEST(RenderLoop, SceneNotBuiltShowsErrorScreen) {
   l.Run();
   EXPECT_EQ(l.host.errorScreens, 1);
   EXPECT_EQ(l.host.drawn, 0);
+  EXPECT_TRUE(l.host.reports.empty());  // not a speed test's failure
 }
 
 TEST(RenderLoop, FastDeviceBlanksTheFirstSecondThenDrawsForReal) {
@@ -93,6 +96,9 @@ TEST(RenderLoop, SlowDeviceFailsTheSpeedTest) {
   EXPECT_EQ(l.host.errorScreens, 1);
   EXPECT_LE(l.host.drawn, 12);
   EXPECT_EQ(l.host.drawn, l.host.blanked);
+  // Said where a watcher can tell it from a scene that failed to build.
+  ASSERT_EQ(l.host.reports.size(), 1u);
+  EXPECT_EQ(l.host.reports[0].rfind(L"Failed start-up speed test (10 frames", 0), 0u) << l.host.reports[0];
 }
 
 TEST(RenderLoop, TwentiethFramePresentedWithinTheSecondPasses) {
