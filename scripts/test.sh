@@ -35,16 +35,35 @@ for arch in "${RUN_ARCHS[@]}"; do
     start_private_xvfb "${VARNELLE_TEST_SCREEN:-800x600}" || exit 1
     trap 'wineserver -k >/dev/null 2>&1; stop_private_xvfb' EXIT
     cd "$ARCH_BUILD_DIR"
-    ctest --output-on-failure --timeout 600 "$@"
+    # The x64 tree also drives the x86 build's setup and saver: only when it was built.
+    exclude=()
+    if [[ $arch == x64 && ! " ${BUILD_ARCHS[*]} " =~ " x86 " ]]; then exclude=(-E 'x86_setup|x86_saver'); fi
+    ctest --output-on-failure --timeout 600 "${exclude[@]}" "$@"
+    rc=$?
+    # What Windows the x64 suite had, read from the prefix itself: 64-bit Windows
+    # (WoW64) carries the x86 Common Controls beside the amd64 ones.
+    if [[ $arch == x64 ]]; then
+      if compgen -G "$WINEPREFIX/drive_c/windows/winsxs/x86_microsoft.windows.common-controls_*" >/dev/null; then
+        echo "== prefix: WoW64 win64 prefix (x86 Common Controls present), as 64-bit Windows"
+      else
+        echo "== prefix: 64-bit-only win64 prefix (no x86 Common Controls)"
+      fi
+    fi
+    echo "== $(python3 "$ROOT/scripts/test-summary.py" "$ARCH_BUILD_DIR/Testing/Temporary/LastTest.log")"
+    exit $rc
   ) 2>&1 | tee "$log"
   rc=${PIPESTATUS[0]}
   line=$(grep -E '^[0-9]+% tests passed' "$log" | tail -1)
+  prefix=$(grep -E '^== prefix: ' "$log" | tail -1 | sed 's/^== prefix: //')
+  cases=$(grep -E '^== unittest cases: ' "$log" | tail -1 | sed 's/^== //')
+  skipped_entries=$(grep -c '\*\*\*Skipped' "$log")
   rm -f "$log"
   if [[ $line =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
     ((total_failed += BASH_REMATCH[1], total_passed += BASH_REMATCH[2] - BASH_REMATCH[1]))
   fi
   if ((rc == 0)); then status=passed; else status=FAILED; failed=1; fi
-  summary+=("$arch: $status: ${line:-no ctest summary} ($((SECONDS - start)) s)")
+  summary+=("$arch: $status: ${line:-no ctest summary} ($((SECONDS - start)) s), $skipped_entries ctest entries skipped${prefix:+; $prefix}")
+  [[ -n $cases ]] && summary+=("$arch: $cases")
 done
 
 echo
