@@ -3,15 +3,17 @@
 # on a private Xvfb in a prefix of its own, and counts the runs that did not end
 # with exit code 0. A Unix signal at the end of the process shows as a negative code;
 # its core file is kept as core.N in the loop's folder. Not part of make test.
-# Usage: scripts/close-loop.sh x64|x86 [COUNT] [SAVER]
+# Usage: scripts/close-loop.sh x64|x86 [COUNT] [SAVER]   (the archive must lie beside SAVER)
 set -uo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 VARNELLE_ARCH=${1:?usage: close-loop.sh x64|x86 [COUNT] [SAVER]}
 COUNT=${2:-200}
 source "$ROOT/scripts/wine-env.sh"
 SAVER=${3:-$ARCH_BIN_DIR/Varnelle.scr}
-LOOP=$ARCH_BUILD_DIR/close-loop
-export WINEPREFIX=$ARCH_BUILD_DIR/wineprefix-loop
+# CLOSE_LOOP_NAME keeps two loops (say, two builds side by side) apart.
+NAME=${CLOSE_LOOP_NAME:-close-loop}
+LOOP=$ARCH_BUILD_DIR/$NAME
+export WINEPREFIX=$ARCH_BUILD_DIR/wineprefix-$NAME
 mkdir -p "$LOOP"
 cd "$LOOP" || exit 1
 ulimit -c unlimited
