@@ -251,6 +251,8 @@ Section "!$(SecSaverName)" SecSaver
   SectionIn RO
   !insertmacro NativeFiles
   SetOutPath "$SaverDir"
+  ; The files take the time they are installed, not the build's: one commit, one setup.
+  SetDateSave off
 !ifdef SAVER & SAVER64
   ${If} $Native64 = 1
     File "/oname=${SAVER_FILE}" "${SAVER64}"
