@@ -30,6 +30,8 @@ Unicode true
 ManifestDPIAware true
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
+; Every file carried takes the time it is installed, not the build's: one commit, one setup.
+SetDateSave off
 
 !include MUI2.nsh
 !include LogicLib.nsh
@@ -251,8 +253,6 @@ Section "!$(SecSaverName)" SecSaver
   SectionIn RO
   !insertmacro NativeFiles
   SetOutPath "$SaverDir"
-  ; The files take the time they are installed, not the build's: one commit, one setup.
-  SetDateSave off
 !ifdef SAVER & SAVER64
   ${If} $Native64 = 1
     File "/oname=${SAVER_FILE}" "${SAVER64}"
