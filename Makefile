@@ -3,7 +3,7 @@
 # every architecture this machine can run.
 ARCH ?=
 export ARCH
-.PHONY: run test bench build fuzz soak clean
+.PHONY: run test bench build fuzz soak dist clean
 run:
 	scripts/run.sh
 test:
@@ -17,5 +17,8 @@ fuzz:
 # Not part of test: a long run of the counters build that fails on steady growth.
 soak:
 	scripts/soak.sh
+# The release in dist/: the setup, the portable zip, release notes and SHA256SUMS.
+dist:
+	scripts/dist.sh
 clean:
-	rm -rf build
+	rm -rf build dist

@@ -5,8 +5,9 @@
 ; On 64-bit Windows the 64-bit saver goes into the native System32, on 32-bit
 ; Windows the 32-bit one into System32.
 ;
-; makensis -DVERSION=1.0.0 -DSAVER=...\Varnelle.scr -DSAVER64=...\Varnelle.scr -DARCHIVE=...\VantorelResource.dat
+; makensis -DVERSION=x.y.z -DVERSION_QUAD=x.y.z.0 -DSAVER=...\Varnelle.scr -DSAVER64=...\Varnelle.scr -DARCHIVE=...\VantorelResource.dat
 ;          -DICON=...\varnelle.ico -DWIZARD_BITMAP=...\wizard.bmp -DOUTFILE=...\VarnelleSetup.exe Varnelle.nsi
+;   VERSION  the product's version as CMake's project() gives it, VERSION_QUAD in four parts
 ;   SAVER    the 32-bit saver (the x86 setup only)
 ;   SAVER64  the 64-bit saver; without it the x86 setup puts the 32-bit saver into
 ;            SysWOW64 on 64-bit Windows, as earlier versions did
@@ -29,6 +30,8 @@ Unicode true
 ManifestDPIAware true
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
+; Every file carried takes the time it is installed, not the build's: one commit, one setup.
+SetDateSave off
 
 !include MUI2.nsh
 !include LogicLib.nsh
@@ -54,7 +57,8 @@ BrandingText "${PRODUCT} ${VERSION}"
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
 
-VIProductVersion "${VERSION}.0"
+VIProductVersion "${VERSION_QUAD}"
+VIFileVersion "${VERSION_QUAD}"
 VIAddVersionKey /LANG=1033 "ProductName" "${PRODUCT}"
 VIAddVersionKey /LANG=1033 "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=1033 "FileDescription" "${PRODUCT} Setup"

@@ -43,8 +43,8 @@ def read_pe(data):
     return machine, spans, resource_rva
 
 
-def manifests(data):
-    """The texts of every RT_MANIFEST resource of the program."""
+def resources(data, kind):
+    """The bytes of every resource of one type (an RT_ number) of the program."""
     _, spans, root_rva = read_pe(data)
     if not root_rva:
         return []
@@ -63,9 +63,9 @@ def manifests(data):
             name, target = struct.unpack_from("<II", data, directory + 16 + 8 * i)
             yield name, target
 
-    texts = []
-    for kind, target in entries(root):
-        if kind != RT_MANIFEST or not target & 0x80000000:
+    found = []
+    for found_kind, target in entries(root):
+        if found_kind != kind or not target & 0x80000000:
             continue
         for _, named in entries(root + (target & 0x7FFFFFFF)):
             leaves = [root + (named & 0x7FFFFFFF)] if named & 0x80000000 else []
@@ -73,8 +73,13 @@ def manifests(data):
                 for _, leaf in entries(leaf_dir):
                     rva, size = struct.unpack_from("<II", data, root + (leaf & 0x7FFFFFFF))
                     start = offset(rva)
-                    texts.append(data[start:start + size].decode("utf-8", "replace"))
-    return texts
+                    found.append(data[start:start + size])
+    return found
+
+
+def manifests(data):
+    """The texts of every RT_MANIFEST resource of the program."""
+    return [raw.decode("utf-8", "replace") for raw in resources(data, RT_MANIFEST)]
 
 
 def check(path):
