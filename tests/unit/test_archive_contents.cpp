@@ -171,7 +171,7 @@ TEST_F(ShippedArchive, TexturesLoadWithTheLoadersThatReadThem) {
     }
     EXPECT_EQ(hr, D3D_OK);
   }
-  if (!d3d.device) GTEST_SKIP() << "no Direct3D device here: only the file headers were checked";
+  EXPECT_TRUE(d3d.device) << "no Direct3D device: only the file headers were checked";
 }
 
 // The four environment maps must look different from one another.

@@ -147,12 +147,12 @@ TEST(ErrorScreenDrawing, StopRequestedBeforehandDrawsNothing) {
   EXPECT_EQ(PixelAt(target.bitmap, 32, 32), 0xFF808080);
 }
 
-// The whole screen on a real window, with the archive's pictures when the archive
-// is there: a preview-sized window shows the reduced logo and nothing else.
+// The whole screen on a real window, with the archive's pictures (the build puts the
+// archive beside the tests): a preview-sized window shows the reduced logo and nothing else.
 TEST(ErrorScreenDrawing, ShowErrorScreenOnAPreviewSizedWindow) {
   LoadLanguage();  // opens the archive beside the executable
   GpBitmap* probe = WorkSpace::GetResourceArchive().ReadEntryBitmap(L"Resource/logo.png");
-  if (!probe) GTEST_SKIP() << "no resource archive beside the tests";
+  ASSERT_NE(probe, nullptr) << "no resource archive beside the tests";
   UINT lw = 0, lh = 0;
   GdipGetImageWidth(probe, &lw);
   GdipGetImageHeight(probe, &lh);
