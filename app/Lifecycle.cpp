@@ -27,6 +27,16 @@ void OnCreate(HWND hwnd) {
 }
 }  // namespace
 
+void LetEndedThreadsFinish() {
+  // Under Wine a thread's handle is signalled while its Unix side is still in the C
+  // library's exit path. The render thread, the picture decoder and Direct3D's own
+  // thread (ended by the device's release) have just ended; a process that exits,
+  // or a device made, at once crashed about one close in a hundred with a
+  // segmentation fault on such a thread's freed stack. A short pause lets them
+  // finish; on Windows it costs only the pause.
+  Sleep(kThreadExitGraceMilliseconds);
+}
+
 Lifecycle& GetLifecycle() {
   static Lifecycle lifecycle;
   return lifecycle;
@@ -42,15 +52,10 @@ void StopRenderThread() {
   lifecycle.stopRequested.store(true, std::memory_order_relaxed);
   if (lifecycle.renderThread) {
     WaitForSingleObject(lifecycle.renderThread.get(), INFINITE);
-    // Under Wine the thread's handle is signalled while its Unix side is still in
-    // the C library's exit path; releasing the device at once (which ends Direct3D's
-    // own thread) or ending the process then crashed about one close in a hundred
-    // with a segmentation fault on that thread's freed stack. A short pause lets it
-    // finish; on Windows it costs only the pause.
-    Sleep(kThreadExitGraceMilliseconds);
     lifecycle.renderThread.reset();
   }
   SceneManager::Teardown();
+  LetEndedThreadsFinish();
 }
 
 LRESULT CALLBACK ScreenSaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -31,3 +31,5 @@ LRESULT CALLBACK ScreenSaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 void StartRenderThread();
 // Stop sequence: ask the render thread to end, wait for it, release the scene.
 void StopRenderThread();
+// A pause after threads ended, before the process exits (see Lifecycle.cpp).
+void LetEndedThreadsFinish();
