@@ -66,10 +66,8 @@ class Layout:
         if fault:
             raise AssertionError(fault)
         cls.session.__enter__()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.session.__exit__(None, None, None)
+        # Runs even when the rest of a subclass's set-up fails.
+        cls.addClassCleanup(cls.session.__exit__, None, None, None)
 
 
 class WineSeesTheMonitors(Layout):
@@ -91,6 +89,7 @@ class MonitorScenes(Layout):
         super().setUpClass()
         s.xdotool("mousemove", str(cls.layout.primary.x + 100), "100")
         cls.dir = s.temp_dir()
+        cls.addClassCleanup(shutil.rmtree, cls.dir, ignore_errors=True)
         cls.saver = os.path.join(cls.dir, "Varnelle.scr")
         shutil.copy(s.SAVER, cls.saver)
         shutil.copy(ARCHIVE, cls.dir)
@@ -99,11 +98,6 @@ class MonitorScenes(Layout):
         cls.picture = os.path.join(cls.dir, "halves.png")
         half.save(cls.picture)
         cls.shots = {}
-
-    @classmethod
-    def tearDownClass(cls):
-        shutil.rmtree(cls.dir, ignore_errors=True)
-        super().tearDownClass()
 
     def scene(self, name, fire_style=0, pictures=(), extra=()):
         """A screenshot of the saver past its blanked first second, taken once per
