@@ -3,13 +3,13 @@ heads Wine takes from a stand-in Xinerama (monitorlib).
 
 For each layout, first Wine must see exactly those monitors: a stand-in that did
 not load leaves one monitor, on which every per-monitor check would pass on nothing.
-Then the saver's scenes, judged on each monitor's part of the screenshot:
+Then the saver's scenes, judged on each monitor's area of the screenshot:
 - flames on every monitor, hot along its own bottom edge (as test_flames judges a
   screen), with its own dark side margins;
 - one picture, left half red and right half blue, fitted to every monitor: covering
   it (no bars), centred (the colours meet in its middle);
 - the logo at the bottom-left of every monitor of at least 640 x 480;
-- the parts of the X screen outside every head stay black;
+- the areas of the X screen outside every head stay black;
 - with MainMonitorOnly 1 only the primary shows flames, the others are black;
 - a key closes the saver on every monitor, with exit code 0."""
 import io
@@ -119,16 +119,16 @@ class MonitorScenes(Layout):
         the logo) much brighter than the top band. Then the monitor's own side margins:
         near the base (above the logo) the outer strips are dark and the flames burn
         further in, where one scene across several monitors burns on over the seam."""
-        part = crop(img, head)
-        w, h = part.size
-        self.assertGreater(warm_share(part), 0.3, head)
-        bottom = s.mean_brightness(part, (5 + 172, h - 150, w, h))
-        top = s.mean_brightness(part, (0, 0, w, 150))
+        view = crop(img, head)
+        w, h = view.size
+        self.assertGreater(warm_share(view), 0.3, head)
+        bottom = s.mean_brightness(view, (5 + 172, h - 150, w, h))
+        top = s.mean_brightness(view, (0, 0, w, 150))
         self.assertGreater(bottom, 2 * top, (head, bottom, top))
         self.assertGreater(bottom, 80, (head, bottom))
         edge = max(10, w // 40)
         for x0, x1, lit in ((0, edge, False), (w - edge, w, False), (w // 8, w // 3, True), (w - w // 3, w - w // 8, True)):
-            level = s.mean_brightness(part, (x0, h - 110, x1, h - 70))
+            level = s.mean_brightness(view, (x0, h - 110, x1, h - 70))
             if lit:
                 self.assertGreater(level, 50, (head, "flames near the base", x0, x1))
             else:
@@ -151,13 +151,13 @@ class MonitorScenes(Layout):
         img = self.scene("picture", fire_style=3, pictures=[self.picture])
         for head in self.layout.heads:
             with self.subTest(head=head):
-                part = crop(img, head)
-                w, h = part.size
+                view = crop(img, head)
+                w, h = view.size
                 # Rows above the logo; near the top too, where bars would be.
                 for top, bottom in ((2, h // 10), (h // 3, 2 * h // 3)):
                     for x0, x1, want in ((4, w // 8, RED), (w * 3 // 8, w * 9 // 20, RED),
                                          (w * 11 // 20, w * 5 // 8, BLUE), (w - w // 8, w - 4, BLUE)):
-                        got = median(part, (x0, top, x1, bottom))
+                        got = median(view, (x0, top, x1, bottom))
                         self.assertTrue(near(got, want), (head, (x0, top, x1, bottom), got, want))
 
     def test_the_logo_sits_bottom_left_on_every_large_monitor(self):
@@ -167,8 +167,8 @@ class MonitorScenes(Layout):
             if head.w < 640 or head.h < 480:
                 continue
             with self.subTest(head=head):
-                part = crop(img, head)
-                w, h = part.size
+                view = crop(img, head)
+                w, h = view.size
                 box = (5, h - 5 - mark.height, 5 + mark.width, h - 5)
                 wide = (box[0] - 3, box[1] - 3, box[2] + 3, box[3] + 3)
                 # The archive's logo composed on black, within a pixel or two of rounding.
@@ -177,11 +177,11 @@ class MonitorScenes(Layout):
                     for dy in range(-2, 3):
                         want = Image.new("RGBA", (w, h), (0, 0, 0, 255))
                         want.alpha_composite(mark, (box[0] + dx, box[1] + dy))
-                        d = max(ImageStat.Stat(ImageChops.difference(part.crop(wide),
+                        d = max(ImageStat.Stat(ImageChops.difference(view.crop(wide),
                                                                      want.convert("RGB").crop(wide))).mean)
                         best = d if best is None else min(best, d)
                 self.assertLess(best, 6, head)
-                self.assertGreater(s.lit_share(part, box), 0.05, head)
+                self.assertGreater(s.lit_share(view, box), 0.05, head)
 
     def test_main_monitor_only_leaves_the_others_black(self):
         img = self.scene("main-only", extra=["MainMonitorOnly 1"])
