@@ -9,14 +9,15 @@ DEPS=${VARNELLE_DEPS_DIR:-$ROOT/build/_deps}
 source "$ROOT/scripts/arch.sh"
 
 # What every machine needs: the two cross toolchains, 64-bit Wine, the screen,
-# input and picture tools, the test and installer tools, and clang for the
-# native fuzz targets (scripts/fuzz.sh).
+# input and picture tools, the test and installer tools, clang for the native
+# fuzz targets (scripts/fuzz.sh), and gcc for the several-monitor tests' stand-in
+# Xinerama (a host library; its i386 copy needs no 32-bit packages).
 PKGS=(wine wine64 libgl1 libgl1-mesa-dri
       xvfb xauth x11-utils x11-apps xdotool imagemagick
       g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev libz-mingw-w64-dev
       cmake ninja-build make zip unzip bzip2 googletest
       python3 python3-pil fonts-liberation fonts-wine fonts-dejavu-core fonts-noto-cjk nsis
-      clang libclang-rt-14-dev)
+      clang libclang-rt-14-dev gcc)
 # 32-bit Wine only where the kernel can run it: elsewhere its loader cannot start,
 # and Debian's wine wrapper would pick it over the 64-bit one.
 PKGS32=(wine32:i386 libgl1:i386 libgl1-mesa-dri:i386)

@@ -14,13 +14,18 @@
 //   harness settext <hwnd> <id> <text>             WM_SETTEXT on the control
 //   harness itempoint <hwnd> <id> <index>          screen point inside a list box line
 //   harness waitgone <hwnd> <timeoutMs>            gone=1 once the window is destroyed
+// Monitors:
+//   harness monitors     what Windows reports: each monitor's rectangle and primary flag,
+//                        the virtual screen, and Direct3D 9's adapters with their monitor
 #include <windows.h>
 #include <commctrl.h>
+#include <d3d9.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 namespace {
 struct ChildSearch {
@@ -217,6 +222,51 @@ BOOL CALLBACK FindEdit(HWND hwnd, LPARAM param) {
   return TRUE;
 }
 
+// ---- monitors ---------------------------------------------------------------
+BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM param) {
+  auto* monitors = reinterpret_cast<std::vector<HMONITOR>*>(param);
+  monitors->push_back(monitor);
+  return TRUE;
+}
+
+int Monitors() {
+  std::vector<HMONITOR> monitors;
+  EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&monitors));
+  std::printf("monitors=%u\n", static_cast<unsigned>(monitors.size()));
+  for (size_t i = 0; i < monitors.size(); ++i) {
+    MONITORINFOEXW info{};
+    info.cbSize = sizeof(info);
+    GetMonitorInfoW(monitors[i], &info);
+    const RECT& r = info.rcMonitor;
+    std::printf("monitor.%u.rect=%ld,%ld,%ld,%ld\nmonitor.%u.primary=%d\n", static_cast<unsigned>(i), r.left, r.top,
+                r.right, r.bottom, static_cast<unsigned>(i), (info.dwFlags & MONITORINFOF_PRIMARY) ? 1 : 0);
+    std::printf("monitor.%u.device=%ls\n", static_cast<unsigned>(i), info.szDevice);
+  }
+  std::printf("metrics.monitors=%d\nvirtual=%d,%d,%d,%d\n", GetSystemMetrics(SM_CMONITORS),
+              GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+              GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
+  // Direct3D 9's adapters, each named by its monitor's place in the list above.
+  IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
+  if (!d3d) {
+    std::printf("adapters=none\n");
+    return 0;
+  }
+  const UINT adapters = d3d->GetAdapterCount();
+  std::printf("adapters=%u\n", adapters);
+  for (UINT a = 0; a < adapters; ++a) {
+    const HMONITOR monitor = d3d->GetAdapterMonitor(a);
+    int index = -1;
+    for (size_t i = 0; i < monitors.size(); ++i)
+      if (monitors[i] == monitor) index = static_cast<int>(i);
+    D3DDISPLAYMODE mode{};
+    const HRESULT hr = d3d->GetAdapterDisplayMode(a, &mode);
+    std::printf("adapter.%u.monitor=%d\nadapter.%u.mode=%ux%u\nadapter.%u.mode_hr=0x%08lx\n", a, index, a, mode.Width,
+                mode.Height, a, static_cast<unsigned long>(hr));
+  }
+  d3d->Release();
+  return 0;
+}
+
 // Returns the exit code, or -1 when the command is not one of these.
 int DialogCommand(int argc, wchar_t** argv) {
   const std::wstring verb = argv[0];
@@ -231,6 +281,7 @@ int DialogCommand(int argc, wchar_t** argv) {
     std::printf("hwnd=%lu\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(search.found)));
     return search.found ? 0 : 3;
   }
+  if (verb == L"monitors") return Monitors();
   if (verb == L"windows") {
     TopSearch search{L"-", L"-", true};
     EnumWindows(FindTop, reinterpret_cast<LPARAM>(&search));
@@ -303,6 +354,6 @@ int wmain(int argc, wchar_t** argv) {
     if (handled >= 0) return handled;
   }
   std::printf("usage: harness preview <saver> <w> <h> <holdMs> | find | windows | controls | command | click |"
-              " select | settext | itempoint | waitgone\n");
+              " select | settext | itempoint | waitgone | monitors\n");
   return 1;
 }
