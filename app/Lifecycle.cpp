@@ -3,6 +3,7 @@
 #include "app/RenderLoop.h"
 #include "app/SceneManager.h"
 #include "render/CapabilityCheck.h"
+#include "render/MonitorLayout.h"
 #include "resources/Language.h"
 #include "settings/SettingsLocation.h"
 
@@ -13,10 +14,15 @@ void OnCreate(HWND hwnd) {
   Lifecycle& lifecycle = GetLifecycle();
   lifecycle.renderWindow = hwnd;
   LoadLanguage();
+  const std::vector<MonitorArea> monitors = ReadMonitors();
   if (!CheckSystemRequirements()) {
+    SceneManager::PlaceMonitors(hwnd, monitors, false);  // the error screen on every monitor
     OutputDebugStringW(L"Failed system requirements. ScreenSaverProc()\n");
   } else {
     const std::wstring settingsPath = GetSettingsPath();
+    SettingsStore stored;
+    stored.Load(settingsPath);
+    SceneManager::PlaceMonitors(hwnd, monitors, stored.GetValue(kMainMonitorOnlyKey) == 1);
     if (!SceneManager::Attach(hwnd)) OutputDebugStringW(L"Failed create device. SceneManager::Attach()\n");
     else if (!SceneManager::Init(settingsPath, true)) OutputDebugStringW(L"Failed create scene. SceneManager::Init()\n");
     else lifecycle.errorScreen = false;

@@ -115,7 +115,13 @@ public:
   bool CheckSystemRequirements() override { return ::CheckSystemRequirements(); }
   void ShowErrorScreen() override {
     Lifecycle& lifecycle = GetLifecycle();
-    ::ShowErrorScreen(lifecycle.renderWindow, lifecycle.stopRequested);
+    // On every monitor, each laid out as a screen of its size.
+    std::vector<RECT> areas = SceneManager::DrawAreas();
+    if (areas.empty()) {
+      ::ShowErrorScreen(lifecycle.renderWindow, lifecycle.stopRequested);
+      return;
+    }
+    ::ShowErrorScreen(lifecycle.renderWindow, areas, lifecycle.stopRequested);
   }
   void UpdateScene() override { SceneManager::Update(); }
   void DrawFrame(bool blankFrame) override { SceneManager::DrawFrame(blankFrame); }

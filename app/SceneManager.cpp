@@ -7,92 +7,48 @@
 namespace SceneManager {
 
 namespace {
-Scene MakeScene() {
-  Scene scene;
-  scene.effect = CreateSceneEffect(kBuildEffectFamily);
-  scene.settings.Load(L"");  // the defaults, until a settings file is read
-  return scene;
-}
-}  // namespace
-
-Scene& GetScene() {
-  static Scene scene = MakeScene();
+std::unique_ptr<Scene> MakeScene() {
+  auto scene = std::make_unique<Scene>();
+  scene->effect = CreateSceneEffect(kBuildEffectFamily);
+  scene->settings.Load(L"");  // the defaults, until a settings file is read
   return scene;
 }
 
-bool Attach(HWND window) {
-  Scene& scene = GetScene();
-  if (scene.effect) scene.effect->Release();
-  return scene.window.Create(window);
+// The scenes of the window. The main monitor's scene always exists, so that its
+// slideshow and camera outlive a rebuild.
+struct SceneSet {
+  std::vector<std::unique_ptr<Scene>> scenes;
+  HWND window = nullptr;  // the window the scenes were laid out on
+  bool spans = false;     // each scene has a part of the window (several monitors)
+};
+
+SceneSet& Set() {
+  static SceneSet set = [] {
+    SceneSet s;
+    s.scenes.push_back(MakeScene());
+    return s;
+  }();
+  return set;
 }
 
-void Reset() {
-  Scene& scene = GetScene();
-  scene.pictures.Clear();
-  scene.pictures.SetDevice(scene.window.device.Get());
-  GetFrameClock().Start();
-}
+RECT Size(const RECT& area) { return RECT{0, 0, area.right - area.left, area.bottom - area.top}; }
 
-void LoadPictures() {
-  Scene& scene = GetScene();
+void LoadPicturesOf(Scene& scene) {
+  // Monitor k begins its slideshow at the k-th entry and walks the same order.
+  const int count = scene.settings.ImageCount();
   std::vector<std::wstring> entries;
-  entries.reserve(static_cast<size_t>(scene.settings.ImageCount()));
-  for (int i = 0; i < scene.settings.ImageCount(); ++i) entries.push_back(scene.settings.GetImage(i));
+  entries.reserve(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) entries.push_back(scene.settings.GetImage((i + scene.pictureStart) % count));
   // Nothing is decoded here: the pictures come as the slideshow needs them, at the
-  // size of this window.
+  // size of this monitor.
   const RECT& area = scene.window.clientRect;
   scene.pictures.SetPictures(std::move(entries), area.right - area.left, area.bottom - area.top);
 }
 
-bool InitEffects() {
-  Scene& scene = GetScene();
-  Window& w = scene.window;
-  w.Init();
-  scene.camera.Reset(w.clientRect.right, w.clientRect.bottom, 1.0f, 1000.0f);
-  if (!scene.effect) return true;
-  return scene.effect->Initialise({w.device.Get(), w.clientRect, scene.camera, scene.settings});
-}
-
-bool Init(const std::wstring& settingsPath, bool applySettings) {
-  Scene& scene = GetScene();
-  Reset();
-  scene.settings.RemoveAllImages();
-  scene.settings.Load(settingsPath);
-  if (!applySettings) return true;
-
-  LoadPictures();
-  scene.showImages = scene.settings.GetValue(L"ShowImages");
-  InitEffects();
-  return true;
-}
-
-void ApplyPreviewChoices(int32_t fireStyle, int32_t showImages, const std::vector<std::wstring>& pictures) {
-  Scene& scene = GetScene();
-  scene.settings.SetValue(L"SelectFireEffect", fireStyle);
-  if (scene.effect) scene.effect->ApplyChoices(scene.settings);
-  scene.showImages = showImages;
-  scene.settings.RemoveAllImages();
-  for (const std::wstring& picture : pictures) scene.settings.AddImage(picture);
-  // Only the dialog's pictures: those of the settings file may have been removed there.
-  Reset();
-  LoadPictures();
-}
-
-void Update() {
-  Scene& scene = GetScene();
-  if (scene.effect) scene.effect->UpdateCamera(scene.camera);
-  if (IDirect3DDevice9* device = scene.window.device.Get()) {
-    device->SetTransform(D3DTS_VIEW, &scene.camera.view);
-    device->SetTransform(D3DTS_PROJECTION, &scene.camera.projection);
-  }
-  if (scene.effect) scene.effect->Update();
-}
-
-void DrawFrame(bool blankFrame) {
-  Scene& scene = GetScene();
+// What one monitor shows, into the device's current target.
+void ComposeScene(Scene& scene, bool blankFrame) {
   Window& w = scene.window;
   IDirect3DDevice9* device = w.device.Get();
-  if (!device) return;
   device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
   device->BeginScene();
   if (scene.showImages) {
@@ -106,6 +62,166 @@ void DrawFrame(bool blankFrame) {
   // Speed-test frames are composed in full, then hidden.
   if (blankFrame) device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00000000, 1.0f, 0);
   device->EndScene();
+}
+
+// The parts of the window over several monitors: each scene drawn at its own size
+// into its target and copied to its place, the rest black, then one present.
+void ComposeMonitors(SceneSet& set, bool blankFrame) {
+  IDirect3DDevice9* device = set.scenes.front()->window.device.Get();
+  Microsoft::WRL::ComPtr<IDirect3DSurface9> frame;
+  if (FAILED(device->GetRenderTarget(0, frame.GetAddressOf()))) return;
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+  for (auto& scene : set.scenes) {
+    if (!scene->target) continue;
+    device->SetRenderTarget(0, scene->target.Get());
+    ComposeScene(*scene, blankFrame);
+    device->SetRenderTarget(0, frame.Get());
+    device->StretchRect(scene->target.Get(), nullptr, frame.Get(), &scene->area, D3DTEXF_NONE);
+  }
+}
+}  // namespace
+
+Scene& GetScene() { return *Set().scenes.front(); }
+
+const std::vector<std::unique_ptr<Scene>>& Scenes() { return Set().scenes; }
+
+void PlaceMonitors(HWND window, const std::vector<MonitorArea>& monitors, bool mainMonitorOnly) {
+  SceneSet& set = Set();
+  set.window = window;
+  set.spans = false;
+  std::vector<RECT> areas;
+  const bool child = window && (GetWindowLongW(window, GWL_STYLE) & WS_CHILD);
+  if (window && !child && monitors.size() > 1) {
+    RECT client{};
+    GetClientRect(window, &client);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    const SIZE size{client.right, client.bottom};
+    for (size_t k = 0; k < (mainMonitorOnly ? 1 : monitors.size()); ++k) {
+      const RECT r = MonitorInWindow(monitors[k], origin, size);
+      if (r.right > r.left && r.bottom > r.top) areas.push_back(r);
+    }
+    set.spans = !areas.empty();
+  }
+  const size_t count = set.spans ? areas.size() : 1;
+  while (set.scenes.size() < count) set.scenes.push_back(MakeScene());
+  set.scenes.resize(count);
+  for (size_t k = 0; k < count; ++k) {
+    set.scenes[k]->pictureStart = static_cast<int>(k);
+    set.scenes[k]->area = set.spans ? areas[k] : RECT{};
+  }
+}
+
+std::vector<RECT> DrawAreas() {
+  const SceneSet& set = Set();
+  std::vector<RECT> areas;
+  if (set.spans) {
+    for (const auto& scene : set.scenes) areas.push_back(scene->area);
+  } else if (set.window) {
+    RECT client{};
+    GetClientRect(set.window, &client);
+    areas.push_back(client);
+  }
+  return areas;
+}
+
+bool Attach(HWND window) {
+  SceneSet& set = Set();
+  if (set.window != window || !window) PlaceMonitors(window, {}, false);
+  for (auto& scene : set.scenes) {
+    if (scene->effect) scene->effect->Release();
+    scene->target.Reset();
+  }
+  Scene& main = *set.scenes.front();
+  if (!main.window.Create(window)) return false;
+  if (!set.spans) return true;
+  for (size_t k = 0; k < set.scenes.size(); ++k) {
+    Scene& scene = *set.scenes[k];
+    if (k > 0) scene.window.Borrow(main.window, Size(scene.area));
+    scene.window.clientRect = Size(scene.area);
+    D3DSURFACE_DESC frame{};
+    Microsoft::WRL::ComPtr<IDirect3DSurface9> back;
+    if (SUCCEEDED(main.window.device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, back.GetAddressOf())))
+      back->GetDesc(&frame);
+    // A monitor whose target cannot be made stays black; the others go on.
+    if (FAILED(main.window.device->CreateRenderTarget(scene.window.clientRect.right, scene.window.clientRect.bottom,
+                                                      frame.Format, D3DMULTISAMPLE_NONE, 0, FALSE,
+                                                      scene.target.GetAddressOf(), nullptr)))
+      scene.target.Reset();
+  }
+  return true;
+}
+
+void Reset() {
+  for (auto& scene : Set().scenes) {
+    scene->pictures.Clear();
+    scene->pictures.SetDevice(scene->window.device.Get());
+  }
+  GetFrameClock().Start();
+}
+
+void LoadPictures() {
+  for (auto& scene : Set().scenes) LoadPicturesOf(*scene);
+}
+
+bool InitEffects() {
+  bool all = true;
+  for (auto& scene : Set().scenes) {
+    Window& w = scene->window;
+    w.Init();
+    scene->camera.Reset(w.clientRect.right, w.clientRect.bottom, 1.0f, 1000.0f);
+    if (scene->effect)
+      all = scene->effect->Initialise({w.device.Get(), w.clientRect, scene->camera, scene->settings}) && all;
+  }
+  return all;
+}
+
+bool Init(const std::wstring& settingsPath, bool applySettings) {
+  Reset();
+  for (auto& scene : Set().scenes) {
+    scene->settings.RemoveAllImages();
+    scene->settings.Load(settingsPath);
+  }
+  if (!applySettings) return true;
+
+  LoadPictures();
+  for (auto& scene : Set().scenes) scene->showImages = scene->settings.GetValue(L"ShowImages");
+  InitEffects();
+  return true;
+}
+
+void ApplyPreviewChoices(int32_t fireStyle, int32_t showImages, const std::vector<std::wstring>& pictures) {
+  for (auto& scene : Set().scenes) {
+    scene->settings.SetValue(L"SelectFireEffect", fireStyle);
+    if (scene->effect) scene->effect->ApplyChoices(scene->settings);
+    scene->showImages = showImages;
+    scene->settings.RemoveAllImages();
+    for (const std::wstring& picture : pictures) scene->settings.AddImage(picture);
+  }
+  // Only the dialog's pictures: those of the settings file may have been removed there.
+  Reset();
+  LoadPictures();
+}
+
+void Update() {
+  for (auto& scene : Set().scenes) {
+    if (scene->effect) scene->effect->UpdateCamera(scene->camera);
+    if (IDirect3DDevice9* device = scene->window.device.Get()) {
+      device->SetTransform(D3DTS_VIEW, &scene->camera.view);
+      device->SetTransform(D3DTS_PROJECTION, &scene->camera.projection);
+    }
+    if (scene->effect) scene->effect->Update();
+  }
+}
+
+void DrawFrame(bool blankFrame) {
+  SceneSet& set = Set();
+  IDirect3DDevice9* device = set.scenes.front()->window.device.Get();
+  if (!device) return;
+  if (set.spans)
+    ComposeMonitors(set, blankFrame);
+  else
+    ComposeScene(*set.scenes.front(), blankFrame);
   device->Present(nullptr, nullptr, nullptr, nullptr);
   platform::counters::Add(platform::counters::kFrames, 1);
 }
@@ -116,15 +232,23 @@ bool HoldsFrameSurfaces() {
 }
 
 void ReleaseFrameSurfaces() {
-  Scene& scene = GetScene();
-  if (scene.effect) scene.effect->ReleaseFrameSurfaces();
+  for (auto& scene : Set().scenes)
+    if (scene->effect) scene->effect->ReleaseFrameSurfaces();
 }
 
 bool Teardown() {
-  Scene& scene = GetScene();
-  scene.pictures.Clear();
-  if (scene.effect) scene.effect->Release();
-  scene.window.ReleaseAll();
+  SceneSet& set = Set();
+  // The borrowers first: the main scene's window holds the device's last reference.
+  for (size_t k = set.scenes.size(); k-- > 0;) {
+    Scene& scene = *set.scenes[k];
+    scene.pictures.Clear();
+    if (scene.effect) scene.effect->Release();
+    scene.target.Reset();
+    scene.window.ReleaseAll();
+  }
+  set.scenes.resize(1);
+  set.window = nullptr;
+  set.spans = false;
   return true;
 }
 

@@ -51,10 +51,19 @@ void StepSparks(ParticleSystem& particles, float& clock) {
   particles.emitPosition[2] = p.z;
 }
 
+SparksEffect::SparksEffect() : particles_(&GetParticleSystem()), clock_(&SparksClock()) {}
+
+SparksEffect::~SparksEffect() = default;
+
 bool SparksEffect::Initialise(const SceneSetup& setup) {
+  if (!ownParticles_) {
+    ownParticles_ = std::make_unique<ParticleSystem>();
+    particles_ = ownParticles_.get();
+    clock_ = &ownClock_;
+  }
   setup.camera.LookAt(0.0f, -10.0f, 300.0f);
   const bool ready = InitEffect(&setup.camera, setup.device, setup.clientRect);
-  GetParticleSystem().SetColorScheme(setup.settings.GetValue(L"SelectSparksEffect"));
+  particles_->SetColorScheme(setup.settings.GetValue(L"SelectSparksEffect"));
   return ready;
 }
 
@@ -72,7 +81,7 @@ bool SparksEffect::InitEffect(Camera* cameraIn, IDirect3DDevice9* deviceIn, RECT
   device = deviceIn;
   camera = cameraIn;
   clientRect = rect;
-  ConfigureSparksEmitter(GetParticleSystem());
+  ConfigureSparksEmitter(*particles_);
   if (!device) return false;
 
   const D3DVERTEXELEMENT9 elements[] = {
@@ -113,8 +122,8 @@ void SparksEffect::Draw() {
   if (!camera) return;
   D3DXMATRIX m;
   D3DXMatrixTranspose(&m, &camera->worldViewProjection);
-  ParticleSystem& particles = GetParticleSystem();
-  StepSparks(particles, SparksClock());
+  ParticleSystem& particles = *particles_;
+  StepSparks(particles, *clock_);
   if (!Ready()) return;  // something failed to load: nothing to draw with
 
   const ParticleVertex* vertices = particles.BuildVertices();

@@ -19,7 +19,7 @@ SettingsStore LoadedFrom(std::string_view bytes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const SettingsStore first = LoadedFrom(Bytes(data, size));
-  FUZZ_CHECK(first.Values().size() == 6);
+  FUZZ_CHECK(first.Values().size() == 7);  // the six and the main-monitor switch
   for (int i = 0; i < first.ImageCount(); ++i) FUZZ_CHECK(AllUtf16Units(first.GetImage(i)));
 
   const std::string text = first.ToText();

@@ -49,18 +49,29 @@ ErrorScreenLayout ComputeErrorScreenLayout(float W, float H, float bw, float bh,
   return layout;
 }
 
-void RunErrorScreen(GpGraphics* target, int width, int height, GpBitmap* background, GpBitmap* logo,
-                    const std::atomic<bool>& stop) {
-  GpBitmap* offscreen = nullptr;
-  GdipCreateBitmapFromGraphics(width, height, target, &offscreen);
-  UniqueImage offscreenOwner(offscreen);
-  GpGraphics* composer = nullptr;
-  GdipGetImageGraphicsContext(offscreen, &composer);
-  UniqueGraphics composerOwner(composer);
-
-  const float W = static_cast<float>(width), H = static_cast<float>(height);
-  const ErrorScreenLayout layout = ComputeErrorScreenLayout(W, H, ImageWidth(background), ImageHeight(background),
-                                                            ImageWidth(logo), ImageHeight(logo));
+void RunErrorScreens(const std::vector<ErrorScreenTarget>& targets, GpBitmap* background, GpBitmap* logo,
+                     const std::atomic<bool>& stop) {
+  // Each target is composed off-screen at its own size and laid out as a screen of
+  // its own: a monitor of several looks as it would alone.
+  struct Part {
+    ErrorScreenTarget target;
+    UniqueImage offscreen;
+    UniqueGraphics composer;
+    ErrorScreenLayout layout;
+  };
+  std::vector<Part> parts;
+  parts.reserve(targets.size());
+  for (const ErrorScreenTarget& target : targets) {
+    GpBitmap* offscreen = nullptr;
+    GdipCreateBitmapFromGraphics(target.width, target.height, target.graphics, &offscreen);
+    UniqueImage offscreenOwner(offscreen);
+    GpGraphics* composer = nullptr;
+    GdipGetImageGraphicsContext(offscreen, &composer);
+    const float W = static_cast<float>(target.width), H = static_cast<float>(target.height);
+    parts.push_back({target, std::move(offscreenOwner), UniqueGraphics(composer),
+                     ComputeErrorScreenLayout(W, H, ImageWidth(background), ImageHeight(background), ImageWidth(logo),
+                                              ImageHeight(logo))});
+  }
   FrameClock& clock = GetFrameClock();
   double lastDraw = 0.0;
   bool drawn = false;  // the first picture goes up at once
@@ -75,32 +86,48 @@ void RunErrorScreen(GpGraphics* target, int width, int height, GpBitmap* backgro
     }
     lastDraw = t;
     drawn = true;
-    GdipGraphicsClear(composer, 0xFF000000);
-    if (layout.showBackground) DrawInto(composer, background, layout.background);
-    DrawInto(composer, logo, layout.logo);
-    GdipDrawImageRect(target, offscreen, 0.0f, 0.0f, W, H);
+    for (Part& part : parts) {
+      GpGraphics* composer = part.composer.get();
+      GdipGraphicsClear(composer, 0xFF000000);
+      if (part.layout.showBackground) DrawInto(composer, background, part.layout.background);
+      DrawInto(composer, logo, part.layout.logo);
+      GdipDrawImageRect(part.target.graphics, static_cast<GpBitmap*>(part.offscreen.get()),
+                        static_cast<float>(part.target.x), static_cast<float>(part.target.y),
+                        static_cast<float>(part.target.width), static_cast<float>(part.target.height));
+    }
   }
-  // Released in this order: the bitmap's graphics, then the bitmap.
-  composerOwner.reset();
-  offscreenOwner.reset();
+  // Released in this order: each bitmap's graphics, then the bitmap.
+  for (Part& part : parts) {
+    part.composer.reset();
+    part.offscreen.reset();
+  }
 }
 
-void ShowErrorScreen(HWND renderWindow, const std::atomic<bool>& stop) {
-  RECT client{};
-  GetClientRect(renderWindow, &client);
+void RunErrorScreen(GpGraphics* target, int width, int height, GpBitmap* background, GpBitmap* logo,
+                    const std::atomic<bool>& stop) {
+  RunErrorScreens({{target, 0, 0, width, height}}, background, logo, stop);
+}
 
+void ShowErrorScreen(HWND window, const std::vector<RECT>& areas, const std::atomic<bool>& stop) {
   auto& archive = WorkSpace::GetResourceArchive();
   UniqueImage background(archive.ReadEntryBitmap(ErrorPictureEntry(CurrentLanguageIndex())));
   if (!background) return;
   UniqueImage logo(archive.ReadEntryBitmap(kLogo));
   if (!logo) return;
 
-  GpGraphics* window = nullptr;
-  GdipCreateFromHWNDICM(renderWindow, &window);
-  UniqueGraphics windowOwner(window);
-  RunErrorScreen(window, client.right, client.bottom, static_cast<GpBitmap*>(background.get()),
-                 static_cast<GpBitmap*>(logo.get()), stop);
+  GpGraphics* graphics = nullptr;
+  GdipCreateFromHWNDICM(window, &graphics);
+  UniqueGraphics windowOwner(graphics);
+  std::vector<ErrorScreenTarget> targets;
+  for (const RECT& r : areas) targets.push_back({graphics, r.left, r.top, r.right - r.left, r.bottom - r.top});
+  RunErrorScreens(targets, static_cast<GpBitmap*>(background.get()), static_cast<GpBitmap*>(logo.get()), stop);
   background.reset();
   logo.reset();
   windowOwner.reset();
+}
+
+void ShowErrorScreen(HWND renderWindow, const std::atomic<bool>& stop) {
+  RECT client{};
+  GetClientRect(renderWindow, &client);
+  ShowErrorScreen(renderWindow, std::vector<RECT>{client}, stop);
 }

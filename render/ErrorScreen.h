@@ -1,5 +1,6 @@
 #pragma once
 #include <atomic>
+#include <vector>
 
 #include "resources/GdiPlus.h"
 
@@ -7,6 +8,9 @@
 // bottom-left (only a reduced logo in windows under 640 x 480), into the window
 // until `stop` is set. Returns at once when a picture is missing.
 void ShowErrorScreen(HWND window, const std::atomic<bool>& stop);
+// The same in several areas of the window at once (one per monitor), each laid out
+// as a screen of its own size; the rest of the window stays as it is.
+void ShowErrorScreen(HWND window, const std::vector<RECT>& areas, const std::atomic<bool>& stop);
 
 struct ErrorScreenRect {
   float x, y, width, height;
@@ -32,3 +36,9 @@ constexpr unsigned long kErrorScreenPollMilliseconds = 5;
 // resting in between, until `stop`.
 void RunErrorScreen(Gdiplus::GpGraphics* target, int width, int height, Gdiplus::GpBitmap* background,
                     Gdiplus::GpBitmap* logo, const std::atomic<bool>& stop);
+struct ErrorScreenTarget {
+  Gdiplus::GpGraphics* graphics;
+  int x, y, width, height;  // where on the graphics
+};
+void RunErrorScreens(const std::vector<ErrorScreenTarget>& targets, Gdiplus::GpBitmap* background,
+                     Gdiplus::GpBitmap* logo, const std::atomic<bool>& stop);

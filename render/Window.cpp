@@ -1,6 +1,7 @@
 #include "render/Window.h"
 
 #include "platform/Counters.h"
+#include "render/MonitorLayout.h"
 #include "resources/ZipReader.h"
 
 using platform::counters::CountCreated;
@@ -67,7 +68,7 @@ bool Window::Init() {
 }
 
 bool LogoQuad(const RECT& rc, uint32_t logoWidth, uint32_t logoHeight, ScreenVertex (&quad)[4]) {
-  if (rc.right - rc.left < 640 || rc.bottom - rc.top < 480) return false;
+  if (!ShowsLogo(rc.right - rc.left, rc.bottom - rc.top)) return false;
   const float H = static_cast<float>(rc.bottom);
   const float w = static_cast<float>(logoWidth), h = static_cast<float>(logoHeight);
   FillScreenQuad({5.0f, H - h - 5.0f, w + 5.0f, H - 5.0f}, {0.0f, 0.0f, 1.0f, 1.0f}, quad);
@@ -88,7 +89,25 @@ void Window::DrawLogo() {
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
 }
 
+void Window::Borrow(const Window& owner, RECT area) {
+  ReleaseAll();
+  hwnd = owner.hwnd;
+  clientRect = area;
+  direct3D = owner.direct3D;
+  device = owner.device;
+  borrowed = true;
+}
+
 void Window::ReleaseAll() {
+  if (borrowed) {
+    // Only the owner's release of the device is its last one.
+    logoTexture.Reset();
+    font.Reset();
+    device.Reset();
+    direct3D.Reset();
+    borrowed = false;
+    return;
+  }
   // Textures and the font hold the device, and the device holds Direct3D: released
   // in that order, each release here is the last one unless something leaked.
   logoTexture.Reset();

@@ -12,6 +12,10 @@
 class Window {
 public:
   bool Create(HWND window);
+  // Draws with another window's device, into an area of `area`'s size (one monitor
+  // of several): the owner's window, device and Direct3D object, held until
+  // ReleaseAll, which leaves their last release to the owner.
+  void Borrow(const Window& owner, RECT area);
   bool Init();
   void DrawLogo();
   void ReleaseAll();
@@ -23,6 +27,7 @@ public:
   Microsoft::WRL::ComPtr<ID3DXFont> font;
   Microsoft::WRL::ComPtr<IDirect3DTexture9> logoTexture;
   D3DXIMAGE_INFO logoInfo{};
+  bool borrowed = false;
 };
 
 // The logo's quad for a client rectangle, 5 pixels from the bottom-left corner, or

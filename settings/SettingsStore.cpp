@@ -15,6 +15,11 @@ const std::pair<const wchar_t*, int32_t> kDefaults[] = {
     {L"BlobsSpeed", 40},   {L"BlobsSize", 80},          {L"ShowImages", 1},
     {L"SelectCubeMap", 0}, {L"SelectSparksEffect", 0}, {L"SelectFireEffect", 0},
 };
+// Keys after the six that are written only when set, so that the file of a user
+// who never touches them stays as it was; older versions skip them as unknown.
+const std::pair<const wchar_t*, int32_t> kOptional[] = {
+    {kMainMonitorOnlyKey, 0},
+};
 constexpr std::wstring_view kBeginMarker = L"#Picture Info _ begin";
 constexpr std::wstring_view kEndMarker = L"#Picture Info _ end";
 constexpr LONGLONG kMaxSettingsFileBytes = 16 << 20;
@@ -101,6 +106,7 @@ int32_t ParseSettingsInteger(std::wstring_view text) {
 
 void SettingsStore::StoreDefaults() {
   for (const auto& [key, value] : kDefaults) values_.emplace_back(key, value);
+  for (const auto& [key, value] : kOptional) values_.emplace_back(key, value);
 }
 
 SettingsRead SettingsStore::Load(const std::wstring& path) {
@@ -139,7 +145,12 @@ void SettingsStore::ApplyValueLine(std::wstring_view line) {
   line.remove_prefix(start);
   const size_t space = line.find(L' ');
   if (space == std::wstring_view::npos || space + 1 == line.size()) return;
-  SetValue(std::wstring(line.substr(0, space)), ParseSettingsInteger(line.substr(space + 1)));
+  const std::wstring key(line.substr(0, space));
+  int32_t value = ParseSettingsInteger(line.substr(space + 1));
+  // An optional switch is on only at 1: read so, a save writes back what was meant.
+  for (const auto& [optional, unused] : kOptional)
+    if (key == optional && value != 1) value = 0;
+  SetValue(key, value);
 }
 
 std::string SettingsStore::ToText() const {
@@ -147,6 +158,8 @@ std::string SettingsStore::ToText() const {
   for (const std::wstring& image : images_) text += ToUtf8(image) + "\r\n";
   text += ToUtf8(kEndMarker) + "\r\n";
   for (const auto& [key, unused] : kDefaults) text += ToUtf8(key) + " " + std::to_string(GetValue(key)) + "\r\n";
+  for (const auto& [key, unused] : kOptional)
+    if (GetValue(key) == 1) text += ToUtf8(key) + " 1\r\n";
   return text;
 }
 

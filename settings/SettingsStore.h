@@ -5,7 +5,8 @@
 #include <utility>
 #include <vector>
 
-// The user's choices: the picture list and six integer options, kept in a text
+// The user's choices: the picture list and six integer options (and optional ones
+// after them, written only when set), kept in a text
 // file ("#Picture Info _ begin" ... "#Picture Info _ end", then "Key value" lines)
 // beside the saver or in the user's profile (SettingsLocation.h).
 // What Load found. A file that exists but cannot be read (locked by another
@@ -46,6 +47,10 @@ private:
   std::vector<std::wstring> images_;
   std::vector<std::pair<std::wstring, int32_t>> values_;
 };
+
+// Set to 1: only the main monitor shows the scene, the others stay black. Any other
+// value means every monitor.
+inline constexpr const wchar_t* kMainMonitorOnlyKey = L"MainMonitorOnly";
 
 // The settings file for the executable named by the first command-line argument:
 // that text trimmed, unquoted, less its last three characters, plus "scr.settings".

@@ -18,12 +18,15 @@ BOOL OnInitDialog(HWND dialog) {
   Lifecycle& lifecycle = GetLifecycle();
   lifecycle.renderWindow = dialog;
   lifecycle.errorScreen = true;
-  RECT desktop{};
-  GetWindowRect(GetDesktopWindow(), &desktop);
-  SetWindowPos(dialog, HWND_TOP, 0, 0, desktop.right, desktop.bottom, 0);
+  // Over every monitor, each drawn as the saver draws it.
+  SetWindowPos(dialog, HWND_TOP, GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+               GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN), 0);
   SetFocus(dialog);
   // The capability check runs on the render thread; the language is already loaded.
   const std::wstring settingsPath = GetSettingsPath();
+  SettingsStore stored;
+  stored.Load(settingsPath);
+  SceneManager::PlaceMonitors(dialog, ReadMonitors(), stored.GetValue(kMainMonitorOnlyKey) == 1);
   if (SceneManager::Attach(dialog) && SceneManager::Init(settingsPath, true)) lifecycle.errorScreen = false;
   if (!lifecycle.errorScreen) ApplyPreviewChoices(GetConfigDialogState().dialog);
   lifecycle.stopRequested.store(false, std::memory_order_relaxed);

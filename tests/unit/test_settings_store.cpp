@@ -51,9 +51,11 @@ void ExpectDefaults(const SettingsStore& s) {
   EXPECT_EQ(s.GetValue(L"SelectCubeMap"), 0);
   EXPECT_EQ(s.GetValue(L"SelectSparksEffect"), 0);
   EXPECT_EQ(s.GetValue(L"SelectFireEffect"), 0);
-  ASSERT_EQ(s.Values().size(), 6u);
+  ASSERT_EQ(s.Values().size(), 7u);
   EXPECT_EQ(s.Values()[0].first, L"BlobsSpeed");
   EXPECT_EQ(s.Values()[5].first, L"SelectFireEffect");
+  EXPECT_EQ(s.Values()[6].first, L"MainMonitorOnly");
+  EXPECT_EQ(s.GetValue(L"MainMonitorOnly"), 0);
 }
 
 SettingsStore Parse(const std::string& text) {
@@ -252,11 +254,25 @@ TEST(SettingsParse, ValueLinesFollowTheRuntimeConversion) {
   EXPECT_EQ(Parse(head + "BlobsSpeed\t5\n").GetValue(L"BlobsSpeed"), 40);  // the key runs to a space
 }
 
+// Written after the six only when set, so a file that never had it stays byte for
+// byte; any value but 1 means every monitor and is written back as nothing.
+TEST(SettingsParse, MainMonitorOnlyIsWrittenOnlyWhenSet) {
+  const std::string six = "#Picture Info _ begin\r\n#Picture Info _ end\r\nBlobsSpeed 40\r\nBlobsSize 80\r\n"
+                          "ShowImages 1\r\nSelectCubeMap 0\r\nSelectSparksEffect 0\r\nSelectFireEffect 0\r\n";
+  EXPECT_EQ(Parse(six).ToText(), six);
+  EXPECT_EQ(Parse(six + "MainMonitorOnly 1\r\n").GetValue(L"MainMonitorOnly"), 1);
+  EXPECT_EQ(Parse(six + "MainMonitorOnly 1\r\n").ToText(), six + "MainMonitorOnly 1\r\n");
+  for (const char* other : {"MainMonitorOnly 2\r\n", "MainMonitorOnly -1\r\n", "MainMonitorOnly x\r\n"}) {
+    EXPECT_EQ(Parse(six + other).GetValue(L"MainMonitorOnly"), 0) << other;
+    EXPECT_EQ(Parse(six + other).ToText(), six) << other;
+  }
+}
+
 TEST(SettingsParse, UnknownKeysAndBlankLinesChangeNothing) {
   const SettingsStore s =
       Parse("#Picture Info _ begin\r\n#Picture Info _ end\r\nColour 5\r\n\r\n    \r\n \t \r\nShowImages 0\r\n");
   EXPECT_EQ(s.GetValue(L"ShowImages"), 0);
-  EXPECT_EQ(s.Values().size(), 6u);
+  EXPECT_EQ(s.Values().size(), 7u);
   EXPECT_EQ(s.GetValue(L"Colour"), 0);
   EXPECT_EQ(s.ImageCount(), 0);
 }

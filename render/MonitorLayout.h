@@ -1,0 +1,28 @@
+#pragma once
+#include <windows.h>
+
+#include <vector>
+
+// One monitor as the saver sees it: where it lies on the virtual screen, in
+// physical pixels (the program is per-monitor DPI aware, so no monitor's scale
+// changes its size here), and whether it is the main one.
+struct MonitorArea {
+  RECT rect{};
+  bool primary = false;
+  UINT dpi = 96;  // what the monitor reports; the layout never scales by it
+};
+
+// The monitors Windows reports, the main one first, the others left to right and
+// top to bottom: the order in which they take the pictures.
+std::vector<MonitorArea> ReadMonitors();
+
+// The main one first, then by position; monitors that overlap the main one wholly
+// (a mirrored display) are dropped, since they show the same pixels.
+std::vector<MonitorArea> OrderMonitors(std::vector<MonitorArea> monitors);
+
+// Each monitor's rectangle inside a window whose top-left corner lies at `origin`
+// on the virtual screen, cut to the window's size.
+RECT MonitorInWindow(const MonitorArea& monitor, POINT origin, SIZE window);
+
+// Whether a window of this size (a monitor's, in physical pixels) gets the logo.
+bool ShowsLogo(int width, int height);
