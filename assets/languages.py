@@ -1,4 +1,4 @@
-"""The interface texts of every language, in id order (57 each).
+"""The interface texts of every language, in id order (58 each).
 
 English is the saver's built-in table, character for character. The four
 caption names (ids 23 to 26) are names and stay the same in every language.
@@ -37,6 +37,7 @@ TEXTS = {
         "Add Folder...",
         "Picture files",
         "The file dialog could not be opened.",
+        "Only the main monitor",
     ],
     "ru": [
         "ОК", "Отмена", "Просмотр", "Удалить", "Удалить все", "Показывать изображения", "Выбор схемы",
@@ -58,6 +59,7 @@ TEXTS = {
         "Добавить папку...",
         "Изображения",
         "Не удалось открыть окно выбора файлов.",
+        "Только основной монитор",
     ],
     "de": [
         "OK", "Abbrechen", "Vorschau", "Entfernen", "Alle entfernen", "Bilder anzeigen", "Stil auswählen",
@@ -80,6 +82,7 @@ TEXTS = {
         "Ordner hinzufügen...",
         "Bilddateien",
         "Das Dateiauswahlfenster konnte nicht geöffnet werden.",
+        "Nur der Hauptbildschirm",
     ],
     "fr": [
         "OK", "Annuler", "Aperçu", "Retirer", "Tout retirer", "Afficher les images", "Choisir un style",
@@ -102,6 +105,7 @@ TEXTS = {
         "Ajouter un dossier...",
         "Fichiers image",
         "Impossible d’ouvrir la fenêtre de sélection de fichiers.",
+        "Écran principal seulement",
     ],
     "es": [
         "Aceptar", "Cancelar", "Vista previa", "Quitar", "Quitar todo", "Mostrar imágenes",
@@ -123,6 +127,7 @@ TEXTS = {
         "Añadir carpeta...",
         "Archivos de imagen",
         "No se pudo abrir la ventana de selección de archivos.",
+        "Solo el monitor principal",
     ],
     "it": [
         "OK", "Annulla", "Anteprima", "Rimuovi", "Rimuovi tutto", "Mostra immagini", "Seleziona stile",
@@ -144,6 +149,7 @@ TEXTS = {
         "Aggiungi cartella...",
         "File immagine",
         "Impossibile aprire la finestra di selezione dei file.",
+        "Solo il monitor principale",
     ],
     "jp": [
         "OK", "キャンセル", "プレビュー", "削除", "すべて削除", "画像を表示", "スタイルの選択", "ファイル",
@@ -164,10 +170,11 @@ TEXTS = {
         "フォルダーを追加...",
         "画像ファイル",
         "ファイルを選択するウィンドウを開けませんでした。",
+        "メインモニターのみ",
     ],
 }
 
-TEXT_COUNT = 57
+TEXT_COUNT = 58
 
 for _code, _texts in TEXTS.items():
     assert len(_texts) == TEXT_COUNT, (_code, len(_texts))

@@ -62,6 +62,7 @@ constexpr const wchar_t* kDefaultTexts[kTextCount] = {
     L"Add Folder...",
     L"Picture files",
     L"The file dialog could not be opened.",
+    L"Only the main monitor",
 };
 }  // namespace
 

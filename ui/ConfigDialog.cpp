@@ -105,6 +105,8 @@ BOOL OnInitDialog(HWND dialog) {
   CheckDlgButton(dialog, IDC_SHOW_IMAGES, settings.GetValue(L"ShowImages") != 0 ? BST_CHECKED : BST_UNCHECKED);
   // A stored style outside 0 to 2 leaves the box without a selection.
   SendDlgItemMessageW(dialog, IDC_FIRE_SCHEME, CB_SETCURSEL, settings.GetValue(L"SelectFireEffect"), 0);
+  CheckDlgButton(dialog, IDC_MAIN_MONITOR_ONLY,
+                 settings.GetValue(kMainMonitorOnlyKey) == 1 ? BST_CHECKED : BST_UNCHECKED);
   return TRUE;
 }
 
@@ -120,6 +122,7 @@ void OnOk(HWND dialog) {
   }
   settings.SetValue(L"SelectFireEffect",
                     static_cast<int32_t>(SendDlgItemMessageW(dialog, IDC_FIRE_SCHEME, CB_GETCURSEL, 0, 0)));
+  settings.SetValue(kMainMonitorOnlyKey, IsDlgButtonChecked(dialog, IDC_MAIN_MONITOR_ONLY) == BST_CHECKED ? 1 : 0);
   // Beside the saver where it may write there, otherwise (a system-folder install,
   // an ordinary user) in the user's own profile, silently.
   const SettingsSaveResult result = SaveSettings(settings, GetSettingsFiles());

@@ -24,9 +24,10 @@ BOOL OnInitDialog(HWND dialog) {
   SetFocus(dialog);
   // The capability check runs on the render thread; the language is already loaded.
   const std::wstring settingsPath = GetSettingsPath();
-  SettingsStore stored;
-  stored.Load(settingsPath);
-  SceneManager::PlaceMonitors(dialog, ReadMonitors(), stored.GetValue(kMainMonitorOnlyKey) == 1);
+  // The dialog's current choice, as for the flame style.
+  const bool mainOnly =
+      IsDlgButtonChecked(GetConfigDialogState().dialog, IDC_MAIN_MONITOR_ONLY) == BST_CHECKED;
+  SceneManager::PlaceMonitors(dialog, ReadMonitors(), mainOnly);
   if (SceneManager::Attach(dialog) && SceneManager::Init(settingsPath, true)) lifecycle.errorScreen = false;
   if (!lifecycle.errorScreen) ApplyPreviewChoices(GetConfigDialogState().dialog);
   lifecycle.stopRequested.store(false, std::memory_order_relaxed);

@@ -145,6 +145,9 @@ class ConfigDialog:
             state = self.saver.describe()
             self.saver.end()
             raise AssertionError("the configuration dialog did not appear: " + state)
+        # The window exists a moment before its controls do; a busy machine can see it then.
+        while LIST not in self.controls() and time.time() < end:
+            time.sleep(0.2)
 
     def controls(self):
         return read_controls(self.hwnd)
