@@ -83,8 +83,6 @@ void ComposeMonitors(SceneSet& set, bool blankFrame) {
 
 Scene& GetScene() { return *Set().scenes.front(); }
 
-const std::vector<std::unique_ptr<Scene>>& Scenes() { return Set().scenes; }
-
 void PlaceMonitors(HWND window, const std::vector<MonitorArea>& monitors, bool mainMonitorOnly) {
   SceneSet& set = Set();
   set.window = window;
@@ -135,14 +133,14 @@ bool Attach(HWND window) {
   Scene& main = *set.scenes.front();
   if (!main.window.Create(window)) return false;
   if (!set.spans) return true;
+  D3DSURFACE_DESC frame{};
+  Microsoft::WRL::ComPtr<IDirect3DSurface9> back;
+  if (SUCCEEDED(main.window.device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, back.GetAddressOf())))
+    back->GetDesc(&frame);
   for (size_t k = 0; k < set.scenes.size(); ++k) {
     Scene& scene = *set.scenes[k];
     if (k > 0) scene.window.Borrow(main.window, Size(scene.area));
     scene.window.clientRect = Size(scene.area);
-    D3DSURFACE_DESC frame{};
-    Microsoft::WRL::ComPtr<IDirect3DSurface9> back;
-    if (SUCCEEDED(main.window.device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, back.GetAddressOf())))
-      back->GetDesc(&frame);
     // A monitor whose target cannot be made stays black; the others go on.
     if (FAILED(main.window.device->CreateRenderTarget(scene.window.clientRect.right, scene.window.clientRect.bottom,
                                                       frame.Format, D3DMULTISAMPLE_NONE, 0, FALSE,

@@ -38,8 +38,6 @@ struct Scene {
 namespace SceneManager {
 // The main monitor's scene (the only one on a single monitor).
 Scene& GetScene();
-// Every scene, the main monitor's first.
-const std::vector<std::unique_ptr<Scene>>& Scenes();
 // Lays the window out over the monitors it covers; `mainMonitorOnly` leaves the
 // others black. Before Attach; without it Attach draws on the window alone.
 void PlaceMonitors(HWND window, const std::vector<MonitorArea>& monitors, bool mainMonitorOnly);

@@ -2,27 +2,13 @@
 
 #include <algorithm>
 
-#include "platform/Handles.h"
-
 namespace {
-using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-
-struct Reading {
-  std::vector<MonitorArea> monitors;
-  GetDpiForMonitorFn getDpi = nullptr;
-};
-
-BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM context) {
-  auto& reading = *reinterpret_cast<Reading*>(context);
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
   MONITORINFO info{};
   info.cbSize = sizeof(info);
   if (!GetMonitorInfoW(monitor, &info)) return TRUE;
-  MonitorArea area;
-  area.rect = info.rcMonitor;
-  area.primary = (info.dwFlags & MONITORINFOF_PRIMARY) != 0;
-  UINT x = 0, y = 0;
-  if (reading.getDpi && SUCCEEDED(reading.getDpi(monitor, 0 /* effective */, &x, &y)) && x) area.dpi = x;
-  reading.monitors.push_back(area);
+  reinterpret_cast<std::vector<MonitorArea>*>(list)->push_back(
+      {info.rcMonitor, (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
   return TRUE;
 }
 
@@ -47,14 +33,9 @@ std::vector<MonitorArea> OrderMonitors(std::vector<MonitorArea> monitors) {
 }
 
 std::vector<MonitorArea> ReadMonitors() {
-  Reading reading;
-  // Only reported: older systems lack shcore, and no size depends on it.
-  const platform::UniqueModule shcore{LoadLibraryW(L"shcore.dll")};
-  if (shcore)
-    reading.getDpi = reinterpret_cast<GetDpiForMonitorFn>(
-        reinterpret_cast<void*>(GetProcAddress(shcore.get(), "GetDpiForMonitor")));
-  EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&reading));
-  return OrderMonitors(std::move(reading.monitors));
+  std::vector<MonitorArea> monitors;
+  EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+  return OrderMonitors(std::move(monitors));
 }
 
 RECT MonitorInWindow(const MonitorArea& monitor, POINT origin, SIZE window) {

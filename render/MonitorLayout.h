@@ -9,7 +9,6 @@
 struct MonitorArea {
   RECT rect{};
   bool primary = false;
-  UINT dpi = 96;  // what the monitor reports; the layout never scales by it
 };
 
 // The monitors Windows reports, the main one first, the others left to right and

@@ -3,8 +3,8 @@
 #include "render/MonitorLayout.h"
 
 namespace {
-MonitorArea Area(LONG l, LONG t, LONG r, LONG b, bool primary = false, UINT dpi = 96) {
-  return MonitorArea{RECT{l, t, r, b}, primary, dpi};
+MonitorArea Area(LONG l, LONG t, LONG r, LONG b, bool primary = false) {
+  return MonitorArea{RECT{l, t, r, b}, primary};
 }
 }  // namespace
 
@@ -24,8 +24,8 @@ TEST(MonitorLayout, TheMainMonitorComesFirstThenByPositionAndMirrorsGo) {
 // lies at negative x. Each lands at its own place in the window over the virtual
 // screen, and the logo rule reads physical pixels.
 TEST(MonitorLayout, MixedScaleFactorsKeepPhysicalPixels) {
-  const MonitorArea high = Area(0, 0, 2560, 1440, true, 192);
-  const MonitorArea low = Area(-1024, 672, 0, 1440, false, 96);
+  const MonitorArea high = Area(0, 0, 2560, 1440, true);  // at 200 %
+  const MonitorArea low = Area(-1024, 672, 0, 1440);     // at 100 %
   const POINT origin{-1024, 0};
   const SIZE window{3584, 1440};
   const RECT a = MonitorInWindow(high, origin, window);
