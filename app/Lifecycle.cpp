@@ -8,13 +8,11 @@
 #include "settings/SettingsLocation.h"
 
 namespace {
-constexpr DWORD kThreadExitGraceMilliseconds = 50;
-
 void OnCreate(HWND hwnd) {
   Lifecycle& lifecycle = GetLifecycle();
   lifecycle.renderWindow = hwnd;
   LoadLanguage();
-  const std::vector<MonitorArea> monitors = ReadMonitors();
+  const std::vector<MonitorArea> monitors = lifecycle.readMonitors();
   if (!CheckSystemRequirements()) {
     SceneManager::PlaceMonitors(hwnd, monitors, false);  // the error screen on every monitor
     OutputDebugStringW(L"Failed system requirements. ScreenSaverProc()\n");
@@ -32,16 +30,6 @@ void OnCreate(HWND hwnd) {
   StartRenderThread();
 }
 }  // namespace
-
-void LetEndedThreadsFinish() {
-  // Under Wine a thread's handle is signalled while its Unix side is still in the C
-  // library's exit path. The render thread, the picture decoder and Direct3D's own
-  // thread (ended by the device's release) have just ended; a process that exits,
-  // or a device made, at once crashed about one close in a hundred with a
-  // segmentation fault on such a thread's freed stack. A short pause lets them
-  // finish; on Windows it costs only the pause.
-  Sleep(kThreadExitGraceMilliseconds);
-}
 
 Lifecycle& GetLifecycle() {
   static Lifecycle lifecycle;
@@ -61,7 +49,14 @@ void StopRenderThread() {
     lifecycle.renderThread.reset();
   }
   SceneManager::Teardown();
-  LetEndedThreadsFinish();
+}
+
+void OnDisplayChange(HWND window) {
+  if (GetWindowLongW(window, GWL_STYLE) & WS_CHILD) return;  // the preview's size is its parent's
+  SetWindowPos(window, nullptr, GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+               GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN),
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  GetLifecycle().displayChanged.store(true, std::memory_order_release);
 }
 
 LRESULT CALLBACK ScreenSaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -69,6 +64,9 @@ LRESULT CALLBACK ScreenSaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     case WM_CREATE: OnCreate(hwnd); return 0;
     case WM_DESTROY: StopRenderThread(); return 0;
     case WM_ERASEBKGND: return 1;  // the render thread owns every pixel
+    case WM_DISPLAYCHANGE:
+      OnDisplayChange(hwnd);
+      return GetLifecycle().defaultProc(hwnd, message, wParam, lParam);
     default: return GetLifecycle().defaultProc(hwnd, message, wParam, lParam);
   }
 }

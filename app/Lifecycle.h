@@ -4,6 +4,7 @@
 #include <atomic>
 
 #include "platform/Handles.h"
+#include "render/MonitorLayout.h"
 
 // What the window thread and the render thread share for the whole process: the
 // window drawn into, the render thread, the stop flag and the error flag. The
@@ -20,6 +21,11 @@ struct Lifecycle {
   // Where ScreenSaverProc sends what it does not handle: the host's default
   // saver procedure, set before the first window exists.
   WNDPROC defaultProc = DefWindowProcW;
+  // Set by the window thread on a display change (the window already moved over
+  // the new virtual screen), taken by the render thread.
+  std::atomic<bool> displayChanged{false};
+  // Where the monitors come from; the tests choose their own.
+  std::vector<MonitorArea> (*readMonitors)() = ReadMonitors;
 };
 
 Lifecycle& GetLifecycle();
@@ -31,5 +37,6 @@ LRESULT CALLBACK ScreenSaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 void StartRenderThread();
 // Stop sequence: ask the render thread to end, wait for it, release the scene.
 void StopRenderThread();
-// A pause after threads ended, before the process exits (see Lifecycle.cpp).
-void LetEndedThreadsFinish();
+// WM_DISPLAYCHANGE on a top-level saver or preview window: the window is moved over
+// the new virtual screen and the render thread told to lay the scenes out anew.
+void OnDisplayChange(HWND window);

@@ -41,8 +41,20 @@ void FailSpeedTest(RenderLoopHost& host, RenderLoopState& s, int32_t frames) {
   host.ShowErrorScreen();
 }
 
+// Waits for a device that can be made, sleeping between polls, and rebuilds the
+// scene; a display change meanwhile lays it out anew. False when a stop came first.
+bool RecoverDevice(RenderLoopHost& host, RenderLoopState& s) {
+  while (!s.stopRequested.load(std::memory_order_relaxed)) {
+    const bool relayout = host.DisplayChanged();
+    if ((relayout || host.DeviceCanBeMade()) && host.RebuildScene(relayout)) return true;
+    host.Pause(kDevicePollMilliseconds);
+  }
+  return false;
+}
+
 int RunFrames(RenderLoopHost& host, RenderLoopState s) {
   bool checking = true;
+  bool lost = false;
   int32_t frameCount = 0;
 
   if (!host.CheckSystemRequirements()) {
@@ -61,12 +73,17 @@ int RunFrames(RenderLoopHost& host, RenderLoopState s) {
 
   if (!s.stopRequested.load(std::memory_order_relaxed)) {
     do {
+      if (host.DisplayChanged() && !host.RebuildScene(true)) lost = true;
+      if (lost) {
+        if (!RecoverDevice(host, s)) break;
+        lost = false;
+      }
       const double t = host.ClockTime();
       if (t - s.lastFrameTime > 0.001) {
         s.lastFrameTime = t;
         host.UpdateScene();
         if (checking) {
-          host.DrawFrame(true);
+          lost = !host.DrawFrame(true);
           if (s.releaseFrameSurfaces) host.ReleaseFrameSurfaces();
           // Two views of the same second: the raw counter including the frame just
           // presented, then the frame clock taken before it.
@@ -85,7 +102,7 @@ int RunFrames(RenderLoopHost& host, RenderLoopState s) {
           }
           ++frameCount;
         } else {
-          host.DrawFrame(false);
+          lost = !host.DrawFrame(false);
           if (s.releaseFrameSurfaces) host.ReleaseFrameSurfaces();
           ++frameCount;
         }
@@ -124,7 +141,21 @@ public:
     ::ShowErrorScreen(lifecycle.renderWindow, areas, lifecycle.stopRequested);
   }
   void UpdateScene() override { SceneManager::Update(); }
-  void DrawFrame(bool blankFrame) override { SceneManager::DrawFrame(blankFrame); }
+  bool DrawFrame(bool blankFrame) override { return SceneManager::DrawFrame(blankFrame); }
+  bool DeviceCanBeMade() override { return SceneManager::DeviceCanBeMade(); }
+  bool RebuildScene(bool relayout) override {
+    if (!relayout) return SceneManager::Rebuild();
+    const std::vector<MonitorArea> monitors = GetLifecycle().readMonitors();
+    wchar_t line[64];
+    swprintf(line, sizeof line / sizeof line[0], L"Display changed: %u monitors. RebuildScene()\n",
+             static_cast<unsigned>(monitors.size()));
+    OutputDebugStringW(line);
+    return SceneManager::Relayout(monitors);
+  }
+  bool DisplayChanged() override {
+    return GetLifecycle().displayChanged.exchange(false, std::memory_order_acquire);
+  }
+  void Pause(unsigned milliseconds) override { Sleep(milliseconds); }
   void ReleaseFrameSurfaces() override { SceneManager::ReleaseFrameSurfaces(); }
   void Report(const wchar_t* line) override { OutputDebugStringW(line); }
 };

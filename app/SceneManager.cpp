@@ -14,13 +14,39 @@ std::unique_ptr<Scene> MakeScene() {
   return scene;
 }
 
+struct SceneSet;
+SceneSet& Set();
+
 // The scenes of the window. The main monitor's scene always exists, so that its
 // slideshow and camera outlive a rebuild.
 struct SceneSet {
   std::vector<std::unique_ptr<Scene>> scenes;
   HWND window = nullptr;  // the window the scenes were laid out on
   bool spans = false;     // each scene has a part of the window (several monitors)
+  // The layout last placed, which a rebuild keeps.
+  std::vector<MonitorArea> monitors;
+  bool mainMonitorOnly = false;
+  bool noMonitor = false;  // the desktop has none: nothing is drawn until one comes
+  DeviceGate* gate = nullptr;
 };
+
+DeviceGate& Gate() {
+  static DeviceGate direct;  // no state: the device's own answers
+  SceneSet& set = Set();
+  return set.gate ? *set.gate : direct;
+}
+
+// Everything made with the device, and the device; the main scene's window holds
+// its last reference, so the borrowers go first.
+void ReleaseDeviceObjects(SceneSet& set) {
+  for (size_t k = set.scenes.size(); k-- > 0;) {
+    Scene& scene = *set.scenes[k];
+    scene.pictures.Detach();
+    if (scene.effect) scene.effect->Release();
+    scene.target.Reset();
+    scene.window.ReleaseAll();
+  }
+}
 
 SceneSet& Set() {
   static SceneSet set = [] {
@@ -87,6 +113,9 @@ void PlaceMonitors(HWND window, const std::vector<MonitorArea>& monitors, bool m
   SceneSet& set = Set();
   set.window = window;
   set.spans = false;
+  set.monitors = monitors;
+  set.mainMonitorOnly = mainMonitorOnly;
+  set.noMonitor = false;
   std::vector<RECT> areas;
   const bool child = window && (GetWindowLongW(window, GWL_STYLE) & WS_CHILD);
   if (window && !child && monitors.size() > 1) {
@@ -113,6 +142,7 @@ void PlaceMonitors(HWND window, const std::vector<MonitorArea>& monitors, bool m
 std::vector<RECT> DrawAreas() {
   const SceneSet& set = Set();
   std::vector<RECT> areas;
+  if (set.noMonitor) return areas;
   if (set.spans) {
     for (const auto& scene : set.scenes) areas.push_back(scene->area);
   } else if (set.window) {
@@ -127,6 +157,7 @@ bool Attach(HWND window) {
   SceneSet& set = Set();
   if (set.window != window || !window) PlaceMonitors(window, {}, false);
   for (auto& scene : set.scenes) {
+    scene->pictures.Detach();
     if (scene->effect) scene->effect->Release();
     scene->target.Reset();
   }
@@ -212,16 +243,51 @@ void Update() {
   }
 }
 
-void DrawFrame(bool blankFrame) {
+bool DrawFrame(bool blankFrame) {
   SceneSet& set = Set();
   IDirect3DDevice9* device = set.scenes.front()->window.device.Get();
-  if (!device) return;
+  if (!device) return false;
   if (set.spans)
     ComposeMonitors(set, blankFrame);
   else
     ComposeScene(*set.scenes.front(), blankFrame);
-  device->Present(nullptr, nullptr, nullptr, nullptr);
+  const HRESULT presented = Gate().Present(device);
   platform::counters::Add(platform::counters::kFrames, 1);
+  return presented != D3DERR_DEVICELOST && presented != D3DERR_DRIVERINTERNALERROR;
+}
+
+void SetDeviceGate(DeviceGate* gate) { Set().gate = gate; }
+
+bool DeviceCanBeMade() {
+  IDirect3DDevice9* device = Set().scenes.front()->window.device.Get();
+  return !device || Gate().TestCooperativeLevel(device) != D3DERR_DEVICELOST;
+}
+
+bool Rebuild() {
+  SceneSet& set = Set();
+  ReleaseDeviceObjects(set);
+  HWND window = set.window;
+  if (!window || set.noMonitor) return false;
+  const size_t kept = set.scenes.size();
+  PlaceMonitors(window, std::vector<MonitorArea>(set.monitors), set.mainMonitorOnly);
+  // A monitor that came shows what the others show.
+  const Scene& main = *set.scenes.front();
+  for (size_t k = kept; k < set.scenes.size(); ++k) {
+    set.scenes[k]->settings = main.settings;
+    set.scenes[k]->showImages = main.showImages;
+  }
+  if (!Attach(window)) return false;
+  for (auto& scene : set.scenes) scene->pictures.SetDevice(scene->window.device.Get());
+  LoadPictures();
+  return InitEffects();
+}
+
+bool Relayout(const std::vector<MonitorArea>& monitors) {
+  SceneSet& set = Set();
+  const bool child = set.window && (GetWindowLongW(set.window, GWL_STYLE) & WS_CHILD);
+  set.monitors = monitors;
+  set.noMonitor = monitors.empty() && !child;
+  return Rebuild();
 }
 
 bool HoldsFrameSurfaces() {
@@ -236,14 +302,7 @@ void ReleaseFrameSurfaces() {
 
 bool Teardown() {
   SceneSet& set = Set();
-  // The borrowers first: the main scene's window holds the device's last reference.
-  for (size_t k = set.scenes.size(); k-- > 0;) {
-    Scene& scene = *set.scenes[k];
-    scene.pictures.Clear();
-    if (scene.effect) scene.effect->Release();
-    scene.target.Reset();
-    scene.window.ReleaseAll();
-  }
+  ReleaseDeviceObjects(set);
   set.scenes.resize(1);
   set.window = nullptr;
   set.spans = false;

@@ -55,8 +55,32 @@ void LoadPictures();
 // those read from the settings file.
 void ApplyPreviewChoices(int32_t fireStyle, int32_t showImages, const std::vector<std::wstring>& pictures);
 void Update();
-// Draws and presents every monitor: one frame of the whole.
-void DrawFrame(bool blankFrame);
+// Draws and presents every monitor: one frame of the whole. False when there is no
+// device, or presenting found it lost.
+bool DrawFrame(bool blankFrame);
+
+// The device's Present and state query. Wine never loses a windowed device, so the
+// tests put in a gate whose answers they choose; nullptr gives the device's own.
+class DeviceGate {
+public:
+  virtual ~DeviceGate() = default;
+  virtual HRESULT Present(IDirect3DDevice9* device) { return device->Present(nullptr, nullptr, nullptr, nullptr); }
+  virtual HRESULT TestCooperativeLevel(IDirect3DDevice9* device) { return device->TestCooperativeLevel(); }
+};
+void SetDeviceGate(DeviceGate* gate);
+// Whether a device may be made now: there is none, or it is lost no longer and
+// waits to be reset.
+bool DeviceCanBeMade();
+// After a lost device: everything made with it released, a new device on the same
+// window and layout, every scene's effect, pictures and targets made again. Each
+// scene keeps its settings, camera and place in the slideshow. False when the
+// device or a scene could not be made (tried again later), or there is no monitor.
+bool Rebuild();
+// After a display change: the monitors as they are now laid out over the window
+// (already moved over the new virtual screen), then Rebuild. A monitor that came
+// gets the main scene's settings. With none at all nothing is drawn until a
+// Relayout with some.
+bool Relayout(const std::vector<MonitorArea>& monitors);
 // Whether the family keeps per-frame surfaces that ReleaseFrameSurfaces gives back.
 bool HoldsFrameSurfaces();
 void ReleaseFrameSurfaces();

@@ -99,7 +99,7 @@ void Run(int width, int height, const std::wstring (&paths)[2], double seconds) 
   std::printf("%dx%d frame time / bare: one_picture %.2f  cross_fade %.2f\n", width, height, bare / one,
               bare / fade);
   std::printf("%dx%d cross_fade frame time / one_picture %.2f\n", width, height, one / fade);
-  for (Backdrop& b : backdrops) b.textures.Clear();
+  for (Backdrop& b : backdrops) b.textures.Detach();
   window.ReleaseAll();
   DestroyWindow(hwnd);
 }

@@ -129,6 +129,11 @@ void UserTextures::Clear() {
   slideFade = 0.0f;
 }
 
+void UserTextures::Detach() {
+  Clear();
+  SetDevice(nullptr);
+}
+
 Microsoft::WRL::ComPtr<IDirect3DTexture9> UserTextures::MakeTexture(const LoadedPicture& picture) const {
   Microsoft::WRL::ComPtr<IDirect3DTexture9> texture;
   if (!device_ || FAILED(device_->CreateTexture(picture.width, picture.height, 1, 0, D3DFMT_A8R8G8B8,

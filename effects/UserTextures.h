@@ -27,6 +27,9 @@ public:
   // Stops decoding and releases the textures. Where the slideshow stands is kept,
   // so a rebuilt scene goes on from the picture it showed.
   void Clear();
+  // Clear, and the fade shader and the device let go: after it the device's owner
+  // holds the last reference of this side.
+  void Detach();
 
   // Textures held now: 0 before the first picture arrives, 1 while one is shown
   // alone, 2 during a cross-fade.

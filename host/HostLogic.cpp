@@ -33,6 +33,10 @@ bool ApplyClosingRules(HostState& s, HostPlatform& p, HWND window, UINT message,
       }
       break;
     }
+    case WM_DISPLAYCHANGE:
+      // A cursor moved by a monitor that went is not the user's doing.
+      s.lastCursor = p.CursorPos();
+      break;
     case WM_ACTIVATEAPP:
       if (wParam == 0) p.PostClose(window);
       break;

@@ -46,11 +46,14 @@ inline void CountCreated(const void* object) {
 }
 // Releases the owner's reference; the object stops counting only if that reference
 // was the last, so one that something else still holds shows as a leak.
-// ComPtr is any owner whose Reset() returns the count left, as WRL's does.
+// ComPtr is any owner whose Reset() returns the count left, as WRL's does; so is
+// the result (0 for an empty owner).
 template <typename ComPtr>
-void ReleaseCounted(ComPtr& object) {
-  if (!object) return;
-  if (object.Reset() == 0) Add(kComObjects, -1);
+unsigned long ReleaseCounted(ComPtr& object) {
+  if (!object) return 0;
+  const unsigned long left = object.Reset();
+  if (left == 0) Add(kComObjects, -1);
+  return left;
 }
 
 }  // namespace platform::counters

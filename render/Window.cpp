@@ -112,6 +112,9 @@ void Window::ReleaseAll() {
   // in that order, each release here is the last one unless something leaked.
   logoTexture.Reset();
   platform::counters::ReleaseCounted(font);
-  platform::counters::ReleaseCounted(device);
+  // A device that outlives this keeps Direct3D's own thread running into the
+  // process's exit, where Wine's teardown of it crashed the process now and then.
+  if (platform::counters::ReleaseCounted(device) != 0)
+    OutputDebugStringW(L"Failed release device: something still holds it. Window::ReleaseAll()\n");
   platform::counters::ReleaseCounted(direct3D);
 }

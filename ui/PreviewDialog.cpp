@@ -27,7 +27,7 @@ BOOL OnInitDialog(HWND dialog) {
   // The dialog's current choice, as for the flame style.
   const bool mainOnly =
       IsDlgButtonChecked(GetConfigDialogState().dialog, IDC_MAIN_MONITOR_ONLY) == BST_CHECKED;
-  SceneManager::PlaceMonitors(dialog, ReadMonitors(), mainOnly);
+  SceneManager::PlaceMonitors(dialog, lifecycle.readMonitors(), mainOnly);
   if (SceneManager::Attach(dialog) && SceneManager::Init(settingsPath, true)) lifecycle.errorScreen = false;
   if (!lifecycle.errorScreen) ApplyPreviewChoices(GetConfigDialogState().dialog);
   lifecycle.stopRequested.store(false, std::memory_order_relaxed);
@@ -85,6 +85,7 @@ INT_PTR PreviewMessage(HWND dialog, UINT message, WPARAM wParam) {
   switch (message) {
     case WM_INITDIALOG: return OnInitDialog(dialog);
     case WM_ERASEBKGND: return TRUE;  // the render thread owns every pixel
+    case WM_DISPLAYCHANGE: OnDisplayChange(dialog); return FALSE;
     case WM_COMMAND:
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN: return ClosesPreview(message, wParam) ? Close(dialog, CloseResult(message, wParam)) : FALSE;

@@ -299,6 +299,12 @@ int DialogCommand(int argc, wchar_t** argv) {
     std::printf("error=nowindow\n");
     return 3;
   }
+  if (verb == L"displaychange") {
+    // What Windows sends when monitors come, go or change mode; Wine's own layout
+    // stays as its session started.
+    PostMessageW(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
+    return 0;
+  }
   if (verb == L"controls") {
     RECT rc{};
     GetWindowRect(window, &rc);

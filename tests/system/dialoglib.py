@@ -203,9 +203,13 @@ class ConfigDialog:
         time.sleep(0.3)
 
     def close(self, cid=IDCANCEL, timeout=20):
-        """Presses OK or Cancel; True when the process then ended."""
+        """Presses OK or Cancel; True when the process then ended (having said no
+        fault of its own, such as a preview's device it did not release)."""
         self.command(cid)
-        return wait_exit(self.proc, timeout)
+        ended = wait_exit(self.proc, timeout)
+        if ended and self.saver.faults():
+            raise AssertionError("the dialog reported faults of its own: " + self.saver.describe())
+        return ended
 
     def kill(self):
         self.saver.end()

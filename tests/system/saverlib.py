@@ -93,6 +93,8 @@ DEBUG_CHANNELS = "-all,warn+seh"
 SPEED_TEST_FAILED = "Failed start-up speed test"
 # What the saver says before an error screen that is its own fault.
 SCENE_FAILED = ("Failed system requirements.", "Failed create device.", "Failed create scene.")
+# What it says when its Direct3D device outlived the scene's release.
+DEVICE_KEPT = "Failed release device"
 
 
 class Saver:
@@ -123,6 +125,11 @@ class Saver:
 
     def speed_test_failed(self):
         return self.speed_test_failures() > 0
+
+    def faults(self):
+        """What the saver said of faults of its own: a scene it could not build, a
+        device it did not release."""
+        return [l for l in self.debug_output() if l.startswith(SCENE_FAILED + (DEVICE_KEPT,))]
 
     def window(self, timeout=20.0):
         return find_windows("^Screen Saver$", timeout, proc=self.proc)
@@ -162,8 +169,8 @@ def run_scene(test, start, shoot, attempts=3, close=True, linger=2.5):
             if close and not busy:
                 code = saver.close()
                 test.assertEqual(code, 0, "a key did not close the saver with exit code 0: " + saver.describe())
-            if not busy and any(l.startswith(SCENE_FAILED) for l in saver.debug_output()):
-                test.fail("the saver could not build its scene: " + saver.describe())
+            if not busy and saver.faults():
+                test.fail("the saver reported faults of its own: " + saver.describe())
         finally:
             saver.end()
             time.sleep(linger)  # Wine keeps a destroyed full-screen window for a moment

@@ -92,8 +92,8 @@ class Flames(unittest.TestCase):
                 if not saver.speed_test_failed():
                     if saver.close() != 0:
                         return "a key did not close the saver with exit code 0: " + saver.describe()
-                    if any(l.startswith(s.SCENE_FAILED) for l in saver.debug_output()):
-                        return "the saver could not build its scene: " + saver.describe()
+                    if saver.faults():
+                        return "the saver reported faults of its own: " + saver.describe()
                     return first, second
             finally:
                 saver.end()

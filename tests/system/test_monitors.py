@@ -217,6 +217,28 @@ class ThreeWithPortraitWine(WineSeesTheMonitors, unittest.TestCase):
 class PrimaryLeftScenes(MonitorScenes, unittest.TestCase):
     layout = PRIMARY_LEFT
 
+    def test_a_display_change_builds_every_monitor_again(self):
+        """Wine keeps the monitors its session started with, so the saver gets the
+        message alone: it reads the same monitors again and builds every scene anew on
+        a new device. The flames come back on every monitor, the cursor's new baseline
+        does not close it, and a key still does (exit code 0, no fault reported)."""
+        s.write_settings(s.standard_settings(fire_style=0), saver=self.saver)
+
+        def shoot(saver):
+            time.sleep(2.0)
+            found = s.run_wine(s.HARNESS, "find", "-", "Screen Saver", "5000", timeout=60)[1]
+            hwnd = dict(l.split("=", 1) for l in found.replace("\r", "").splitlines() if "=" in l).get("hwnd", "0")
+            self.assertNotEqual(hwnd, "0", "the saver's window was not found")
+            s.run_wine(s.HARNESS, "displaychange", hwnd, timeout=60)
+            time.sleep(2.5)
+            self.assertIsNone(saver.proc.poll(), "the display change ended the saver: " + saver.describe())
+            self.assertIn("Display changed: 2 monitors. RebuildScene()", saver.debug_output(), saver.describe())
+            return s.screenshot("monitors_display_change")
+        img = s.run_scene(self, lambda: s.Saver(self.saver, "/s"), shoot)
+        for head in self.layout.heads:
+            with self.subTest(head=head):
+                self.assert_flames(img, head)
+
 
 class PrimaryRightScenes(MonitorScenes, unittest.TestCase):
     layout = PRIMARY_RIGHT

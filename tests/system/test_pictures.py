@@ -148,6 +148,7 @@ class Backdrop(unittest.TestCase):
         s.xdotool("key", "a")
         self.assertTrue(s.wait_exit(self.proc, 10), "did not close on a key")
         self.assertEqual(self.proc.returncode, 0)
+        self.assertEqual(self.saver.faults(), [], self.saver.describe())
 
     def test_two_pictures_cross_fade(self):
         # The second picture's name is Russian: it has to survive the settings file.

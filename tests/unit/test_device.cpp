@@ -159,7 +159,7 @@ TEST(FrameOrder, BackdropFirstThenTheLogoOverIt) {
   SceneManager::DrawFrame(false);
   SceneManager::DrawFrame(false);
   EXPECT_EQ(ReadBackPixel(w.device.Get(), 320, 240) & 0xFFFFFF, 0u);  // only the clear below
-  pictures.Clear();
+  pictures.Detach();
   w.ReleaseAll();
   DeleteFileW(red.c_str());
 }

@@ -9,6 +9,7 @@
 #include "app/SceneManager.h"
 #include "render/FrameClock.h"
 #include "effects/FireEffect.h"
+#include "platform/Counters.h"
 #include "resources/Language.h"
 #include "resources/ZipReader.h"
 #include "tests/unit/TestWindows.h"
@@ -342,5 +343,119 @@ TEST(FlamesPreview, PreviewSizedChildShowsFlamesAndNoLogo) {
   SceneManager::DrawFrame(false);
   const Pixels nothing = ReadBack(w.device.Get());
   EXPECT_EQ(nothing.MeanLuma(0, 112), 0.0);
+
+  // The scene's release is the device's last one: a reference left would keep
+  // Direct3D's own thread alive until the process ends.
+  IDirect3DDevice9* device = w.device.Get();
+  device->AddRef();
+  SceneManager::Teardown();
+  EXPECT_EQ(device->Release(), 0u);
+}
+
+namespace {
+// Wine never loses a windowed device: the tests choose what Present and the state
+// query answer.
+struct ChosenGate : SceneManager::DeviceGate {
+  HRESULT present = D3D_OK, state = D3D_OK;
+  HRESULT Present(IDirect3DDevice9* device) override {
+    return present == D3D_OK ? DeviceGate::Present(device) : present;
+  }
+  HRESULT TestCooperativeLevel(IDirect3DDevice9*) override { return state; }
+};
+
+// The live counts of the counters build (0 in others), to be the same after each round.
+std::vector<long> LiveCounts() {
+  using namespace platform::counters;
+  return {Live(kComObjects), Live(kTextures)};
+}
+
+// The device is held for the duration of `rebuild`; true when ours was then its
+// last reference, as it must be once the scene moved to a new device.
+template <typename Rebuild>
+bool OldDeviceLetGo(Window& w, Rebuild rebuild) {
+  IDirect3DDevice9* old = w.device.Get();
+  if (!old) return false;
+  old->AddRef();
+  rebuild();
+  return old->Release() == 0;
+}
+}  // namespace
+
+// Each loss: the frame says so, the wait goes on while the device stays lost, then
+// the rebuilt scene draws flames again on a new device and nothing is left over.
+TEST(FlamesPreview, LostDeviceIsRebuiltAndDrawsFlamesAgain) {
+  LoadLanguage();
+  TestWindow parent(L"LostDeviceParent", 300, 200);
+  TestWindow child(parent.hwnd, 152, 112);
+  ASSERT_TRUE(SceneManager::Attach(child.hwnd));
+  ASSERT_TRUE(SceneManager::Init(L"Z:\\nonexistent\\Varnelle.scr.settings", true));
+  SceneManager::ApplyPreviewChoices(0, 0, {});
+  ChosenGate gate;
+  SceneManager::SetDeviceGate(&gate);
+  Window& w = SceneManager::GetScene().window;
+  std::vector<long> counts;
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    gate.present = gate.state = D3DERR_DEVICELOST;
+    EXPECT_FALSE(SceneManager::DrawFrame(false));
+    EXPECT_FALSE(SceneManager::DeviceCanBeMade());
+    gate.present = D3D_OK;
+    gate.state = D3DERR_DEVICENOTRESET;
+    ASSERT_TRUE(SceneManager::DeviceCanBeMade());
+    bool rebuilt = false;
+    EXPECT_TRUE(OldDeviceLetGo(w, [&] { rebuilt = SceneManager::Rebuild(); }));
+    ASSERT_TRUE(rebuilt);
+    gate.state = D3D_OK;
+    SceneManager::Update();
+    EXPECT_TRUE(SceneManager::DrawFrame(false));
+    EXPECT_TRUE(SceneManager::DrawFrame(false));
+    EXPECT_GT(ReadBack(w.device.Get()).WarmShare(), 0.3);
+    if (round == 0) counts = LiveCounts();
+    EXPECT_EQ(LiveCounts(), counts);
+  }
+  SceneManager::SetDeviceGate(nullptr);
+  SceneManager::Teardown();
+}
+
+// Monitors come and go under a window already moved over the new desktop: two,
+// then one, then none (nothing drawn, no device), then two again; each layout on a
+// new device with the old one let go.
+TEST(FlamesPreview, DisplayChangeLaysTheScenesOutAnew) {
+  LoadLanguage();
+  TestWindow window(L"DisplayChange", 640, 240);
+  POINT origin{0, 0};
+  ClientToScreen(window.hwnd, &origin);
+  auto monitor = [&](int left, int width, int height, bool primary) {
+    return MonitorArea{{origin.x + left, origin.y, origin.x + left + width, origin.y + height}, primary};
+  };
+  const std::vector<MonitorArea> two = {monitor(0, 320, 240, true), monitor(320, 320, 200, false)};
+  const std::vector<MonitorArea> one = {monitor(0, 640, 240, true)};
+  SceneManager::PlaceMonitors(window.hwnd, two, false);
+  ASSERT_TRUE(SceneManager::Attach(window.hwnd));
+  ASSERT_TRUE(SceneManager::Init(L"Z:\\nonexistent\\Varnelle.scr.settings", true));
+  Window& w = SceneManager::GetScene().window;
+  std::vector<long> counts = LiveCounts();
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    bool ok = false;
+    EXPECT_TRUE(OldDeviceLetGo(w, [&] { ok = SceneManager::Relayout(one); }));
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(SceneManager::DrawAreas().size(), 1u);
+    EXPECT_TRUE(SceneManager::DrawFrame(false));
+
+    EXPECT_TRUE(OldDeviceLetGo(w, [&] { ok = SceneManager::Relayout({}); }));
+    EXPECT_FALSE(ok);
+    EXPECT_TRUE(SceneManager::DrawAreas().empty());
+    EXPECT_FALSE(SceneManager::DrawFrame(false));
+    EXPECT_FALSE(SceneManager::Rebuild());  // a lost-device poll keeps waiting for a monitor
+
+    ASSERT_TRUE(SceneManager::Relayout(two));
+    const std::vector<RECT> areas = SceneManager::DrawAreas();
+    ASSERT_EQ(areas.size(), 2u);
+    EXPECT_EQ(areas[1].left, 320);
+    EXPECT_EQ(areas[1].bottom, 200);
+    EXPECT_TRUE(SceneManager::DrawFrame(false));
+    EXPECT_EQ(LiveCounts(), counts);
+  }
   SceneManager::Teardown();
 }

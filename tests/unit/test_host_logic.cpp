@@ -69,6 +69,19 @@ TEST(HostClosingRules, MouseMovesUpToFourPixelsKeepTheSaver) {
   EXPECT_EQ(h.state.lastCursor.x, 104);
 }
 
+// A monitor that goes moves the cursor onto one that stays: that jump is not the
+// user's, so the display change takes the cursor as the new baseline.
+TEST(HostClosingRules, DisplayChangeTakesANewMouseBaseline) {
+  Host h;
+  h.platform.cursor = {900, 300};
+  h.Send(WM_DISPLAYCHANGE);
+  h.Send(WM_MOUSEMOVE);
+  EXPECT_EQ(h.platform.closes, 0);
+  h.platform.cursor = {905, 300};
+  h.Send(WM_MOUSEMOVE);
+  EXPECT_EQ(h.platform.closes, 1);
+}
+
 TEST(HostClosingRules, KeysAndButtonsClose) {
   for (UINT m : {WM_KEYDOWN, WM_SYSKEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN}) {
     Host h;

@@ -320,7 +320,7 @@ protected:
     textures_.SetDevice(w_.device.Get());
   }
   void TearDown() override {
-    textures_.Clear();
+    textures_.Detach();
     w_.ReleaseAll();
     for (const std::wstring& f : files_) DeleteFileW(f.c_str());
     RemoveDirectoryW(dir_.c_str());

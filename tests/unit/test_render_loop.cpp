@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/RenderLoop.h"
@@ -24,6 +26,15 @@ public:
   int errorScreens = 0;
   int spinsWithoutFrame = 0;
   int throwAtFrame = -1;  // the frame whose drawing runs out of memory
+  // Device loss and display changes: the frame whose present finds the device
+  // lost, how many polls still say lost, the frames after which the display
+  // changes, and which rebuilds fail.
+  int loseAtFrame = -1;
+  int lostPolls = 0;
+  std::vector<int> displayChangeAfter;
+  std::vector<bool> rebuildResults;  // in order; true once they run out
+  int polls = 0, pauses = 0, rebuilds = 0;
+  bool changed = false;
 
   double ClockTime() override { return now; }
   int64_t CounterFrequency() override { return 1000; }
@@ -31,7 +42,7 @@ public:
   bool CheckSystemRequirements() override { return capable; }
   void ShowErrorScreen() override { ++errorScreens; calls.push_back("error"); }
   void UpdateScene() override { calls.push_back("update"); }
-  void DrawFrame(bool blank) override {
+  bool DrawFrame(bool blank) override {
     if (drawn == throwAtFrame) throw std::bad_alloc();
     calls.push_back(blank ? "blank" : "draw");
     ++drawn;
@@ -39,6 +50,21 @@ public:
     now += frameSeconds;
     ticks += static_cast<int64_t>(frameSeconds * 1000.0 + 0.5);
     if (stopAfterFrames >= 0 && drawn >= stopAfterFrames) stop->store(true);
+    for (int after : displayChangeAfter) changed = changed || after == drawn;
+    return drawn != loseAtFrame;
+  }
+  bool DeviceCanBeMade() override { return ++polls > lostPolls; }
+  bool RebuildScene(bool relayout) override {
+    calls.push_back(relayout ? "relayout" : "rebuild");
+    const bool ok = rebuilds < static_cast<int>(rebuildResults.size()) ? rebuildResults[rebuilds] : true;
+    ++rebuilds;
+    return ok;
+  }
+  bool DisplayChanged() override { return std::exchange(changed, false); }
+  void Pause(unsigned milliseconds) override {
+    ++pauses;
+    now += milliseconds / 1000.0;  // the injected clock: a pause is time passing
+    ticks += milliseconds;
   }
   void ReleaseFrameSurfaces() override { calls.push_back("release"); }
   std::vector<std::wstring> reports;
@@ -118,9 +144,10 @@ TEST(RenderLoop, TwentiethFramePresentedJustAfterTheSecondFails) {
   // The 20th frame begins within the second but is presented 1.01 s after the start.
   class LateHost : public ScriptedHost {
   public:
-    void DrawFrame(bool blank) override {
+    bool DrawFrame(bool blank) override {
       ScriptedHost::DrawFrame(blank);
       if (drawn == 20) ticks = 1010;
+      return true;
     }
   };
   std::atomic<bool> stop{false};
@@ -145,9 +172,10 @@ TEST(RenderLoop, NoFrameWithinOneMillisecondOfTheLast) {
       if (++reads > 50) stopFlag->store(true);
       return now;  // never advances by itself
     }
-    void DrawFrame(bool blank) override {
+    bool DrawFrame(bool blank) override {
       ++drawn;
       (void)blank;
+      return true;
     }
   };
   std::atomic<bool> stop{false};
@@ -197,4 +225,75 @@ TEST(RenderLoop, AnAllocationFailureInAFrameEndsInTheErrorScreen) {
     EXPECT_EQ(l.host.errorScreens, 1);
     EXPECT_EQ(l.host.drawn, frame);
   }
+}
+
+// A lost device is polled with a pause between polls, never spun on: over the
+// five polls that still say lost the clock moves by whole pauses, no frame is
+// drawn, and once it can be made the scene is rebuilt and frames go on.
+TEST(RenderLoop, LostDeviceIsPolledWithPausesThenRebuilt) {
+  Loop l;
+  l.host.loseAtFrame = 150;
+  l.host.lostPolls = 5;
+  l.host.stopAfterFrames = 160;
+  l.Run();
+  EXPECT_EQ(l.host.polls, 6);
+  EXPECT_EQ(l.host.pauses, 5);
+  EXPECT_EQ(l.host.rebuilds, 1);
+  EXPECT_EQ(l.host.drawn, 160);
+  const auto rebuilt = std::find(l.host.calls.begin(), l.host.calls.end(), "rebuild");
+  ASSERT_NE(rebuilt, l.host.calls.end());
+  EXPECT_EQ(std::count(l.host.calls.begin(), rebuilt, "draw"), 150 - l.host.blanked);
+  EXPECT_EQ(l.host.errorScreens, 0);
+
+  // A rebuild that fails (the device could not be made yet) is tried again after a pause.
+  Loop again;
+  again.host.loseAtFrame = 150;
+  again.host.rebuildResults = {false, false};
+  again.host.stopAfterFrames = 155;
+  again.Run();
+  EXPECT_EQ(again.host.rebuilds, 3);
+  EXPECT_EQ(again.host.pauses, 2);
+  EXPECT_EQ(again.host.drawn, 155);
+}
+
+// A display change lays the scene out anew; a layout with no monitor waits, drawing
+// nothing, until the next change brings one. A stop ends a wait.
+TEST(RenderLoop, DisplayChangeRelaysTheSceneAndNoMonitorWaits) {
+  class ChangeDuringWait : public ScriptedHost {
+  public:
+    int changeAtPause = -1, stopAtPause = -1;
+    void Pause(unsigned ms) override {
+      ScriptedHost::Pause(ms);
+      if (pauses == changeAtPause) changed = true;
+      if (pauses == stopAtPause) stop->store(true);
+    }
+  };
+  std::atomic<bool> stop{false};
+  bool errorScreen = false;
+  double last = -1.0;
+  ChangeDuringWait host;
+  host.stop = &stop;
+  host.displayChangeAfter = {120};
+  host.rebuildResults = {false, false, false, false};  // no monitor until the next change
+  host.changeAtPause = 3;
+  host.stopAfterFrames = 130;
+  RunRenderLoop(host, {stop, errorScreen, last, false});
+  EXPECT_EQ(host.drawn, 130);
+  EXPECT_EQ(host.pauses, 3);
+  std::vector<std::string> rebuilds;
+  for (const auto& c : host.calls)
+    if (c == "relayout" || c == "rebuild") rebuilds.push_back(c);
+  EXPECT_EQ(rebuilds, (std::vector<std::string>{"relayout", "rebuild", "rebuild", "rebuild", "relayout"}));
+
+  std::atomic<bool> stop2{false};
+  double last2 = -1.0;
+  ChangeDuringWait lostForever;
+  lostForever.stop = &stop2;
+  lostForever.loseAtFrame = 150;
+  lostForever.lostPolls = 1000000;
+  lostForever.stopAtPause = 10;
+  RunRenderLoop(lostForever, {stop2, errorScreen, last2, false});
+  EXPECT_EQ(lostForever.pauses, 10);
+  EXPECT_EQ(lostForever.drawn, 150);
+  EXPECT_EQ(lostForever.rebuilds, 0);
 }
