@@ -1,5 +1,7 @@
 #include "app/SceneManager.h"
 
+#include <algorithm>
+
 #include "app/EffectFamilies.h"
 #include "platform/Counters.h"
 #include "render/FrameClock.h"
@@ -28,6 +30,9 @@ struct SceneSet {
   bool mainMonitorOnly = false;
   bool noMonitor = false;  // the desktop has none: nothing is drawn until one comes
   DeviceGate* gate = nullptr;
+  // The parts of the window no scene covers, cleared each frame; the scenes' copies
+  // cover the rest, so the frame is not cleared whole first.
+  std::vector<D3DRECT> gaps;
 };
 
 DeviceGate& Gate() {
@@ -90,13 +95,40 @@ void ComposeScene(Scene& scene, bool blankFrame) {
   device->EndScene();
 }
 
+// The cells of a grid cut along every covered rectangle's edges that lie in none of
+// them: the window less the covered parts, as a few rectangles.
+std::vector<D3DRECT> Uncovered(const RECT& window, const std::vector<RECT>& covered) {
+  std::vector<LONG> xs{window.left, window.right}, ys{window.top, window.bottom};
+  for (const RECT& r : covered) {
+    xs.insert(xs.end(), {r.left, r.right});
+    ys.insert(ys.end(), {r.top, r.bottom});
+  }
+  for (auto* edges : {&xs, &ys}) {
+    std::sort(edges->begin(), edges->end());
+    edges->erase(std::unique(edges->begin(), edges->end()), edges->end());
+  }
+  std::vector<D3DRECT> gaps;
+  for (size_t j = 0; j + 1 < ys.size(); ++j)
+    for (size_t i = 0; i + 1 < xs.size(); ++i) {
+      const RECT cell{xs[i], ys[j], xs[i + 1], ys[j + 1]};
+      if (cell.left < window.left || cell.right > window.right || cell.top < window.top || cell.bottom > window.bottom)
+        continue;
+      bool inside = false;
+      for (const RECT& r : covered)
+        inside = inside || (cell.left >= r.left && cell.right <= r.right && cell.top >= r.top && cell.bottom <= r.bottom);
+      if (!inside) gaps.push_back({cell.left, cell.top, cell.right, cell.bottom});
+    }
+  return gaps;
+}
+
 // The parts of the window over several monitors: each scene drawn at its own size
 // into its target and copied to its place, the rest black, then one present.
 void ComposeMonitors(SceneSet& set, bool blankFrame) {
   IDirect3DDevice9* device = set.scenes.front()->window.device.Get();
   Microsoft::WRL::ComPtr<IDirect3DSurface9> frame;
   if (FAILED(device->GetRenderTarget(0, frame.GetAddressOf()))) return;
-  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+  if (!set.gaps.empty())
+    device->Clear(static_cast<DWORD>(set.gaps.size()), set.gaps.data(), D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
   for (auto& scene : set.scenes) {
     if (!scene->target) continue;
     device->SetRenderTarget(0, scene->target.Get());
@@ -178,6 +210,12 @@ bool Attach(HWND window) {
                                                       scene.target.GetAddressOf(), nullptr)))
       scene.target.Reset();
   }
+  std::vector<RECT> covered;
+  for (const auto& scene : set.scenes)
+    if (scene->target) covered.push_back(scene->area);
+  RECT client{};
+  GetClientRect(window, &client);
+  set.gaps = Uncovered(client, covered);
   return true;
 }
 
