@@ -4,8 +4,14 @@
 // the machine's moods fall on all three alike); and the time from building the
 // scene to the first frame lit on every monitor, two monitors beside one.
 //   bench_monitors [seconds per measurement] [turns]
+// And the address space a process takes with three 3840 x 2160 monitors showing
+// photos, its peak over the first seconds (each monitor then holds the picture
+// shown, the one fading in and the one being decoded, and its target):
+//   bench_monitors memory <folder of photos> [seconds]
 #include <windows.h>
+#include <psapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <vector>
@@ -84,8 +90,46 @@ Figures Measure(const Layout& layout, double seconds) {
 }
 }  // namespace
 
+double AddressSpaceMegabytes(double* total) {
+  MEMORYSTATUSEX status{};
+  status.dwLength = sizeof(status);
+  GlobalMemoryStatusEx(&status);
+  if (total) *total = static_cast<double>(status.ullTotalVirtual) / (1 << 20);
+  return static_cast<double>(status.ullTotalVirtual - status.ullAvailVirtual) / (1 << 20);
+}
+
+int Memory(const wchar_t* folder, double seconds) {
+  const Layout three{"3x3840x2160", 11520, 2160,
+                     {{{0, 0, 3840, 2160}, true}, {{3840, 0, 7680, 2160}, false}, {{7680, 0, 11520, 2160}, false}}};
+  LoadLanguage();
+  double total = 0.0;
+  const double before = AddressSpaceMegabytes(&total);
+  HWND hwnd = bench::MakeWindow(L"VarnelleMonitorsMemory", three.width, three.height);
+  if (!Build(three, hwnd)) {
+    std::printf("the scene could not be built on %s\n", three.name);
+    return 1;
+  }
+  SceneManager::ApplyPreviewChoices(3, 1, {folder});  // no flames: the pictures are what weighs
+  double peak = 0.0;
+  int frames = 0;
+  for (const double until = bench::Now() + seconds; bench::Now() < until; ++frames) {
+    SceneManager::Update();
+    SceneManager::DrawFrame(false);
+    bench::Pump();
+    peak = std::max(peak, AddressSpaceMegabytes(nullptr));
+  }
+  PROCESS_MEMORY_COUNTERS counters{};
+  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
+  std::printf("address_space_mb %s with photos: at start %.0f, peak %.0f of %.0f (%d frames; peak private %.0f MB)\n",
+              three.name, before, peak, total, frames, counters.PeakPagefileUsage / 1048576.0);
+  SceneManager::Teardown();
+  DestroyWindow(hwnd);
+  return 0;
+}
+
 int wmain(int argc, wchar_t** argv) {
   setvbuf(stdout, nullptr, _IONBF, 0);
+  if (argc > 2 && std::wcscmp(argv[1], L"memory") == 0) return Memory(argv[2], argc > 3 ? _wtof(argv[3]) : 30.0);
   const double seconds = argc > 1 ? _wtof(argv[1]) : 3.0;
   const int turns = argc > 2 ? _wtoi(argv[2]) : 3;
   if (GetSystemMetrics(SM_CXSCREEN) < kTwo.width || GetSystemMetrics(SM_CYSCREEN) < kTwo.height) {

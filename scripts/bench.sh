@@ -40,6 +40,9 @@ PY
       echo "== $arch ${b%.exe}"
       if [[ $b == bench_photos.exe ]]; then
         wine "./$b" "Z:${photos//\//\\}" </dev/null
+      elif [[ $b == bench_monitors.exe ]]; then
+        wine "./$b" "$@" </dev/null
+        wine "./$b" memory "Z:${photos//\//\\}" </dev/null
       else
         wine "./$b" "$@" </dev/null
       fi

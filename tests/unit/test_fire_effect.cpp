@@ -370,9 +370,15 @@ std::vector<long> LiveCounts() {
 }
 
 // The device is held for the duration of `rebuild`; true when ours was then its
-// last reference, as it must be once the scene moved to a new device.
+// last reference, as it must be once the scene moved to a new device. The counters
+// build counts a device as gone only at its owner's last release, which the
+// reference held here would take away; its flat counts check the same there.
 template <typename Rebuild>
 bool OldDeviceLetGo(Window& w, Rebuild rebuild) {
+  if constexpr (platform::counters::kEnabled) {
+    rebuild();
+    return true;
+  }
   IDirect3DDevice9* old = w.device.Get();
   if (!old) return false;
   old->AddRef();

@@ -34,6 +34,7 @@ public:
   std::vector<int> displayChangeAfter;
   std::vector<bool> rebuildResults;  // in order; true once they run out
   int polls = 0, pauses = 0, rebuilds = 0;
+  unsigned pausedMilliseconds = 0;
   bool changed = false;
 
   double ClockTime() override { return now; }
@@ -63,6 +64,7 @@ public:
   bool DisplayChanged() override { return std::exchange(changed, false); }
   void Pause(unsigned milliseconds) override {
     ++pauses;
+    pausedMilliseconds += milliseconds;
     now += milliseconds / 1000.0;  // the injected clock: a pause is time passing
     ticks += milliseconds;
   }
@@ -227,9 +229,9 @@ TEST(RenderLoop, AnAllocationFailureInAFrameEndsInTheErrorScreen) {
   }
 }
 
-// A lost device is polled with a pause between polls, never spun on: over the
-// five polls that still say lost the clock moves by whole pauses, no frame is
-// drawn, and once it can be made the scene is rebuilt and frames go on.
+// A lost device is polled with a pause between polls, never spun on: the five
+// polls that still say lost take half a second of the injected clock, no frame is
+// drawn meanwhile, and once it can be made the scene is rebuilt and frames go on.
 TEST(RenderLoop, LostDeviceIsPolledWithPausesThenRebuilt) {
   Loop l;
   l.host.loseAtFrame = 150;
@@ -238,6 +240,8 @@ TEST(RenderLoop, LostDeviceIsPolledWithPausesThenRebuilt) {
   l.Run();
   EXPECT_EQ(l.host.polls, 6);
   EXPECT_EQ(l.host.pauses, 5);
+  EXPECT_EQ(l.host.pausedMilliseconds, 5 * kDevicePollMilliseconds);
+  EXPECT_GE(kDevicePollMilliseconds, 50u);  // at most 20 polls a second
   EXPECT_EQ(l.host.rebuilds, 1);
   EXPECT_EQ(l.host.drawn, 160);
   const auto rebuilt = std::find(l.host.calls.begin(), l.host.calls.end(), "rebuild");
