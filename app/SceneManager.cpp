@@ -62,6 +62,9 @@ SceneSet& Set() {
   return set;
 }
 
+// The display settings' preview: its size is its parent's, one scene drawn straight in.
+bool IsChild(HWND window) { return window && (GetWindowLongW(window, GWL_STYLE) & WS_CHILD); }
+
 RECT Size(const RECT& area) { return RECT{0, 0, area.right - area.left, area.bottom - area.top}; }
 
 void LoadPicturesOf(Scene& scene) {
@@ -149,8 +152,7 @@ void PlaceMonitors(HWND window, const std::vector<MonitorArea>& monitors, bool m
   set.mainMonitorOnly = mainMonitorOnly;
   set.noMonitor = false;
   std::vector<RECT> areas;
-  const bool child = window && (GetWindowLongW(window, GWL_STYLE) & WS_CHILD);
-  if (window && !child && monitors.size() > 1) {
+  if (window && !IsChild(window) && monitors.size() > 1) {
     RECT client{};
     GetClientRect(window, &client);
     POINT origin{0, 0};
@@ -188,11 +190,7 @@ std::vector<RECT> DrawAreas() {
 bool Attach(HWND window) {
   SceneSet& set = Set();
   if (set.window != window || !window) PlaceMonitors(window, {}, false);
-  for (auto& scene : set.scenes) {
-    scene->pictures.Detach();
-    if (scene->effect) scene->effect->Release();
-    scene->target.Reset();
-  }
+  ReleaseDeviceObjects(set);
   Scene& main = *set.scenes.front();
   if (!main.window.Create(window)) return false;
   if (!set.spans) return true;
@@ -322,9 +320,8 @@ bool Rebuild() {
 
 bool Relayout(const std::vector<MonitorArea>& monitors) {
   SceneSet& set = Set();
-  const bool child = set.window && (GetWindowLongW(set.window, GWL_STYLE) & WS_CHILD);
   set.monitors = monitors;
-  set.noMonitor = monitors.empty() && !child;
+  set.noMonitor = monitors.empty() && !IsChild(set.window);
   return Rebuild();
 }
 
