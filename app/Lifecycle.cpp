@@ -10,6 +10,7 @@
 namespace {
 void OnCreate(HWND hwnd) {
   Lifecycle& lifecycle = GetLifecycle();
+  ClearRunFlags();
   lifecycle.renderWindow = hwnd;
   LoadLanguage();
   const std::vector<MonitorArea> monitors = lifecycle.readMonitors();
@@ -34,6 +35,12 @@ void OnCreate(HWND hwnd) {
 Lifecycle& GetLifecycle() {
   static Lifecycle lifecycle;
   return lifecycle;
+}
+
+void ClearRunFlags() {
+  Lifecycle& lifecycle = GetLifecycle();
+  lifecycle.stopRequested.store(false, std::memory_order_relaxed);
+  lifecycle.displayChanged.store(false, std::memory_order_relaxed);
 }
 
 void StartRenderThread() {

@@ -33,6 +33,9 @@ Lifecycle& GetLifecycle();
 // The saver window's procedure below the host: start and stop sequences.
 LRESULT CALLBACK ScreenSaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Before a saver or a preview starts: no stop or display change of an earlier run
+// carries over into this one.
+void ClearRunFlags();
 // Start sequence after the window exists (shared with the preview dialog).
 void StartRenderThread();
 // Stop sequence: ask the render thread to end, wait for it, release the scene.

@@ -33,6 +33,9 @@ struct SceneSet {
   // The parts of the window no scene covers, cleared each frame; the scenes' copies
   // cover the rest, so the frame is not cleared whole first.
   std::vector<D3DRECT> gaps;
+  SIZE textureLimit{};        // the device's, read at each attach
+  bool targetMissing = false;  // a monitor's target could not be made at the last attach
+  int targetTries = 0;         // rebuilds in a row that lacked a target
 };
 
 DeviceGate& Gate() {
@@ -76,7 +79,9 @@ void LoadPicturesOf(Scene& scene) {
   // Nothing is decoded here: the pictures come as the slideshow needs them, at the
   // size of this monitor.
   const RECT& area = scene.window.clientRect;
-  scene.pictures.SetPictures(std::move(entries), area.right - area.left, area.bottom - area.top);
+  // Decoded no larger than the device takes, then stretched over the monitor.
+  const SIZE size = FitWithinLimit(SIZE{area.right - area.left, area.bottom - area.top}, Set().textureLimit);
+  scene.pictures.SetPictures(std::move(entries), size.cx, size.cy);
 }
 
 // What one monitor shows, into the device's current target.
@@ -98,32 +103,6 @@ void ComposeScene(Scene& scene, bool blankFrame) {
   device->EndScene();
 }
 
-// The cells of a grid cut along every covered rectangle's edges that lie in none of
-// them: the window less the covered parts, as a few rectangles.
-std::vector<D3DRECT> Uncovered(const RECT& window, const std::vector<RECT>& covered) {
-  std::vector<LONG> xs{window.left, window.right}, ys{window.top, window.bottom};
-  for (const RECT& r : covered) {
-    xs.insert(xs.end(), {r.left, r.right});
-    ys.insert(ys.end(), {r.top, r.bottom});
-  }
-  for (auto* edges : {&xs, &ys}) {
-    std::sort(edges->begin(), edges->end());
-    edges->erase(std::unique(edges->begin(), edges->end()), edges->end());
-  }
-  std::vector<D3DRECT> gaps;
-  for (size_t j = 0; j + 1 < ys.size(); ++j)
-    for (size_t i = 0; i + 1 < xs.size(); ++i) {
-      const RECT cell{xs[i], ys[j], xs[i + 1], ys[j + 1]};
-      if (cell.left < window.left || cell.right > window.right || cell.top < window.top || cell.bottom > window.bottom)
-        continue;
-      bool inside = false;
-      for (const RECT& r : covered)
-        inside = inside || (cell.left >= r.left && cell.right <= r.right && cell.top >= r.top && cell.bottom <= r.bottom);
-      if (!inside) gaps.push_back({cell.left, cell.top, cell.right, cell.bottom});
-    }
-  return gaps;
-}
-
 // The parts of the window over several monitors: each scene drawn at its own size
 // into its target and copied to its place, the rest black, then one present.
 void ComposeMonitors(SceneSet& set, bool blankFrame) {
@@ -137,7 +116,11 @@ void ComposeMonitors(SceneSet& set, bool blankFrame) {
     device->SetRenderTarget(0, scene->target.Get());
     ComposeScene(*scene, blankFrame);
     device->SetRenderTarget(0, frame.Get());
-    device->StretchRect(scene->target.Get(), nullptr, frame.Get(), &scene->area, D3DTEXF_NONE);
+    // A target the device limit made smaller than its monitor is stretched over it.
+    const bool scaled = scene->window.clientRect.right != scene->area.right - scene->area.left ||
+                        scene->window.clientRect.bottom != scene->area.bottom - scene->area.top;
+    device->StretchRect(scene->target.Get(), nullptr, frame.Get(), &scene->area,
+                        scaled ? D3DTEXF_LINEAR : D3DTEXF_NONE);
   }
 }
 }  // namespace
@@ -192,7 +175,9 @@ bool Attach(HWND window) {
   if (set.window != window || !window) PlaceMonitors(window, {}, false);
   ReleaseDeviceObjects(set);
   Scene& main = *set.scenes.front();
+  set.targetMissing = false;
   if (!main.window.Create(window)) return false;
+  set.textureLimit = Gate().TextureLimit(main.window.device.Get());
   if (!set.spans) return true;
   D3DSURFACE_DESC frame{};
   Microsoft::WRL::ComPtr<IDirect3DSurface9> back;
@@ -200,20 +185,27 @@ bool Attach(HWND window) {
     back->GetDesc(&frame);
   for (size_t k = 0; k < set.scenes.size(); ++k) {
     Scene& scene = *set.scenes[k];
-    if (k > 0) scene.window.Borrow(main.window, Size(scene.area));
-    scene.window.clientRect = Size(scene.area);
+    // The scene is drawn as on a monitor of the target's size, which the device's
+    // limit may make smaller than the monitor.
+    const RECT area = Size(scene.area);
+    const SIZE size = FitWithinLimit(SIZE{area.right, area.bottom}, set.textureLimit);
+    if (k > 0) scene.window.Borrow(main.window, RECT{0, 0, size.cx, size.cy});
+    scene.window.clientRect = RECT{0, 0, size.cx, size.cy};
     // A monitor whose target cannot be made stays black; the others go on.
-    if (FAILED(main.window.device->CreateRenderTarget(scene.window.clientRect.right, scene.window.clientRect.bottom,
-                                                      frame.Format, D3DMULTISAMPLE_NONE, 0, FALSE,
-                                                      scene.target.GetAddressOf(), nullptr)))
+    if (FAILED(main.window.device->CreateRenderTarget(size.cx, size.cy, frame.Format, D3DMULTISAMPLE_NONE, 0, FALSE,
+                                                      scene.target.GetAddressOf(), nullptr))) {
       scene.target.Reset();
+      set.targetMissing = true;
+      OutputDebugStringW(L"Failed create render target. SceneManager::Attach()\n");
+    }
   }
   std::vector<RECT> covered;
   for (const auto& scene : set.scenes)
     if (scene->target) covered.push_back(scene->area);
   RECT client{};
   GetClientRect(window, &client);
-  set.gaps = Uncovered(client, covered);
+  set.gaps.clear();
+  for (const RECT& r : UncoveredParts(client, covered)) set.gaps.push_back({r.left, r.top, r.right, r.bottom});
   return true;
 }
 
@@ -236,7 +228,9 @@ bool InitEffects() {
     w.Init();
     scene->camera.Reset(w.clientRect.right, w.clientRect.bottom, 1.0f, 1000.0f);
     if (scene->effect)
-      all = scene->effect->Initialise({w.device.Get(), w.clientRect, scene->camera, scene->settings}) && all;
+      all = scene->effect->Initialise({w.device.Get(), w.clientRect, scene->camera, scene->settings,
+                                       Set().textureLimit}) &&
+            all;
   }
   return all;
 }
@@ -294,6 +288,12 @@ bool DrawFrame(bool blankFrame) {
 
 void SetDeviceGate(DeviceGate* gate) { Set().gate = gate; }
 
+SIZE DeviceGate::TextureLimit(IDirect3DDevice9* device) {
+  D3DCAPS9 caps{};
+  if (!device || FAILED(device->GetDeviceCaps(&caps))) return SIZE{};
+  return SIZE{static_cast<LONG>(caps.MaxTextureWidth), static_cast<LONG>(caps.MaxTextureHeight)};
+}
+
 bool DeviceCanBeMade() {
   IDirect3DDevice9* device = Set().scenes.front()->window.device.Get();
   return !device || Gate().TestCooperativeLevel(device) != D3DERR_DEVICELOST;
@@ -313,9 +313,16 @@ bool Rebuild() {
     set.scenes[k]->showImages = main.showImages;
   }
   if (!Attach(window)) return false;
+  // A missing target is tried again a few times (video memory may come back), then
+  // its monitor stays black as at a start.
+  if (set.targetMissing && ++set.targetTries < kRebuildTargetTries) return false;
+  set.targetTries = 0;
   for (auto& scene : set.scenes) scene->pictures.SetDevice(scene->window.device.Get());
   LoadPictures();
-  return InitEffects();
+  // Without its effect a scene still draws its pictures and logo: never a rebuild
+  // retried for good.
+  if (!InitEffects()) OutputDebugStringW(L"Failed create effect. SceneManager::Rebuild()\n");
+  return true;
 }
 
 bool Relayout(const std::vector<MonitorArea>& monitors) {
@@ -323,6 +330,13 @@ bool Relayout(const std::vector<MonitorArea>& monitors) {
   set.monitors = monitors;
   set.noMonitor = monitors.empty() && !IsChild(set.window);
   return Rebuild();
+}
+
+void PlaceMonitorsForErrorScreen(const std::vector<MonitorArea>& monitors) {
+  SceneSet& set = Set();
+  ReleaseDeviceObjects(set);
+  PlaceMonitors(set.window, monitors, set.mainMonitorOnly);
+  set.noMonitor = monitors.empty() && !IsChild(set.window);
 }
 
 bool HoldsFrameSurfaces() {

@@ -59,13 +59,16 @@ void Update();
 // device, or presenting found it lost.
 bool DrawFrame(bool blankFrame);
 
-// The device's Present and state query. Wine never loses a windowed device, so the
-// tests put in a gate whose answers they choose; nullptr gives the device's own.
+// The device's Present, state query and texture limit. Wine never loses a windowed
+// device and allows any size, so the tests put in a gate whose answers they choose;
+// nullptr gives the device's own.
 class DeviceGate {
 public:
   virtual ~DeviceGate() = default;
   virtual HRESULT Present(IDirect3DDevice9* device) { return device->Present(nullptr, nullptr, nullptr, nullptr); }
   virtual HRESULT TestCooperativeLevel(IDirect3DDevice9* device) { return device->TestCooperativeLevel(); }
+  // MaxTextureWidth x MaxTextureHeight (0 x 0 when the caps cannot be read).
+  virtual SIZE TextureLimit(IDirect3DDevice9* device);
 };
 void SetDeviceGate(DeviceGate* gate);
 // Whether a device may be made now: there is none, or it is lost no longer and
@@ -74,13 +77,19 @@ bool DeviceCanBeMade();
 // After a lost device: everything made with it released, a new device on the same
 // window and layout, every scene's effect, pictures and targets made again. Each
 // scene keeps its settings, camera and place in the slideshow. False when the
-// device or a scene could not be made (tried again later), or there is no monitor.
+// device or a monitor's target could not be made (tried again later; a target only
+// kRebuildTargetTries times, then that monitor stays black), or there is no monitor.
+// An effect that cannot be made leaves the rest of its scene drawing, as at a start.
+constexpr int kRebuildTargetTries = 10;
 bool Rebuild();
 // After a display change: the monitors as they are now laid out over the window
 // (already moved over the new virtual screen), then Rebuild. A monitor that came
 // gets the main scene's settings. With none at all nothing is drawn until a
 // Relayout with some.
 bool Relayout(const std::vector<MonitorArea>& monitors);
+// The error screen's layout after a display change: the scenes' device objects
+// released (they are not drawn again), the monitors placed as they are now.
+void PlaceMonitorsForErrorScreen(const std::vector<MonitorArea>& monitors);
 // Whether the family keeps per-frame surfaces that ReleaseFrameSurfaces gives back.
 bool HoldsFrameSurfaces();
 void ReleaseFrameSurfaces();

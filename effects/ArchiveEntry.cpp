@@ -36,13 +36,13 @@ EntrySource& ResourceArchiveSource() {
 }
 
 std::unique_ptr<gfx::Effect> CreateEffectFromEntry(IDirect3DDevice9* device, EntrySource& source,
-                                                   const wchar_t* entryName) {
+                                                   const wchar_t* entryName, const gfx::EffectOptions& options) {
   uint32_t size = 0;
   const uint8_t* data = source.ReadEntry(entryName, size);
   std::unique_ptr<gfx::Effect> effect;
   if (device && data && size > 0) {
     std::string errors;
-    effect = gfx::Effect::CreateFromMemory(device, data, size, &errors, ToAnsi(entryName));
+    effect = gfx::Effect::CreateFromMemory(device, data, size, &errors, ToAnsi(entryName), options);
     if (!effect && !errors.empty()) OutputDebugStringW((FromAnsi(errors) + L"\n").c_str());
   }
   source.FreeEntry();

@@ -34,6 +34,6 @@ EntrySource& ResourceArchiveSource();
 
 // The effect of an entry, or null (the reasons go to the debugger output).
 std::unique_ptr<gfx::Effect> CreateEffectFromEntry(IDirect3DDevice9* device, EntrySource& source,
-                                                   const wchar_t* entryName);
+                                                   const wchar_t* entryName, const gfx::EffectOptions& options = {});
 // The same from the resource archive.
 std::unique_ptr<gfx::Effect> CreateEffectFromArchive(IDirect3DDevice9* device, const wchar_t* entryName);

@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
+#include <string>
 
 #include "platform/Counters.h"
+#include "render/MonitorLayout.h"
 #include "render/ScreenQuad.h"
 
 using gfx::ParamType;
@@ -28,23 +30,31 @@ SIZE FlameTargetSize(int windowWidth, int windowHeight) {
 bool FireEffect::Initialise(const SceneSetup& setup) {
   // The style first: only its shader is prepared before the speed test.
   ApplyChoices(setup.settings);
+  textureLimit = setup.textureLimit;
   return InitEffect(&setup.camera, setup.device, setup.clientRect);
 }
 
-void FireEffect::ApplyChoices(const SettingsStore& settings) { style = settings.GetValue(L"SelectFireEffect"); }
+void FireEffect::ApplyChoices(const SettingsStore& settings) {
+  style = settings.GetValue(L"SelectFireEffect");
+  if (effect) FallBackFromRefusedStyle();
+}
 
 bool FireEffect::InitEffect(Camera* cameraIn, IDirect3DDevice9* deviceIn, RECT rect) {
   return InitEffect(cameraIn, deviceIn, rect, ResourceArchiveSource());
 }
 
-bool FireEffect::InitEffect(Camera* cameraIn, IDirect3DDevice9* deviceIn, RECT rect, EntrySource& source) {
+bool FireEffect::InitEffect(Camera* cameraIn, IDirect3DDevice9* deviceIn, RECT rect, EntrySource& source,
+                            gfx::ShaderMaker* shaderMaker) {
   device = deviceIn;
   camera = cameraIn;
   clientRect = rect;
 
-  effect = CreateEffectFromEntry(device, source, L"Resource/FireEffect.fx");
+  // One style the device refuses leaves the others drawable.
+  effect = CreateEffectFromEntry(device, source, L"Resource/FireEffect.fx", {true, shaderMaker});
   if (!effect) return false;
   FindHandles();
+  std::fill(std::begin(refusalSaid_), std::end(refusalSaid_), false);
+  FallBackFromRefusedStyle();
 
   uint32_t size = 0;
   const uint8_t* data = source.ReadEntry(L"Resource/Flame.tga", size);
@@ -78,11 +88,14 @@ bool FireEffect::InitEffect(Camera* cameraIn, IDirect3DDevice9* deviceIn, RECT r
 }
 
 bool FireEffect::CreateFlameTarget() {
-  flameSize_ = FlameTargetSize(clientRect.right - clientRect.left, clientRect.bottom - clientRect.top);
+  const SIZE wanted = FlameTargetSize(clientRect.right - clientRect.left, clientRect.bottom - clientRect.top);
+  flameSize_ = FitWithinLimit(wanted, textureLimit);
   if (FAILED(device->CreateTexture(flameSize_.cx, flameSize_.cy, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
                                    D3DPOOL_DEFAULT, flameTarget.ReleaseAndGetAddressOf(), nullptr))) {
-    OutputDebugStringW(L"Failed create texture. FireEffect::InitEffect() - flame target\n");
-    return false;
+    // Slower, but the flames still show: each frame draws them at the window's size.
+    OutputDebugStringW(L"Failed create texture. FireEffect::InitEffect() - flame target, drawn straight\n");
+    flameTarget.Reset();
+    return true;
   }
   platform::counters::TagTexture(flameTarget.Get());
   return true;
@@ -139,8 +152,30 @@ void FireEffect::FindHandles() {
   handles_.explositivity = param("explositivity");
 }
 
+int FireEffect::TechniqueOf(int32_t styleIn) const {
+  switch (styleIn) {
+    case 0: return handles_.fire;
+    case 1: return handles_.fireBall;
+    case 2: return handles_.detonation;
+    default: return -1;
+  }
+}
+
+void FireEffect::FallBackFromRefusedStyle() {
+  if (style < 0 || style > 2 || effect->TechniqueUsable(TechniqueOf(style))) return;
+  if (!refusalSaid_[style]) {
+    refusalSaid_[style] = true;
+    static constexpr const wchar_t* kNames[] = {L"FireEffectTechnique", L"FireBallEffectTechnique",
+                                                L"FireDetonationEffectTechnique"};
+    OutputDebugStringW((std::wstring(L"Failed create shader. FireEffect::InitEffect() - ") + kNames[style] +
+                        (style == 0 ? L"\n" : L", Fire drawn instead\n"))
+                           .c_str());
+  }
+  style = 0;
+}
+
 void FireEffect::Render(double time) {
-  if (!effect || !flameTarget) return;
+  if (!effect) return;
   // The styles run at half the frame clock's pace.
   const float t = static_cast<float>(static_cast<float>(time) * 0.5f);
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
@@ -165,6 +200,11 @@ void FireEffect::Release() {
 }
 
 void FireEffect::FinishStyle() {
+  if (!effect->TechniqueUsable(effect->CurrentTechnique())) return;
+  if (!flameTarget) {
+    DrawStraight();
+    return;
+  }
   ComPtr<IDirect3DSurface9> window, flames;
   if (FAILED(device->GetRenderTarget(0, &window)) || FAILED(flameTarget->GetSurfaceLevel(0, &flames))) return;
   D3DVIEWPORT9 viewport{};
@@ -188,6 +228,25 @@ void FireEffect::FinishStyle() {
   device->SetRenderTarget(0, window.Get());
   device->SetViewport(&viewport);
   DrawFlameTarget();
+}
+
+// Without the smaller target: the quad over the whole window, its premultiplied
+// colour blended straight over the frame.
+void FireEffect::DrawStraight() {
+  effect->SetTexture(handles_.noise, noiseVolume.Get());
+  effect->SetTexture(handles_.flame, flameTexture.Get());
+  effect->Begin();
+  effect->BeginPass(0);
+  effect->CommitChanges();
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+  device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  ScreenVertex quad[4];
+  FillScreenQuad({0.0f, 0.0f, clientRect.right + 0.5f, clientRect.bottom + 0.5f}, {1.0f, 1.0f, 0.0f, 0.0f}, quad);
+  DrawScreenQuad(device, quad);
+  effect->EndPass();
+  effect->End();
+  device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
 }
 
 // The flames over the window, blended as premultiplied colour.

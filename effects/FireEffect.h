@@ -24,7 +24,9 @@ SIZE FlameTargetSize(int windowWidth, int windowHeight);
 class FireEffect final : public SceneEffect {
 public:
   bool InitEffect(Camera* camera, IDirect3DDevice9* device, RECT clientRect);
-  bool InitEffect(Camera* camera, IDirect3DDevice9* device, RECT clientRect, EntrySource& source);
+  // `shaderMaker` stands in for the device's shader creation (tests refuse some).
+  bool InitEffect(Camera* camera, IDirect3DDevice9* device, RECT clientRect, EntrySource& source,
+                  gfx::ShaderMaker* shaderMaker = nullptr);
   // The flames at frame-clock time `time` (seconds).
   void Render(double time);
 
@@ -33,8 +35,11 @@ public:
   void Draw(double time) override { Render(time); }
   void Release() override;
 
-  // 0 Fire, 1 FireBall, 2 Detonation; anything else draws nothing.
+  // 0 Fire, 1 FireBall, 2 Detonation; anything else draws nothing. A style whose
+  // shader the device refused is drawn as Fire.
   int32_t style = 1;
+  // The largest flame target the device allows (0 x 0: no limit known).
+  SIZE textureLimit{};
 
   IDirect3DDevice9* device = nullptr;  // borrowed from the render window
   Camera* camera = nullptr;
@@ -42,7 +47,8 @@ public:
   std::unique_ptr<gfx::Effect> effect;
   Microsoft::WRL::ComPtr<IDirect3DTexture9> flameTexture;
   Microsoft::WRL::ComPtr<IDirect3DVolumeTexture9> noiseVolume;
-  // The flames at FlameTargetSize, premultiplied by their opacity.
+  // The flames at FlameTargetSize, premultiplied by their opacity. Where it cannot
+  // be made the flames are drawn straight into the frame at its full size.
   Microsoft::WRL::ComPtr<IDirect3DTexture9> flameTarget;
 
   // FireBall
@@ -72,14 +78,19 @@ private:
     gfx::Effect::Param pressure, powerBoost, intensity, speed, noisiness, explositivity;
   };
   void FindHandles();
+  int TechniqueOf(int32_t style) const;
+  // A style the device cannot draw becomes Fire, said once per style and effect.
+  void FallBackFromRefusedStyle();
   bool CreateFlameTarget();
   void PrepareShaders();
   void FinishStyle();
   void DrawFlameTarget();
+  void DrawStraight();
   void RenderFire(float t);
   void RenderFireBall(float t);
   void RenderDetonation(float t);
 
   Handles handles_;
   SIZE flameSize_{};  // flameTarget's size
+  bool refusalSaid_[3] = {};
 };

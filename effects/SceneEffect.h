@@ -10,6 +10,9 @@ struct SceneSetup {
   RECT clientRect;
   Camera& camera;             // reset to the window's projection; the family places it
   const SettingsStore& settings;
+  // The largest texture the device makes (MaxTextureWidth x MaxTextureHeight); 0 x 0
+  // when unknown. Nothing the family makes may be larger.
+  SIZE textureLimit{};
 };
 
 // One effect family, as the scene manager sees it: made once for the build's

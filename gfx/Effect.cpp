@@ -25,7 +25,8 @@ HRESULT AssembleShader(const ShaderSource& source, ID3DXBuffer** code, std::stri
 }  // namespace
 
 std::unique_ptr<Effect> Effect::CreateFromMemory(IDirect3DDevice9* device, const void* data, size_t size,
-                                                 std::string* errors, std::string_view sourceName) {
+                                                 std::string* errors, std::string_view sourceName,
+                                                 const EffectOptions& options) {
   std::string error;
   EffectDesc desc;
   ParseError parseError;
@@ -36,7 +37,7 @@ std::unique_ptr<Effect> Effect::CreateFromMemory(IDirect3DDevice9* device, const
     error = Located(sourceName, parseError.line, parseError.reason);
   } else {
     effect.reset(new Effect(device, std::move(desc)));
-    if (!effect->Assemble(error, sourceName)) effect.reset();
+    if (!effect->Assemble(error, sourceName, options)) effect.reset();
   }
   if (errors) *errors = error;
   return effect;
@@ -56,13 +57,17 @@ Effect::~Effect() {
   if (begun_) End();
 }
 
-bool Effect::Assemble(std::string& error, std::string_view sourceName) {
+bool Effect::Assemble(std::string& error, std::string_view sourceName, const EffectOptions& options) {
+  ShaderMaker direct;
+  ShaderMaker& maker = options.shaderMaker ? *options.shaderMaker : direct;
+  bool anyUsable = false;
   for (const TechniqueDecl& t : desc_.techniques) {
     std::vector<Pass>& passes = passes_.emplace_back();
+    bool refused = false;
     for (const PassDecl& decl : t.passes) {
       Pass& pass = passes.emplace_back();
       for (const ShaderSource* source : {&decl.vertexShader, &decl.pixelShader}) {
-        if (source->text.empty()) continue;
+        if (source->text.empty() || refused) continue;
         const bool vertex = source == &decl.vertexShader;
         const std::string what = std::string(vertex ? "vertex" : "pixel") + " shader of pass '" + decl.name +
                                  "' in technique '" + t.name + "'";
@@ -74,16 +79,28 @@ bool Effect::Assemble(std::string& error, std::string_view sourceName) {
           return false;
         }
         const auto* tokens = static_cast<const DWORD*>(code->GetBufferPointer());
-        const HRESULT hr = vertex ? device_->CreateVertexShader(tokens, pass.vertexShader.GetAddressOf())
-                                  : device_->CreatePixelShader(tokens, pass.pixelShader.GetAddressOf());
+        const HRESULT hr = vertex ? maker.CreateVertexShader(device_, tokens, pass.vertexShader.GetAddressOf())
+                                  : maker.CreatePixelShader(device_, tokens, pass.pixelShader.GetAddressOf());
         if (FAILED(hr)) {
-          error = Located(sourceName, source->line, "the device refused the " + what);
-          return false;
+          const std::string refusal = Located(sourceName, source->line, "the device refused the " + what);
+          if (!options.keepRefusedTechniques) {
+            error = refusal;
+            return false;
+          }
+          error += (error.empty() ? "" : "\n") + refusal;
+          refused = true;
         }
       }
     }
+    if (refused) passes.clear();  // nothing of it is drawn
+    refused_.push_back(refused);
+    anyUsable = anyUsable || !refused;
   }
-  return true;
+  return anyUsable || desc_.techniques.empty();
+}
+
+bool Effect::TechniqueUsable(int technique) const {
+  return technique >= 0 && technique < static_cast<int>(refused_.size()) && !refused_[technique];
 }
 
 int Effect::GetTechniqueByName(std::string_view name) const {

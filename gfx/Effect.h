@@ -46,12 +46,33 @@
 
 namespace gfx {
 
+// Makes the shaders on the device; the tests put in one that refuses some, as an
+// older adapter's driver may.
+class ShaderMaker {
+public:
+  virtual ~ShaderMaker() = default;
+  virtual HRESULT CreateVertexShader(IDirect3DDevice9* device, const DWORD* tokens, IDirect3DVertexShader9** shader) {
+    return device->CreateVertexShader(tokens, shader);
+  }
+  virtual HRESULT CreatePixelShader(IDirect3DDevice9* device, const DWORD* tokens, IDirect3DPixelShader9** shader) {
+    return device->CreatePixelShader(tokens, shader);
+  }
+};
+
+struct EffectOptions {
+  // A technique whose shader the device refuses is kept as unusable (TechniqueUsable)
+  // instead of failing the whole effect; the refusals are still listed in the errors.
+  bool keepRefusedTechniques = false;
+  ShaderMaker* shaderMaker = nullptr;  // null: the device's own
+};
+
 class Effect {
 public:
   // Parses and assembles the file image. Returns null and fills errors with
   // "<sourceName>(<line>): <reason>" when the file or one of its shaders is faulty.
   static std::unique_ptr<Effect> CreateFromMemory(IDirect3DDevice9* device, const void* data, size_t size,
-                                                  std::string* errors, std::string_view sourceName = "effect");
+                                                  std::string* errors, std::string_view sourceName = "effect",
+                                                  const EffectOptions& options = {});
   ~Effect();
   Effect(const Effect&) = delete;
   Effect& operator=(const Effect&) = delete;
@@ -61,6 +82,8 @@ public:
   bool SetTechnique(std::string_view name);
   bool SetTechnique(int technique);
   int CurrentTechnique() const { return technique_; }
+  // False for an unknown technique, or one whose shaders the device refused.
+  bool TechniqueUsable(int technique) const;
 
   // A parameter looked up once, by name and type, and set by handle in the frame;
   // empty when the file declares no such parameter (setting it then does nothing).
@@ -107,7 +130,7 @@ private:
   };
 
   Effect(IDirect3DDevice9* device, EffectDesc desc);
-  bool Assemble(std::string& error, std::string_view sourceName);
+  bool Assemble(std::string& error, std::string_view sourceName, const EffectOptions& options);
   const ParamDecl* FindParam(Param param, ParamType type) const;
   void WriteConstants(const ParamDecl& p, const float* values, size_t count);
   void UploadConstants();
@@ -116,6 +139,7 @@ private:
   IDirect3DDevice9* device_;  // borrowed from the render window
   EffectDesc desc_;
   std::vector<std::vector<Pass>> passes_;            // per technique
+  std::vector<bool> refused_;                        // per technique: the device refused a shader
   std::map<int, std::array<float, 4>> constants_;   // register image, by register
   std::map<std::string, Microsoft::WRL::ComPtr<IDirect3DBaseTexture9>, std::less<>> textures_;
   bool constantsDirty_ = true;

@@ -79,6 +79,7 @@ public:
   RegistryKey& operator=(const RegistryKey&) = delete;
 
   explicit operator bool() const { return key_ != nullptr; }
+  HKEY get() const { return key_; }
   // The value when its data fits four bytes, type not examined; shorter data lies
   // over the low bytes of what value held. False (value untouched) otherwise.
   bool ReadDword(const wchar_t* name, DWORD& value) const;

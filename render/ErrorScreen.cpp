@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "render/FrameClock.h"
+#include "render/MonitorLayout.h"
 #include "resources/LanguageTables.h"
 #include "resources/ZipReader.h"
 
@@ -50,7 +51,9 @@ ErrorScreenLayout ComputeErrorScreenLayout(float W, float H, float bw, float bh,
 }
 
 void RunErrorScreens(const std::vector<ErrorScreenTarget>& targets, GpBitmap* background, GpBitmap* logo,
-                     const std::atomic<bool>& stop) {
+                     const std::atomic<bool>& stop, const std::vector<ErrorScreenTarget>& black,
+                     const std::atomic<bool>* displayChanged) {
+  const bool pictures = background && logo;
   // Each target is composed off-screen at its own size and laid out as a screen of
   // its own: a monitor of several looks as it would alone.
   struct Part {
@@ -62,6 +65,7 @@ void RunErrorScreens(const std::vector<ErrorScreenTarget>& targets, GpBitmap* ba
   std::vector<Part> parts;
   parts.reserve(targets.size());
   for (const ErrorScreenTarget& target : targets) {
+    if (!pictures) break;
     GpBitmap* offscreen = nullptr;
     GdipCreateBitmapFromGraphics(target.width, target.height, target.graphics, &offscreen);
     UniqueImage offscreenOwner(offscreen);
@@ -75,7 +79,13 @@ void RunErrorScreens(const std::vector<ErrorScreenTarget>& targets, GpBitmap* ba
   FrameClock& clock = GetFrameClock();
   double lastDraw = 0.0;
   bool drawn = false;  // the first picture goes up at once
-  while (!stop.load(std::memory_order_relaxed)) {
+  GpSolidFill* blackBrush = nullptr;
+  GdipCreateSolidFill(0xFF000000, &blackBrush);
+  auto paintBlack = [blackBrush](const ErrorScreenTarget& t) {
+    if (blackBrush) GdipFillRectangleI(t.graphics, blackBrush, t.x, t.y, t.width, t.height);
+  };
+  while (!stop.load(std::memory_order_relaxed) &&
+         !(displayChanged && displayChanged->load(std::memory_order_relaxed))) {
     // A still picture: redrawn now and then (a window laid over it may have erased
     // it), and in between the thread rests, looking at the stop flag every few
     // milliseconds, so that the screen costs almost no processor time.
@@ -86,6 +96,9 @@ void RunErrorScreens(const std::vector<ErrorScreenTarget>& targets, GpBitmap* ba
     }
     lastDraw = t;
     drawn = true;
+    for (const ErrorScreenTarget& t : black) paintBlack(t);
+    if (!pictures)
+      for (const ErrorScreenTarget& t : targets) paintBlack(t);
     for (Part& part : parts) {
       GpGraphics* composer = part.composer.get();
       GdipGraphicsClear(composer, 0xFF000000);
@@ -96,6 +109,7 @@ void RunErrorScreens(const std::vector<ErrorScreenTarget>& targets, GpBitmap* ba
                         static_cast<float>(part.target.width), static_cast<float>(part.target.height));
     }
   }
+  if (blackBrush) GdipDeleteBrush(blackBrush);
   // Released in this order: each bitmap's graphics, then the bitmap.
   for (Part& part : parts) {
     part.composer.reset();
@@ -108,19 +122,27 @@ void RunErrorScreen(GpGraphics* target, int width, int height, GpBitmap* backgro
   RunErrorScreens({{target, 0, 0, width, height}}, background, logo, stop);
 }
 
-void ShowErrorScreen(HWND window, const std::vector<RECT>& areas, const std::atomic<bool>& stop) {
+void ShowErrorScreen(HWND window, const std::vector<RECT>& areas, const std::atomic<bool>& stop,
+                     const std::atomic<bool>* displayChanged) {
   auto& archive = WorkSpace::GetResourceArchive();
   UniqueImage background(archive.ReadEntryBitmap(ErrorPictureEntry(CurrentLanguageIndex())));
-  if (!background) return;
-  UniqueImage logo(archive.ReadEntryBitmap(kLogo));
-  if (!logo) return;
+  UniqueImage logo(background ? archive.ReadEntryBitmap(kLogo) : nullptr);
+  // Without its pictures the screen is still painted, black: never the desktop
+  // left showing through a top-most window.
+  if (!background || !logo) OutputDebugStringW(L"Failed to load error pictures. ShowErrorScreen()\n");
 
   GpGraphics* graphics = nullptr;
   GdipCreateFromHWNDICM(window, &graphics);
   UniqueGraphics windowOwner(graphics);
-  std::vector<ErrorScreenTarget> targets;
+  std::vector<ErrorScreenTarget> targets, black;
   for (const RECT& r : areas) targets.push_back({graphics, r.left, r.top, r.right - r.left, r.bottom - r.top});
-  RunErrorScreens(targets, static_cast<GpBitmap*>(background.get()), static_cast<GpBitmap*>(logo.get()), stop);
+  RECT client{};
+  GetClientRect(window, &client);
+  for (const RECT& r : UncoveredParts(client, areas))
+    black.push_back({graphics, r.left, r.top, r.right - r.left, r.bottom - r.top});
+  const bool pictures = background && logo;
+  RunErrorScreens(targets, pictures ? static_cast<GpBitmap*>(background.get()) : nullptr,
+                  pictures ? static_cast<GpBitmap*>(logo.get()) : nullptr, stop, black, displayChanged);
   background.reset();
   logo.reset();
   windowOwner.reset();

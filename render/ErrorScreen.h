@@ -6,11 +6,13 @@
 
 // Draws the localised error picture, centred on black, with the logo at the
 // bottom-left (only a reduced logo in windows under 640 x 480), into the window
-// until `stop` is set. Returns at once when a picture is missing.
+// until `stop` is set. Where the pictures cannot be read the window is black.
 void ShowErrorScreen(HWND window, const std::atomic<bool>& stop);
 // The same in several areas of the window at once (one per monitor), each laid out
-// as a screen of its own size; the rest of the window stays as it is.
-void ShowErrorScreen(HWND window, const std::vector<RECT>& areas, const std::atomic<bool>& stop);
+// as a screen of its own size; the rest of the window is black. Returns as well when
+// `displayChanged` (if given) is set, which it leaves for the caller to take.
+void ShowErrorScreen(HWND window, const std::vector<RECT>& areas, const std::atomic<bool>& stop,
+                     const std::atomic<bool>* displayChanged = nullptr);
 
 struct ErrorScreenRect {
   float x, y, width, height;
@@ -40,5 +42,8 @@ struct ErrorScreenTarget {
   Gdiplus::GpGraphics* graphics;
   int x, y, width, height;  // where on the graphics
 };
+// Without a background or a logo each target is only black; `black` is painted black
+// on every redraw (the parts of the window no monitor's screen covers).
 void RunErrorScreens(const std::vector<ErrorScreenTarget>& targets, Gdiplus::GpBitmap* background,
-                     Gdiplus::GpBitmap* logo, const std::atomic<bool>& stop);
+                     Gdiplus::GpBitmap* logo, const std::atomic<bool>& stop,
+                     const std::vector<ErrorScreenTarget>& black = {}, const std::atomic<bool>* displayChanged = nullptr);

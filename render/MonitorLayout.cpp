@@ -49,3 +49,37 @@ RECT MonitorInWindow(const MonitorArea& monitor, POINT origin, SIZE window) {
 }
 
 bool ShowsLogo(int width, int height) { return width >= 640 && height >= 480; }
+
+std::vector<RECT> UncoveredParts(const RECT& window, const std::vector<RECT>& covered) {
+  std::vector<LONG> xs{window.left, window.right}, ys{window.top, window.bottom};
+  for (const RECT& r : covered) {
+    xs.insert(xs.end(), {r.left, r.right});
+    ys.insert(ys.end(), {r.top, r.bottom});
+  }
+  for (auto* edges : {&xs, &ys}) {
+    std::sort(edges->begin(), edges->end());
+    edges->erase(std::unique(edges->begin(), edges->end()), edges->end());
+  }
+  std::vector<RECT> gaps;
+  for (size_t j = 0; j + 1 < ys.size(); ++j)
+    for (size_t i = 0; i + 1 < xs.size(); ++i) {
+      const RECT cell{xs[i], ys[j], xs[i + 1], ys[j + 1]};
+      if (cell.left < window.left || cell.right > window.right || cell.top < window.top || cell.bottom > window.bottom)
+        continue;
+      bool inside = false;
+      for (const RECT& r : covered)
+        inside = inside || (cell.left >= r.left && cell.right <= r.right && cell.top >= r.top && cell.bottom <= r.bottom);
+      if (!inside) gaps.push_back(cell);
+    }
+  return gaps;
+}
+
+
+SIZE FitWithinLimit(SIZE size, SIZE limit) {
+  if (limit.cx <= 0 || limit.cy <= 0 || (size.cx <= limit.cx && size.cy <= limit.cy)) return size;
+  const double scale = std::min(static_cast<double>(limit.cx) / size.cx, static_cast<double>(limit.cy) / size.cy);
+  const auto shrink = [scale](LONG v, LONG most) {
+    return std::clamp(static_cast<LONG>(v * scale + 0.5), LONG{1}, most);
+  };
+  return SIZE{shrink(size.cx, limit.cx), shrink(size.cy, limit.cy)};
+}

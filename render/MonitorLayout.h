@@ -25,3 +25,11 @@ RECT MonitorInWindow(const MonitorArea& monitor, POINT origin, SIZE window);
 
 // Whether a window of this size (a monitor's, in physical pixels) gets the logo.
 bool ShowsLogo(int width, int height);
+
+// The window less the covered rectangles, as the few cells of a grid cut along their
+// edges that lie in none of them (what nothing draws over and must be kept black).
+std::vector<RECT> UncoveredParts(const RECT& window, const std::vector<RECT>& covered);
+
+// A size shrunk, in its own shape, to fit within the device's texture limit (a
+// limit of 0 x 0 leaves it as it is); never under 1 x 1.
+SIZE FitWithinLimit(SIZE size, SIZE limit);

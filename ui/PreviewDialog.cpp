@@ -16,6 +16,7 @@ void ApplyPreviewChoices(HWND configDialog) {
 namespace {
 BOOL OnInitDialog(HWND dialog) {
   Lifecycle& lifecycle = GetLifecycle();
+  ClearRunFlags();
   lifecycle.renderWindow = dialog;
   lifecycle.errorScreen = true;
   // Over every monitor, each drawn as the saver draws it.
@@ -30,7 +31,6 @@ BOOL OnInitDialog(HWND dialog) {
   SceneManager::PlaceMonitors(dialog, lifecycle.readMonitors(), mainOnly);
   if (SceneManager::Attach(dialog) && SceneManager::Init(settingsPath, true)) lifecycle.errorScreen = false;
   if (!lifecycle.errorScreen) ApplyPreviewChoices(GetConfigDialogState().dialog);
-  lifecycle.stopRequested.store(false, std::memory_order_relaxed);
   StartRenderThread();
   return TRUE;
 }

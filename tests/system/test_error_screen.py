@@ -1,4 +1,5 @@
 """The error screen of the real saver: an adapter whose acceleration was turned down
+(Acceleration.Level above 0)
 gets the localised error picture, centred, with the logo at the bottom-left, instead
 of the flames. The expected pictures come out of the archive itself."""
 import io
@@ -57,7 +58,7 @@ class ErrorScreen(unittest.TestCase):
     def setUp(self):
         self.key = adapter_key()
         self.assertTrue(self.key, "no adapter key")
-        code, _ = reg("add", self.key, "/v", "Acceleration.Level", "/t", "REG_DWORD", "/d", "0", "/f")
+        code, _ = reg("add", self.key, "/v", "Acceleration.Level", "/t", "REG_DWORD", "/d", "1", "/f")
         self.assertEqual(code, 0)
         _, out = reg("query", LANGUAGE_KEY, "/v", "CurLang", "/reg:32")
         self.saved_language = next((line.split()[-1] for line in out.splitlines() if "CurLang" in line), None)

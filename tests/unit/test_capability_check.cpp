@@ -15,7 +15,7 @@ struct FakeAdapter {
 class FakeSource : public AdapterSource {
 public:
   std::vector<FakeAdapter> adapters;
-  AccelerationSetting setting = AccelerationSetting::Absent;
+  AccelerationSetting setting;
   std::vector<std::wstring> queriedKeys;
   DWORD lastCb = 0;
 
@@ -36,7 +36,7 @@ public:
 constexpr wchar_t kWineKey[] =
     L"\\Registry\\Machine\\System\\CurrentControlSet\\Control\\Video\\{1A2B}\\0000";
 
-bool Judge(const std::wstring& adapterName, AccelerationSetting setting = AccelerationSetting::Absent) {
+bool Judge(const std::wstring& adapterName, AccelerationSetting setting = {}) {
   FakeSource source;
   source.adapters = {{L"\\\\.\\DISPLAY1", adapterName, kWineKey}};
   source.setting = setting;
@@ -44,19 +44,26 @@ bool Judge(const std::wstring& adapterName, AccelerationSetting setting = Accele
 }
 }  // namespace
 
+// Names as Windows reports them. Refused: the first-generation Direct3D 9 models and
+// the MX / 440 parts of the GeForce2 and GeForce4 years. Passed: later parts that
+// reuse their numbers or letters.
 TEST(CapabilityCheck, AdapterNames) {
-  EXPECT_TRUE(Judge(L"ATI RADEON X1300"));
-  EXPECT_TRUE(Judge(L"NVIDIA GeForce GTX 470"));
-  EXPECT_TRUE(Judge(L"Matrox 9000"));  // "9000" only counts for a RADEON
-  EXPECT_FALSE(Judge(L"RADEON 9600 XT"));
-  EXPECT_FALSE(Judge(L"RADEON X300 SE"));
-  EXPECT_FALSE(Judge(L"MOBILITY RADEON 9000"));
-  EXPECT_FALSE(Judge(L"Radeon x700"));  // judged upper-cased
-  EXPECT_FALSE(Judge(L"ATI Radeon X1550 Series"));
-  EXPECT_FALSE(Judge(L"GeForce4 MX 440"));
-  EXPECT_FALSE(Judge(L"GeForce4 Ti 4400"));  // "440" anywhere
-  EXPECT_FALSE(Judge(L"nforce mx"));
-  EXPECT_TRUE(Judge(L"GeForce Mx"));  // neither "MX" nor "mx" as reported
+  for (const wchar_t* refused :
+       {L"RADEON 9600 XT", L"RADEON X300 SE", L"MOBILITY RADEON 9000", L"Radeon x700", L"ATI Radeon X1550 Series",
+        L"ATI RADEON 9800 PRO", L"RADEON 9600XT", L"ALL-IN-WONDER RADEON 8500DV", L"ALL-IN-WONDER 9800",
+        L"ATI MOBILITY RADEON X700", L"Radeon X300/X550/X1050 Series", L"RADEON 9100 IGP",
+        L"NVIDIA GeForce4 MX 440", L"NVIDIA GeForce4 MX 440 with AGP8X", L"NVIDIA GeForce2 MX/MX 400",
+        L"NVIDIA GeForce2 MX400", L"NVIDIA Quadro2 MXR/EX", L"NVIDIA GeForce MX 4000", L"NVIDIA GeForce4 440 Go",
+        L"GeForce4 Ti 4400", L"nforce mx", L"S3 Savage/MX"})
+    EXPECT_FALSE(Judge(refused)) << refused;
+  for (const wchar_t* passed :
+       {L"ATI RADEON X1300", L"NVIDIA GeForce GTX 470", L"Matrox 9000", L"GeForce Mx", L"NVIDIA GeForce MX110",
+        L"NVIDIA GeForce MX150", L"NVIDIA GeForce MX450", L"NVIDIA GeForce MX570 A", L"NVIDIA GeForce 920MX",
+        L"NVIDIA GeForce 940MX", L"NVIDIA GeForce GTX 670MX", L"NVIDIA GeForce GTX 680MX", L"NVIDIA GeForce GT 440",
+        L"Intel(R) HD Graphics 4400", L"NVIDIA RTX A4400", L"AMD Radeon R7 M440", L"AMD Radeon HD 8550M",
+        L"AMD Radeon HD 8550G", L"AMD Radeon HD 8550D", L"AMD Radeon HD 8550", L"AMD Radeon Pro WX 9100",
+        L"AMD Radeon RX 9070 XT", L"AMD Radeon(TM) R5 Graphics", L"NVIDIA GeForce4 448 Go"})
+    EXPECT_TRUE(Judge(passed)) << passed;
 }
 
 TEST(CapabilityCheck, OnlyDisplay1IsJudged) {
@@ -73,10 +80,15 @@ TEST(CapabilityCheck, OnlyDisplay1IsJudged) {
   EXPECT_TRUE(CheckSystemRequirements(none));
 }
 
-TEST(CapabilityCheck, AccelerationLevelPresenceRejects) {
-  EXPECT_TRUE(Judge(L"Wine Adapter", AccelerationSetting::Absent));
-  EXPECT_TRUE(Judge(L"Wine Adapter", AccelerationSetting::KeyUnavailable));
-  EXPECT_FALSE(Judge(L"Wine Adapter", AccelerationSetting::Present));  // whatever its data, 0 included
+// 0 is full acceleration; above it acceleration was turned down or off.
+TEST(CapabilityCheck, AccelerationLevelAboveZeroRejects) {
+  using A = AccelerationSetting;
+  EXPECT_TRUE(Judge(L"Wine Adapter", {A::Absent}));
+  EXPECT_TRUE(Judge(L"Wine Adapter", {A::KeyUnavailable}));
+  EXPECT_TRUE(Judge(L"Wine Adapter", {A::Dword, 0}));
+  EXPECT_TRUE(Judge(L"Wine Adapter", {A::NotDword}));  // a value of another type refuses nothing
+  EXPECT_FALSE(Judge(L"Wine Adapter", {A::Dword, 1}));
+  EXPECT_FALSE(Judge(L"Wine Adapter", {A::Dword, 5}));
 
   FakeSource source;
   source.adapters = {{L"\\\\.\\DISPLAY1", L"Wine Adapter", kWineKey}};

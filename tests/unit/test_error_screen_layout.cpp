@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "render/ErrorScreen.h"
+#include "render/MonitorLayout.h"
 #include "resources/Language.h"
 #include "resources/ZipReader.h"
 
@@ -132,6 +133,33 @@ TEST(ErrorScreenDrawing, FullSizeCentresTheBackgroundWithTheLogoBottomLeft) {
   EXPECT_EQ(g.bottom, 479);
   EXPECT_EQ(PixelAt(target.bitmap, 10, 10), kBlack);
   EXPECT_EQ(PixelAt(target.bitmap, 639, 479), kBlack);
+}
+
+// The main monitor's screen with the rest of the window black (the others of
+// "only the main monitor"), and with no pictures at all every part black: the
+// window never keeps what was behind it.
+TEST(ErrorScreenDrawing, UncoveredPartsAndAScreenWithoutPicturesArePaintedBlack) {
+  BitmapOwner background, logo, target;
+  MakeSolid(background, 40, 20, kRed);
+  MakeSolid(logo, 10, 10, kGreen);
+  for (bool pictures : {true, false}) {
+    MakeSolid(target, 200, 100, 0xFF808080);
+    GpGraphics* g = nullptr;
+    GdipGetImageGraphicsContext(target.bitmap, &g);
+    std::atomic<bool> stop{false};
+    std::thread stopper([&stop] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(150));
+      stop = true;
+    });
+    RunErrorScreens({{g, 0, 0, 100, 100}}, pictures ? background.bitmap : nullptr, pictures ? logo.bitmap : nullptr,
+                    stop, {{g, 100, 0, 100, 100}});
+    stopper.join();
+    GdipDeleteGraphics(g);
+    EXPECT_EQ(PixelAt(target.bitmap, 150, 50), kBlack);
+    EXPECT_EQ(Find(target.bitmap, 100, 100, kGreen).right >= 0, pictures);  // the reduced logo
+    EXPECT_EQ(PixelAt(target.bitmap, 2, 2), kBlack);
+  }
+  EXPECT_EQ(UncoveredParts({0, 0, 200, 100}, {{0, 0, 100, 100}}).size(), 1u);
 }
 
 TEST(ErrorScreenDrawing, StopRequestedBeforehandDrawsNothing) {

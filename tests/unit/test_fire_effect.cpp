@@ -9,6 +9,7 @@
 #include "app/SceneManager.h"
 #include "render/FrameClock.h"
 #include "effects/FireEffect.h"
+#include "gfx/Effect.h"
 #include "platform/Counters.h"
 #include "resources/Language.h"
 #include "resources/ZipReader.h"
@@ -312,6 +313,36 @@ TEST_F(Flames, InitFailuresLeaveWhatWasCreatedForRelease) {
   EXPECT_EQ(fire.noiseVolume, nullptr);
 }
 
+// An adapter whose driver refuses one style's shader: that style is drawn as Fire,
+// the others as themselves; without the flame target the flames are drawn straight.
+TEST_F(Flames, ARefusedStyleFallsBackToFireAndAMissingTargetDrawsStraight) {
+  struct RefuseSecondPixelShader : gfx::ShaderMaker {
+    int made = 0;
+    HRESULT CreatePixelShader(IDirect3DDevice9* d, const DWORD* tokens, IDirect3DPixelShader9** shader) override {
+      return ++made == 2 ? D3DERR_INVALIDCALL : ShaderMaker::CreatePixelShader(d, tokens, shader);
+    }
+  } refuseFireBall;  // the file's second technique
+  fire.style = 1;
+  ASSERT_TRUE(fire.InitEffect(&camera, device, w.clientRect, ResourceArchiveSource(), &refuseFireBall));
+  EXPECT_EQ(fire.style, 0);
+  const Pixels fireDrawn = Draw(0);
+  EXPECT_GT(fireDrawn.WarmShare(), 0.3);
+  SettingsStore settings;
+  settings.Load(L"");  // the defaults
+  settings.SetValue(L"SelectFireEffect", 1);  // the dialog's preview switches to it again
+  fire.ApplyChoices(settings);
+  EXPECT_EQ(fire.style, 0);
+  settings.SetValue(L"SelectFireEffect", 2);
+  fire.ApplyChoices(settings);
+  EXPECT_EQ(fire.style, 2);
+  EXPECT_GT(Draw(2).WarmShare(), 0.2);
+
+  fire.flameTarget.Reset();
+  const Pixels straight = Draw(0);
+  EXPECT_GT(straight.WarmShare(), 0.3);
+  EXPECT_GT(straight.MeanLuma(180, 240), 2.0 * straight.MeanLuma(0, 60));
+}
+
 // The preview: a 152 x 112 child window, as the display settings give it. Its
 // frames never reach an X screenshot, so the scene is composed in-process and
 // the back buffer read: flames, and no logo at that size.
@@ -463,5 +494,72 @@ TEST(FlamesPreview, DisplayChangeLaysTheScenesOutAnew) {
     EXPECT_TRUE(SceneManager::DrawFrame(false));
     EXPECT_EQ(LiveCounts(), counts);
   }
+  SceneManager::Teardown();
+}
+
+namespace {
+struct LimitedGate : SceneManager::DeviceGate {
+  SIZE limit{};
+  SIZE TextureLimit(IDirect3DDevice9*) override { return limit; }
+};
+struct FailingEffect : SceneEffect {
+  int draws = 0;
+  bool Initialise(const SceneSetup&) override { return false; }
+  void Draw(double) override { ++draws; }
+  void Release() override {}
+};
+}  // namespace
+
+// Two monitors larger than the device's texture limit: each is drawn at a size
+// within it and stretched over its place, flames on both. Then a rebuild whose
+// effect cannot be made: it succeeds, and frames go on without the effect.
+TEST(FlamesPreview, TextureLimitAndARebuildWithoutTheEffect) {
+  LoadLanguage();
+  TestWindow window(L"TextureLimit", 640, 240);
+  POINT origin{0, 0};
+  ClientToScreen(window.hwnd, &origin);
+  auto monitor = [&](int left, int width, bool primary) {
+    return MonitorArea{{origin.x + left, origin.y, origin.x + left + width, origin.y + 240}, primary};
+  };
+  LimitedGate gate;
+  gate.limit = {200, 100};
+  SceneManager::SetDeviceGate(&gate);
+  SceneManager::PlaceMonitors(window.hwnd, {monitor(0, 320, true), monitor(320, 320, false)}, false);
+  ASSERT_TRUE(SceneManager::Attach(window.hwnd));
+  ASSERT_TRUE(SceneManager::Init(L"Z:\\nonexistent\\Varnelle.scr.settings", true));
+  SceneManager::ApplyPreviewChoices(0, 0, {});
+  Scene& main = SceneManager::GetScene();
+  EXPECT_EQ(main.window.clientRect.right, 133);  // 320 x 240 in its shape within 200 x 100
+  EXPECT_EQ(main.window.clientRect.bottom, 100);
+  auto* fire = dynamic_cast<FireEffect*>(main.effect.get());
+  ASSERT_TRUE(fire && fire->flameTarget);
+  D3DSURFACE_DESC desc{};
+  fire->flameTarget->GetLevelDesc(0, &desc);
+  EXPECT_LE(desc.Width, 200u);
+  EXPECT_LE(desc.Height, 100u);
+  SceneManager::Update();
+  SceneManager::DrawFrame(false);
+  SceneManager::DrawFrame(false);
+  Pixels frame = ReadBack(main.window.device.Get());
+  for (int left : {0, 320}) {
+    Pixels half;
+    half.width = 320;
+    half.height = 240;
+    for (int y = 0; y < 240; ++y)
+      for (int x = 0; x < 320; ++x) half.argb.push_back(frame.At(left + x, y));
+    EXPECT_GT(half.WarmShare(), 0.3) << "monitor at " << left;
+    EXPECT_GT(half.MeanLuma(180, 240), 2.0 * half.MeanLuma(0, 60)) << "monitor at " << left;
+  }
+
+  main.effect->Release();  // made on the device the rebuild lets go
+  std::unique_ptr<SceneEffect> flames = std::move(main.effect);
+  auto failing = std::make_unique<FailingEffect>();
+  FailingEffect* effect = failing.get();
+  main.effect = std::move(failing);
+  EXPECT_TRUE(SceneManager::Rebuild());
+  EXPECT_TRUE(SceneManager::DrawFrame(false));
+  EXPECT_EQ(effect->draws, 1);
+  main.effect = std::move(flames);
+  SceneManager::SetDeviceGate(nullptr);
   SceneManager::Teardown();
 }

@@ -43,3 +43,12 @@ TEST(MonitorLayout, MixedScaleFactorsKeepPhysicalPixels) {
   const RECT cut = MonitorInWindow(Area(3000, 0, 4000, 1440), POINT{0, 0}, SIZE{3584, 1440});
   EXPECT_EQ(cut.right, 3584);
 }
+
+// A monitor larger than the device's textures: shrunk in its own shape.
+TEST(MonitorLayout, FitWithinTheTextureLimit) {
+  EXPECT_EQ(FitWithinLimit({7680, 2160}, {4096, 4096}).cx, 4096);
+  EXPECT_EQ(FitWithinLimit({7680, 2160}, {4096, 4096}).cy, 1152);
+  EXPECT_EQ(FitWithinLimit({1920, 1080}, {8192, 8192}).cx, 1920);  // within: unchanged
+  EXPECT_EQ(FitWithinLimit({1920, 1080}, {0, 0}).cy, 1080);        // no limit known
+  EXPECT_EQ(FitWithinLimit({10000, 1}, {100, 100}).cy, 1);         // never under one pixel
+}

@@ -301,3 +301,37 @@ TEST(RenderLoop, DisplayChangeRelaysTheSceneAndNoMonitorWaits) {
   EXPECT_EQ(lostForever.drawn, 150);
   EXPECT_EQ(lostForever.rebuilds, 0);
 }
+
+// A device lost or a display changed inside the first second: the count starts
+// again with the rebuilt scene, so a second spent waiting is not a slow machine.
+TEST(RenderLoop, ALossOrChangeInTheFirstSecondRestartsTheSpeedTest) {
+  Loop lost;
+  lost.host.loseAtFrame = 5;
+  lost.host.lostPolls = 20;  // two seconds of polls
+  lost.host.stopAfterFrames = 200;
+  lost.Run();
+  EXPECT_EQ(lost.host.errorScreens, 0);
+  EXPECT_TRUE(lost.host.reports.empty());
+  EXPECT_EQ(lost.host.drawn, 200);
+  EXPECT_GE(lost.host.blanked, 5 + 100);  // a whole second blanked after the rebuild
+
+  class SlowRelayout : public ScriptedHost {
+  public:
+    bool RebuildScene(bool relayout) override {
+      now += 1.5;  // the new device and scenes took longer than the test's second
+      ticks += 1500;
+      return ScriptedHost::RebuildScene(relayout);
+    }
+  };
+  std::atomic<bool> stop{false};
+  bool errorScreen = false;
+  double last = -1.0;
+  SlowRelayout changed;
+  changed.stop = &stop;
+  changed.displayChangeAfter = {3};
+  changed.stopAfterFrames = 200;
+  RunRenderLoop(changed, {stop, errorScreen, last, false});
+  EXPECT_FALSE(errorScreen);
+  EXPECT_EQ(changed.errorScreens, 0);
+  EXPECT_EQ(changed.drawn, 200);
+}
