@@ -21,9 +21,9 @@ void OnCreate(HWND hwnd) {
     const std::wstring settingsPath = GetSettingsPath();
     SettingsStore stored;
     stored.Load(settingsPath);
-    SceneManager::PlaceMonitors(hwnd, monitors, stored.GetValue(kMainMonitorOnlyKey) == 1);
+    SceneManager::PlaceMonitors(hwnd, monitors, stored.Choices().mainMonitorOnly == 1);
     if (!SceneManager::Attach(hwnd)) OutputDebugStringW(L"Failed create device. SceneManager::Attach()\n");
-    else if (!SceneManager::Init(settingsPath, true)) OutputDebugStringW(L"Failed create scene. SceneManager::Init()\n");
+    else if (!SceneManager::Init(stored, true)) OutputDebugStringW(L"Failed create scene. SceneManager::Init()\n");
     else lifecycle.errorScreen = false;
   }
   // Started whatever happened above: on failure it shows the error screen, so the

@@ -90,7 +90,7 @@ void ComposeScene(Scene& scene, bool blankFrame) {
   IDirect3DDevice9* device = w.device.Get();
   device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
   device->BeginScene();
-  if (scene.showImages) {
+  if (scene.settings.Choices().showImages) {
     // Decoding waits for the first frame after the speed test, so that it never
     // takes time from the test's frames.
     if (!blankFrame) scene.pictures.StartLoading();
@@ -236,24 +236,27 @@ bool InitEffects() {
 }
 
 bool Init(const std::wstring& settingsPath, bool applySettings) {
+  SettingsStore stored;
+  stored.Load(settingsPath);
+  return Init(stored, applySettings);
+}
+
+bool Init(const SettingsStore& settings, bool applySettings) {
   Reset();
-  for (auto& scene : Set().scenes) {
-    scene->settings.RemoveAllImages();
-    scene->settings.Load(settingsPath);
-  }
+  // Read once for the run; each monitor's scene keeps its own copy.
+  for (auto& scene : Set().scenes) scene->settings = settings;
   if (!applySettings) return true;
 
   LoadPictures();
-  for (auto& scene : Set().scenes) scene->showImages = scene->settings.GetValue(L"ShowImages");
   InitEffects();
   return true;
 }
 
 void ApplyPreviewChoices(int32_t fireStyle, int32_t showImages, const std::vector<std::wstring>& pictures) {
   for (auto& scene : Set().scenes) {
-    scene->settings.SetValue(L"SelectFireEffect", fireStyle);
+    scene->settings.Choices().selectFireEffect = fireStyle;
     if (scene->effect) scene->effect->ApplyChoices(scene->settings);
-    scene->showImages = showImages;
+    scene->settings.Choices().showImages = showImages;
     scene->settings.RemoveAllImages();
     for (const std::wstring& picture : pictures) scene->settings.AddImage(picture);
   }
@@ -310,7 +313,6 @@ bool Rebuild() {
   const Scene& main = *set.scenes.front();
   for (size_t k = kept; k < set.scenes.size(); ++k) {
     set.scenes[k]->settings = main.settings;
-    set.scenes[k]->showImages = main.showImages;
   }
   if (!Attach(window)) return false;
   // A missing target is tried again a few times (video memory may come back), then

@@ -20,9 +20,8 @@ struct Scene {
   Window window;
   Camera camera;
   std::unique_ptr<SceneEffect> effect;  // the build's family, made at first use
-  SettingsStore settings;
+  SettingsStore settings;  // the run's choices (the dialog's, in its preview)
   UserTextures pictures;
-  int32_t showImages = 0;
   int pictureStart = 0;  // the monitor's place in the order: where its slideshow begins
   RECT area{};           // the monitor's part of the window, when the window spans several
   Microsoft::WRL::ComPtr<IDirect3DSurface9> target;  // drawn into, then copied to the area
@@ -47,6 +46,8 @@ std::vector<RECT> DrawAreas();
 // Releases the previous device objects and puts a new device on the window, shared
 // by every monitor's scene.
 bool Attach(HWND window);
+// Every scene takes the settings read once for the run.
+bool Init(const SettingsStore& settings, bool applySettings);
 bool Init(const std::wstring& settingsPath, bool applySettings);
 bool InitEffects();
 void Reset();

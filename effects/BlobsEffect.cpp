@@ -133,9 +133,9 @@ void BlobsEffect::BuildScreenQuad(float W, float H, BlobVertex (&quad)[4]) {
 
 bool BlobsEffect::Initialise(const SceneSetup& setup) {
   const SettingsStore& s = setup.settings;
-  speedDivisor = static_cast<float>(101 - s.GetValue(L"BlobsSpeed")) * 1000.0f;
-  sizeScale = static_cast<float>(s.GetValue(L"BlobsSize")) / 100.0f;
-  envMapIndex = s.GetValue(L"SelectCubeMap");
+  speedDivisor = static_cast<float>(101 - s.Choices().blobsSpeed) * 1000.0f;
+  sizeScale = static_cast<float>(s.Choices().blobsSize) / 100.0f;
+  envMapIndex = s.Choices().selectCubeMap;
   setup.camera.LookAt(0.0f, -1.8f, -5.0f);
   Init(&setup.camera, setup.device, setup.clientRect);
   return CanDraw();

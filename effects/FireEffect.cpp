@@ -35,7 +35,7 @@ bool FireEffect::Initialise(const SceneSetup& setup) {
 }
 
 void FireEffect::ApplyChoices(const SettingsStore& settings) {
-  style = settings.GetValue(L"SelectFireEffect");
+  style = settings.Choices().selectFireEffect;
   if (effect) FallBackFromRefusedStyle();
 }
 

@@ -63,7 +63,7 @@ bool SparksEffect::Initialise(const SceneSetup& setup) {
   }
   setup.camera.LookAt(0.0f, -10.0f, 300.0f);
   const bool ready = InitEffect(&setup.camera, setup.device, setup.clientRect);
-  particles_->SetColorScheme(setup.settings.GetValue(L"SelectSparksEffect"));
+  particles_->SetColorScheme(setup.settings.Choices().selectSparksEffect);
   return ready;
 }
 

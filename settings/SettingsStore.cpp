@@ -11,15 +11,11 @@
 #include "resources/Strings.h"
 
 namespace {
-const std::pair<const wchar_t*, int32_t> kDefaults[] = {
-    {L"BlobsSpeed", 40},   {L"BlobsSize", 80},          {L"ShowImages", 1},
-    {L"SelectCubeMap", 0}, {L"SelectSparksEffect", 0}, {L"SelectFireEffect", 0},
-};
-// Keys after the six that are written only when set, so that the file of a user
-// who never touches them stays as it was; older versions skip them as unknown.
-const std::pair<const wchar_t*, int32_t> kOptional[] = {
-    {kMainMonitorOnlyKey, 0},
-};
+const SettingsField* FindField(std::wstring_view key) {
+  for (const SettingsField& field : kSettingsFields)
+    if (key == field.key) return &field;
+  return nullptr;
+}
 constexpr std::wstring_view kBeginMarker = L"#Picture Info _ begin";
 constexpr std::wstring_view kEndMarker = L"#Picture Info _ end";
 constexpr LONGLONG kMaxSettingsFileBytes = 16 << 20;
@@ -104,14 +100,8 @@ int32_t ParseSettingsInteger(std::wstring_view text) {
   return static_cast<int32_t>(value);
 }
 
-void SettingsStore::StoreDefaults() {
-  for (const auto& [key, value] : kDefaults) values_.emplace_back(key, value);
-  for (const auto& [key, value] : kOptional) values_.emplace_back(key, value);
-}
-
 SettingsRead SettingsStore::Load(const std::wstring& path) {
   Clear();
-  StoreDefaults();
   std::string bytes;
   const SettingsRead outcome = ReadWholeFile(path, bytes);
   if (outcome == SettingsRead::Read) LoadFromText(bytes);
@@ -145,21 +135,22 @@ void SettingsStore::ApplyValueLine(std::wstring_view line) {
   line.remove_prefix(start);
   const size_t space = line.find(L' ');
   if (space == std::wstring_view::npos || space + 1 == line.size()) return;
-  const std::wstring key(line.substr(0, space));
+  const SettingsField* field = FindField(line.substr(0, space));
+  if (!field) return;
   int32_t value = ParseSettingsInteger(line.substr(space + 1));
-  // An optional switch is on only at 1: read so, a save writes back what was meant.
-  for (const auto& [optional, unused] : kOptional)
-    if (key == optional && value != 1) value = 0;
-  SetValue(key, value);
+  // A switch is on only at 1: read so, a save writes back what was meant.
+  if (field->optionalSwitch && value != 1) value = 0;
+  values_.*(field->member) = value;
 }
 
 std::string SettingsStore::ToText() const {
   std::string text = ToUtf8(kBeginMarker) + "\r\n";
   for (const std::wstring& image : images_) text += ToUtf8(image) + "\r\n";
   text += ToUtf8(kEndMarker) + "\r\n";
-  for (const auto& [key, unused] : kDefaults) text += ToUtf8(key) + " " + std::to_string(GetValue(key)) + "\r\n";
-  for (const auto& [key, unused] : kOptional)
-    if (GetValue(key) == 1) text += ToUtf8(key) + " 1\r\n";
+  for (const SettingsField& field : kSettingsFields) {
+    const int32_t value = values_.*(field.member);
+    if (!field.optionalSwitch || value == 1) text += ToUtf8(field.key) + " " + std::to_string(value) + "\r\n";
+  }
   return text;
 }
 
@@ -198,18 +189,21 @@ bool SettingsStore::Save(const std::wstring& path) const {
 }
 
 int32_t SettingsStore::GetValue(const std::wstring& key) const {
-  for (const auto& [k, v] : values_)
-    if (k == key) return v;
-  return 0;
+  const SettingsField* field = FindField(key);
+  return field ? values_.*(field->member) : 0;
 }
 
 bool SettingsStore::SetValue(const std::wstring& key, int32_t value) {
-  for (auto& [k, v] : values_)
-    if (k == key) {
-      v = value;
-      return true;
-    }
-  return false;
+  const SettingsField* field = FindField(key);
+  if (!field) return false;
+  values_.*(field->member) = value;
+  return true;
+}
+
+std::vector<std::pair<std::wstring, int32_t>> SettingsStore::Values() const {
+  std::vector<std::pair<std::wstring, int32_t>> values;
+  for (const SettingsField& field : kSettingsFields) values.emplace_back(field.key, values_.*(field.member));
+  return values;
 }
 
 std::wstring SettingsStore::GetImage(int index) const {
@@ -223,7 +217,7 @@ void SettingsStore::RemoveImage(int index) {
 
 void SettingsStore::Clear() {
   images_.clear();
-  values_.clear();
+  values_ = SettingsValues{};
 }
 
 std::wstring SettingsPathFromProgram(std::wstring s) {

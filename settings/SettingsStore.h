@@ -14,6 +14,37 @@
 // still the user's, so nothing may save over it.
 enum class SettingsRead { Read, Missing, Unreadable };
 
+// The user's integer choices, one typed field each, at their defaults.
+struct SettingsValues {
+  int32_t blobsSpeed = 40;
+  int32_t blobsSize = 80;
+  int32_t showImages = 1;
+  int32_t selectCubeMap = 0;
+  int32_t selectSparksEffect = 0;
+  int32_t selectFireEffect = 0;
+  // Set to 1: only the main monitor shows the scene, the others stay black. Read as
+  // 0 from any other value.
+  int32_t mainMonitorOnly = 0;
+};
+
+// One line of the file per field, in the file's order: the only place a key is
+// written. A switch is written only when on (1), so the file of a user who never
+// touched it stays as it was; older versions skip it as unknown.
+struct SettingsField {
+  const wchar_t* key;
+  int32_t SettingsValues::*member;
+  bool optionalSwitch;
+};
+inline constexpr SettingsField kSettingsFields[] = {
+    {L"BlobsSpeed", &SettingsValues::blobsSpeed, false},
+    {L"BlobsSize", &SettingsValues::blobsSize, false},
+    {L"ShowImages", &SettingsValues::showImages, false},
+    {L"SelectCubeMap", &SettingsValues::selectCubeMap, false},
+    {L"SelectSparksEffect", &SettingsValues::selectSparksEffect, false},
+    {L"SelectFireEffect", &SettingsValues::selectFireEffect, false},
+    {L"MainMonitorOnly", &SettingsValues::mainMonitorOnly, true},
+};
+
 class SettingsStore {
 public:
   // Empties the store, stores the six defaults, then reads the file over them.
@@ -28,6 +59,9 @@ public:
   void LoadFromText(std::string_view bytes);
   std::string ToText() const;
 
+  const SettingsValues& Choices() const { return values_; }
+  SettingsValues& Choices() { return values_; }
+  // By the file's key: 0 for an unknown key, which SetValue refuses.
   int32_t GetValue(const std::wstring& key) const;
   bool SetValue(const std::wstring& key, int32_t value);
 
@@ -38,19 +72,15 @@ public:
   void RemoveAllImages() { images_.clear(); }
   void Clear();
 
-  const std::vector<std::pair<std::wstring, int32_t>>& Values() const { return values_; }
+  // Every field by its key, in the file's order.
+  std::vector<std::pair<std::wstring, int32_t>> Values() const;
 
 private:
-  void StoreDefaults();
   void ApplyValueLine(std::wstring_view line);
 
   std::vector<std::wstring> images_;
-  std::vector<std::pair<std::wstring, int32_t>> values_;
+  SettingsValues values_;
 };
-
-// Set to 1: only the main monitor shows the scene, the others stay black. Any other
-// value means every monitor.
-inline constexpr const wchar_t* kMainMonitorOnlyKey = L"MainMonitorOnly";
 
 // The settings file for the executable named by the first command-line argument:
 // that text trimmed, unquoted, less its last three characters, plus "scr.settings".

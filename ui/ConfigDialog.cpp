@@ -30,7 +30,7 @@ int LineCount(HWND listBox) { return static_cast<int>(SendMessageW(listBox, LB_G
 // that OK saves what the user sees.
 void SetShowImages(HWND dialog, bool show) {
   CheckDlgButton(dialog, IDC_SHOW_IMAGES, show ? BST_CHECKED : BST_UNCHECKED);
-  GetConfigDialogState().settings.SetValue(L"ShowImages", show ? 1 : 0);
+  GetConfigDialogState().settings.Choices().showImages = show ? 1 : 0;
 }
 
 void Repaint(HWND dialog) {
@@ -100,13 +100,13 @@ BOOL OnInitDialog(HWND dialog) {
   HWND list = ImageList(dialog);
   SendMessageW(list, LB_RESETCONTENT, 0, 0);
   for (int i = 0; i < settings.ImageCount(); ++i) AppendListLine(list, settings.GetImage(i));
-  SendDlgItemMessageW(dialog, IDC_BLOBS_SPEED, TBM_SETPOS, TRUE, settings.GetValue(L"BlobsSpeed"));
-  SendDlgItemMessageW(dialog, IDC_BLOBS_SIZE, TBM_SETPOS, TRUE, settings.GetValue(L"BlobsSize"));
-  CheckDlgButton(dialog, IDC_SHOW_IMAGES, settings.GetValue(L"ShowImages") != 0 ? BST_CHECKED : BST_UNCHECKED);
+  SendDlgItemMessageW(dialog, IDC_BLOBS_SPEED, TBM_SETPOS, TRUE, settings.Choices().blobsSpeed);
+  SendDlgItemMessageW(dialog, IDC_BLOBS_SIZE, TBM_SETPOS, TRUE, settings.Choices().blobsSize);
+  CheckDlgButton(dialog, IDC_SHOW_IMAGES, settings.Choices().showImages != 0 ? BST_CHECKED : BST_UNCHECKED);
   // A stored style outside 0 to 2 leaves the box without a selection.
-  SendDlgItemMessageW(dialog, IDC_FIRE_SCHEME, CB_SETCURSEL, settings.GetValue(L"SelectFireEffect"), 0);
+  SendDlgItemMessageW(dialog, IDC_FIRE_SCHEME, CB_SETCURSEL, settings.Choices().selectFireEffect, 0);
   CheckDlgButton(dialog, IDC_MAIN_MONITOR_ONLY,
-                 settings.GetValue(kMainMonitorOnlyKey) == 1 ? BST_CHECKED : BST_UNCHECKED);
+                 settings.Choices().mainMonitorOnly == 1 ? BST_CHECKED : BST_UNCHECKED);
   return TRUE;
 }
 
@@ -120,9 +120,9 @@ void OnOk(HWND dialog) {
                 caption.c_str(), MB_OK | MB_ICONERROR);
     return;
   }
-  settings.SetValue(L"SelectFireEffect",
-                    static_cast<int32_t>(SendDlgItemMessageW(dialog, IDC_FIRE_SCHEME, CB_GETCURSEL, 0, 0)));
-  settings.SetValue(kMainMonitorOnlyKey, IsDlgButtonChecked(dialog, IDC_MAIN_MONITOR_ONLY) == BST_CHECKED ? 1 : 0);
+  settings.Choices().selectFireEffect =
+      static_cast<int32_t>(SendDlgItemMessageW(dialog, IDC_FIRE_SCHEME, CB_GETCURSEL, 0, 0));
+  settings.Choices().mainMonitorOnly = IsDlgButtonChecked(dialog, IDC_MAIN_MONITOR_ONLY) == BST_CHECKED ? 1 : 0;
   // Beside the saver where it may write there, otherwise (a system-folder install,
   // an ordinary user) in the user's own profile, silently.
   const SettingsSaveResult result = SaveSettings(settings, GetSettingsFiles());
@@ -140,8 +140,8 @@ void OnOk(HWND dialog) {
 
 void OnShowImagesClicked(HWND dialog) {
   const LRESULT state = SendDlgItemMessageW(dialog, IDC_SHOW_IMAGES, BM_GETCHECK, 0, 0);
-  if (state == BST_CHECKED) GetConfigDialogState().settings.SetValue(L"ShowImages", 1);
-  if (state == BST_UNCHECKED) GetConfigDialogState().settings.SetValue(L"ShowImages", 0);
+  if (state == BST_CHECKED) GetConfigDialogState().settings.Choices().showImages = 1;
+  if (state == BST_UNCHECKED) GetConfigDialogState().settings.Choices().showImages = 0;
 }
 
 void OnPreview(HWND dialog) {
@@ -170,7 +170,8 @@ void OnTrackbarNotify(const NMHDR* header) {
   const int id = GetDlgCtrlID(header->hwndFrom);
   if (id != IDC_BLOBS_SPEED && id != IDC_BLOBS_SIZE) return;
   const auto position = static_cast<int32_t>(SendMessageW(header->hwndFrom, TBM_GETPOS, 0, 0));
-  GetConfigDialogState().settings.SetValue(id == IDC_BLOBS_SPEED ? L"BlobsSpeed" : L"BlobsSize", position);
+  SettingsValues& choices = GetConfigDialogState().settings.Choices();
+  (id == IDC_BLOBS_SPEED ? choices.blobsSpeed : choices.blobsSize) = position;
 }
 
 // Dropped pictures and folders join the list like chosen ones; other files are passed over.

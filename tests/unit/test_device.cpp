@@ -79,7 +79,7 @@ TEST(Device, LogoIsDrawnBottomLeftAndBlankedFramesHideIt) {
   Window& w = scene.window;
   ASSERT_TRUE(w.Create(window.hwnd));
   UseWhiteLogo(w);
-  scene.showImages = 0;
+  scene.settings.Choices().showImages = 0;
   SceneManager::DrawFrame(false);
   SceneManager::DrawFrame(false);  // the back buffer may hold the frame before last
   EXPECT_EQ(ReadBackPixel(w.device.Get(), 50, 455) & 0xFFFFFF, 0xFFFFFFu);  // inside the logo
@@ -144,7 +144,7 @@ TEST(FrameOrder, BackdropFirstThenTheLogoOverIt) {
   pictures.SetPictures({red}, 640, 480);
   // The family's effect was never initialised on this device: it draws nothing,
   // so only the backdrop and the logo remain.
-  scene.showImages = 1;
+  scene.settings.Choices().showImages = 1;
   // The picture is decoded off this thread: frames go on until it is in.
   for (int i = 0; i < 500 && pictures.Count() == 0; ++i) {
     SceneManager::DrawFrame(false);
@@ -155,7 +155,7 @@ TEST(FrameOrder, BackdropFirstThenTheLogoOverIt) {
   SceneManager::DrawFrame(false);  // the back buffer may hold the frame before last
   EXPECT_EQ(ReadBackPixel(w.device.Get(), 320, 240) & 0xFFFFFF, 0xFF0000u);  // backdrop
   EXPECT_EQ(ReadBackPixel(w.device.Get(), 50, 455) & 0xFFFFFF, 0xFFFFFFu);   // logo over it
-  scene.showImages = 0;
+  scene.settings.Choices().showImages = 0;
   SceneManager::DrawFrame(false);
   SceneManager::DrawFrame(false);
   EXPECT_EQ(ReadBackPixel(w.device.Get(), 320, 240) & 0xFFFFFF, 0u);  // only the clear below

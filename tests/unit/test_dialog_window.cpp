@@ -425,7 +425,7 @@ TEST_F(ConfigDialogTest, PreviewTakesTheDialogsLiveChoices) {
   auto* fire = dynamic_cast<FireEffect*>(scene.effect.get());  // the unit tests' family
   ASSERT_NE(fire, nullptr);
   fire->style = 0;
-  scene.showImages = 0;
+  scene.settings.Choices().showImages = 0;
   scene.settings.RemoveAllImages();
   scene.settings.AddImage(L"C:\\stored\\three.jpg");  // stored, but not in the dialog's list
   SendDlgItemMessageW(dialog, IDC_FIRE_SCHEME, CB_SETCURSEL, 1, 0);
@@ -434,7 +434,7 @@ TEST_F(ConfigDialogTest, PreviewTakesTheDialogsLiveChoices) {
   SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(longPath.c_str()));
   ApplyPreviewChoices(dialog);
   EXPECT_EQ(fire->style, 1);
-  EXPECT_EQ(scene.showImages, 1);
+  EXPECT_EQ(scene.settings.Choices().showImages, 1);
   ASSERT_EQ(scene.settings.ImageCount(), 3);
   EXPECT_EQ(scene.settings.GetImage(0), L"C:\\stored\\one.jpg");
   EXPECT_EQ(scene.settings.GetImage(2), longPath);  // whole, not cut at 260 characters
@@ -443,7 +443,7 @@ TEST_F(ConfigDialogTest, PreviewTakesTheDialogsLiveChoices) {
 
   CheckDlgButton(dialog, IDC_SHOW_IMAGES, BST_UNCHECKED);
   ApplyPreviewChoices(dialog);
-  EXPECT_EQ(scene.showImages, 0);
+  EXPECT_EQ(scene.settings.Choices().showImages, 0);
   scene.settings.RemoveAllImages();
   scene.pictures.Clear();
 }
