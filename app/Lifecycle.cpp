@@ -14,6 +14,7 @@ void OnCreate(HWND hwnd) {
   lifecycle.renderWindow = hwnd;
   LoadLanguage();
   const std::vector<MonitorArea> monitors = lifecycle.readMonitors();
+  bool sceneBuilt = false;
   if (!CheckSystemRequirements()) {
     SceneManager::PlaceMonitors(hwnd, monitors, false);  // the error screen on every monitor
     OutputDebugStringW(L"Failed system requirements. ScreenSaverProc()\n");
@@ -24,11 +25,11 @@ void OnCreate(HWND hwnd) {
     SceneManager::PlaceMonitors(hwnd, monitors, stored.Choices().mainMonitorOnly == 1);
     if (!SceneManager::Attach(hwnd)) OutputDebugStringW(L"Failed create device. SceneManager::Attach()\n");
     else if (!SceneManager::Init(stored, true)) OutputDebugStringW(L"Failed create scene. SceneManager::Init()\n");
-    else lifecycle.errorScreen = false;
+    else sceneBuilt = true;
   }
   // Started whatever happened above: on failure it shows the error screen, so the
   // user always gets a window that closes on input.
-  StartRenderThread();
+  StartRenderThread(sceneBuilt);
 }
 }  // namespace
 
@@ -43,8 +44,9 @@ void ClearRunFlags() {
   lifecycle.displayChanged.store(false, std::memory_order_relaxed);
 }
 
-void StartRenderThread() {
+void StartRenderThread(bool sceneBuilt) {
   Lifecycle& lifecycle = GetLifecycle();
+  lifecycle.errorScreen = !sceneBuilt;
   lifecycle.renderThread.reset(CreateThread(nullptr, 0, RenderThreadProc, nullptr, 0, nullptr));
 }
 

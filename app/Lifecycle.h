@@ -36,8 +36,9 @@ LRESULT CALLBACK ScreenSaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 // Before a saver or a preview starts: no stop or display change of an earlier run
 // carries over into this one.
 void ClearRunFlags();
-// Start sequence after the window exists (shared with the preview dialog).
-void StartRenderThread();
+// Start sequence after the window exists (shared with the preview dialog): the
+// render thread draws the scene, or the error screen when it was not built.
+void StartRenderThread(bool sceneBuilt);
 // Stop sequence: ask the render thread to end, wait for it, release the scene.
 void StopRenderThread();
 // WM_DISPLAYCHANGE on a top-level saver or preview window: the window is moved over

@@ -147,7 +147,6 @@ void OnShowImagesClicked(HWND dialog) {
 void OnPreview(HWND dialog) {
   ConfigDialogState& state = GetConfigDialogState();
   state.dialog = dialog;
-  GetLifecycle().errorScreen = false;
   // The preview builds its scene from the settings file and this dialog's choices;
   // the choices being edited here stay as they are.
   DialogBoxParamW(state.moduleInstance, MAKEINTRESOURCEW(IDD_PREVIEW), dialog, PreviewDialogProc, 0);

@@ -18,7 +18,6 @@ BOOL OnInitDialog(HWND dialog) {
   Lifecycle& lifecycle = GetLifecycle();
   ClearRunFlags();
   lifecycle.renderWindow = dialog;
-  lifecycle.errorScreen = true;
   // Over every monitor, each drawn as the saver draws it.
   SetWindowPos(dialog, HWND_TOP, GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
                GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN), 0);
@@ -29,9 +28,9 @@ BOOL OnInitDialog(HWND dialog) {
   const bool mainOnly =
       IsDlgButtonChecked(GetConfigDialogState().dialog, IDC_MAIN_MONITOR_ONLY) == BST_CHECKED;
   SceneManager::PlaceMonitors(dialog, lifecycle.readMonitors(), mainOnly);
-  if (SceneManager::Attach(dialog) && SceneManager::Init(settingsPath, true)) lifecycle.errorScreen = false;
-  if (!lifecycle.errorScreen) ApplyPreviewChoices(GetConfigDialogState().dialog);
-  StartRenderThread();
+  const bool sceneBuilt = SceneManager::Attach(dialog) && SceneManager::Init(settingsPath, true);
+  if (sceneBuilt) ApplyPreviewChoices(GetConfigDialogState().dialog);
+  StartRenderThread(sceneBuilt);
   return TRUE;
 }
 
