@@ -70,10 +70,8 @@ int wmain(int argc, wchar_t** argv) {
     double total = 0, totalDecode = 0;
     for (size_t i = 0; i < entries.size(); ++i) {
       const std::wstring name = FromAnsi(entries[i].name);
-      uint32_t size = 0;
       double t0 = bench::Now();
-      const bool read = reader.ReadEntry(name, size) != nullptr;
-      reader.FreeEntry();
+      const bool read = static_cast<bool>(reader.ReadEntry(name));
       const double dt = bench::Now() - t0;
       if (!read) std::printf("failed to read %s\n", entries[i].name.c_str());
       readTimes[i].push_back(dt);

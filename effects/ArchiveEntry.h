@@ -6,27 +6,14 @@
 #include <string>
 
 #include "gfx/Effect.h"
-
-// One entry of the resource archive, held while in scope: the archive keeps a
-// single entry buffer, given back when this goes.
-class ArchiveEntry {
-public:
-  explicit ArchiveEntry(const std::wstring& name);
-  ~ArchiveEntry();
-  ArchiveEntry(const ArchiveEntry&) = delete;
-  ArchiveEntry& operator=(const ArchiveEntry&) = delete;
-
-  const uint8_t* data = nullptr;
-  uint32_t size = 0;
-};
+#include "resources/ArchiveBytes.h"
 
 // Where an effect's files come from: the resource archive in the saver, a folder
-// in tests. One entry is held at a time.
+// in tests.
 class EntrySource {
 public:
   virtual ~EntrySource() = default;
-  virtual const uint8_t* ReadEntry(const std::wstring& name, uint32_t& size) = 0;
-  virtual void FreeEntry() = 0;
+  virtual WorkSpace::ArchiveBytes ReadEntry(const std::wstring& name) = 0;
 };
 
 // The resource archive as an entry source.

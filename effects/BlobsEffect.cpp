@@ -235,9 +235,9 @@ void BlobsEffect::CreateBlobTextures() {
   wchar_t name[64];
   std::swprintf(name, 64, L"Resource/Blobs_%d.blb", envMapIndex);
   {
-    ArchiveEntry entry(name);
-    if (!entry.data ||
-        FAILED(D3DXCreateCubeTextureFromFileInMemory(device, entry.data, entry.size, envMap.ReleaseAndGetAddressOf())))
+    const WorkSpace::ArchiveBytes entry = ResourceArchiveSource().ReadEntry(name);
+    if (!entry ||
+        FAILED(D3DXCreateCubeTextureFromFileInMemory(device, entry.get(), entry.size, envMap.ReleaseAndGetAddressOf())))
       envMap.Reset();
     platform::counters::TagTexture(envMap.Get());
   }

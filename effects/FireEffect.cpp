@@ -56,32 +56,26 @@ bool FireEffect::InitEffect(Camera* cameraIn, IDirect3DDevice9* deviceIn, RECT r
   std::fill(std::begin(refusalSaid_), std::end(refusalSaid_), false);
   FallBackFromRefusedStyle();
 
-  uint32_t size = 0;
-  const uint8_t* data = source.ReadEntry(L"Resource/Flame.tga", size);
-  if (!data || size == 0) return false;
-  if (FAILED(D3DXCreateTextureFromFileInMemoryEx(device, data, size, 0, 0, 3, 0, D3DFMT_UNKNOWN, D3DPOOL_DEFAULT,
-                                                 D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr, nullptr,
+  const WorkSpace::ArchiveBytes ramp = source.ReadEntry(L"Resource/Flame.tga");
+  if (!ramp || ramp.size == 0) return false;
+  if (FAILED(D3DXCreateTextureFromFileInMemoryEx(device, ramp.get(), ramp.size, 0, 0, 3, 0, D3DFMT_UNKNOWN,
+                                                 D3DPOOL_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr, nullptr,
                                                  flameTexture.ReleaseAndGetAddressOf()))) {
     OutputDebugStringW(L"Failed create texture. FireEffect::InitEffect() - Flame.tga\n");
-    source.FreeEntry();
     return false;
   }
   platform::counters::TagTexture(flameTexture.Get());
-  source.FreeEntry();
 
-  data = source.ReadEntry(L"Resource/NoiseVolume.dds", size);
+  const WorkSpace::ArchiveBytes noise = source.ReadEntry(L"Resource/NoiseVolume.dds");
   static const uint8_t kEmpty = 0;
-  if (!data) size = 0;
-  if (FAILED(D3DXCreateVolumeTextureFromFileInMemoryEx(device, data ? data : &kEmpty, size, 0, 0, 0, 0, 0,
-                                                       D3DFMT_UNKNOWN, D3DPOOL_DEFAULT, D3DX_FILTER_NONE,
-                                                       D3DX_DEFAULT, 0xFF000000, nullptr, nullptr,
+  if (FAILED(D3DXCreateVolumeTextureFromFileInMemoryEx(device, noise ? noise.get() : &kEmpty, noise ? noise.size : 0,
+                                                       0, 0, 0, 0, 0, D3DFMT_UNKNOWN, D3DPOOL_DEFAULT,
+                                                       D3DX_FILTER_NONE, D3DX_DEFAULT, 0xFF000000, nullptr, nullptr,
                                                        noiseVolume.ReleaseAndGetAddressOf()))) {
     OutputDebugStringW(L"Failed create texture. FireEffect::InitEffect() - Noise.tga\n");
-    source.FreeEntry();
     return false;
   }
   platform::counters::TagTexture(noiseVolume.Get());
-  source.FreeEntry();
   if (!CreateFlameTarget()) return false;
   PrepareShaders();
   return true;

@@ -98,9 +98,9 @@ bool SparksEffect::InitEffect(Camera* cameraIn, IDirect3DDevice9* deviceIn, RECT
     particleTexture_ = effect->GetParameter("texParticle", gfx::ParamType::Texture);
   }
 
-  ArchiveEntry sprite(L"Resource/Particle.tga");
-  if (sprite.data &&
-      FAILED(D3DXCreateTextureFromFileInMemoryEx(device, sprite.data, sprite.size, 0, 0, 3, 0, D3DFMT_UNKNOWN,
+  const WorkSpace::ArchiveBytes sprite = ResourceArchiveSource().ReadEntry(L"Resource/Particle.tga");
+  if (sprite &&
+      FAILED(D3DXCreateTextureFromFileInMemoryEx(device, sprite.get(), sprite.size, 0, 0, 3, 0, D3DFMT_UNKNOWN,
                                                  D3DPOOL_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr, nullptr,
                                                  texture.ReleaseAndGetAddressOf())))
     texture.Reset();

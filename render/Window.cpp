@@ -51,19 +51,13 @@ bool Window::Create(HWND window) {
 }
 
 bool Window::Init() {
-  auto& archive = WorkSpace::GetResourceArchive();
-  uint32_t size = 0;
-  const uint8_t* data = archive.ReadEntry(L"Resource/logo.png", size);
-  if (!data || size == 0) {
-    archive.FreeEntry();
-    return false;
-  }
+  const WorkSpace::ArchiveBytes logo = WorkSpace::GetResourceArchive().ReadEntry(L"Resource/logo.png");
+  if (!logo || logo.size == 0) return false;
   const HRESULT hr = D3DXCreateTextureFromFileInMemoryEx(
-      device.Get(), data, size, 0, 0, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0,
+      device.Get(), logo.get(), logo.size, 0, 0, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0,
       &logoInfo, nullptr, logoTexture.ReleaseAndGetAddressOf());
   if (FAILED(hr)) OutputDebugStringW(L"Failed to load logo texture. Window::Init ()\n");
   platform::counters::TagTexture(logoTexture.Get());
-  archive.FreeEntry();
   return SUCCEEDED(hr);
 }
 

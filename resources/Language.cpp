@@ -20,21 +20,17 @@ bool LoadLanguageTexts(ZipReader& archive, TextStorage& texts, bool languageKnow
     return false;
   }
   try {
-    uint32_t size = 0;
-    const uint8_t* data = archive.ReadEntry(LanguageFileEntry(curLang), size);
-    if (!data || size == 0 || size > INT_MAX) {
-      archive.FreeEntry();
+    const WorkSpace::ArchiveBytes file = archive.ReadEntry(LanguageFileEntry(curLang));
+    if (!file || file.size == 0 || file.size > INT_MAX) {
       texts.LoadDefaults();
       return false;
     }
     std::wstring text;
-    const bool loaded = FromUtf8UpToNul(std::string_view(reinterpret_cast<const char*>(data), size), text);
+    const bool loaded = FromUtf8UpToNul(std::string_view(reinterpret_cast<const char*>(file.get()), file.size), text);
     if (loaded) texts.LoadText(text);
-    archive.FreeEntry();
     return loaded;
   } catch (...) {
     // Out of memory: the table keeps whatever it already holds.
-    archive.FreeEntry();
     return false;
   }
 }

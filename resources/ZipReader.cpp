@@ -21,7 +21,6 @@ ZipReader::~ZipReader() {
     unzCloseCurrentFile(AsZip(archive_));
     unzClose(AsZip(archive_));
     archive_ = nullptr;
-    buffers_.clear();
     opened_ = false;
   }
 }
@@ -55,61 +54,45 @@ bool EntrySizeIsPlausible(uint64_t compressed, uint64_t uncompressed, uint64_t a
   return uncompressed <= compressed * 1032 + 1024;
 }
 
-uint8_t* ZipReader::ReadEntry(const std::wstring& name, uint32_t& size) {
+ArchiveBytes ZipReader::ReadEntry(const std::wstring& name) {
   // The window thread (list-box painting) and the render thread (error screen, the
-  // dialog's preview) both read: one reader at a time, and a buffer per thread.
+  // dialog's preview) both read, and minizip keeps one position in the archive.
   std::lock_guard lock(mutex_);
-  std::unique_ptr<uint8_t[]>& slot = buffers_[GetCurrentThreadId()];
   try {
-    // Callers free before the next read; a forgotten buffer must not leak.
-    slot.reset();
     unzFile zip = AsZip(archive_);
-    if (!zip) return nullptr;
+    if (!zip) return {};
     unzGoToFirstFile(zip);
     // Case 0 compares ASCII letters without regard to case in a Windows build.
-    if (unzLocateFile(zip, ToAnsi(name).c_str(), 0) != UNZ_OK) return nullptr;
+    if (unzLocateFile(zip, ToAnsi(name).c_str(), 0) != UNZ_OK) return {};
 
     unz_file_info64 info{};
     char storedName[260];
     if (unzGetCurrentFileInfo64(zip, &info, storedName, sizeof storedName, nullptr, 0, nullptr, 0) != UNZ_OK)
-      return nullptr;
+      return {};
     // Checked before anything is allocated: a damaged or hostile directory entry
     // must not make the saver ask for gigabytes.
-    if (!EntrySizeIsPlausible(info.compressed_size, info.uncompressed_size, archiveSize_)) return nullptr;
+    if (!EntrySizeIsPlausible(info.compressed_size, info.uncompressed_size, archiveSize_)) return {};
     const auto entrySize = static_cast<uint32_t>(info.uncompressed_size);
-    size = entrySize;
 
-    // Zero-filled; at least one byte so an empty entry still yields a valid pointer.
-    auto buffer = std::make_unique<uint8_t[]>(entrySize ? entrySize : 1);
-    if (unzOpenCurrentFilePassword(zip, ToAnsi(password_).c_str()) != UNZ_OK) return nullptr;
-    const int read = entrySize ? unzReadCurrentFile(zip, buffer.get(), entrySize) : 0;
+    // Zero-filled; at least one byte so an empty entry is still told from a missing one.
+    ArchiveBytes bytes{std::make_unique<uint8_t[]>(entrySize ? entrySize : 1), entrySize};
+    if (unzOpenCurrentFilePassword(zip, ToAnsi(password_).c_str()) != UNZ_OK) return {};
+    const int read = entrySize ? unzReadCurrentFile(zip, bytes.data.get(), entrySize) : 0;
     const int closed = unzCloseCurrentFile(zip);
     // A wrong password or damaged data may stop the inflation early, and then the
     // library skips its CRC check at close: a short read is a failure too.
-    if (read < 0 || static_cast<uint32_t>(read) != entrySize || closed != UNZ_OK) return nullptr;
-
-    slot = std::move(buffer);
-    return slot.get();
+    if (read < 0 || static_cast<uint32_t>(read) != entrySize || closed != UNZ_OK) return {};
+    return bytes;
   } catch (...) {
-    slot.reset();
-    return nullptr;
+    return {};
   }
-}
-
-void ZipReader::FreeEntry() {
-  std::lock_guard lock(mutex_);
-  buffers_.erase(GetCurrentThreadId());
 }
 
 Gdiplus::GpBitmap* ZipReader::ReadEntryBitmap(const std::wstring& name) {
   try {
-    uint32_t size = 0;
-    const uint8_t* data = ReadEntry(name, size);
-    Gdiplus::GpBitmap* bitmap = (data && size > 0) ? DecodeBitmapFromMemory(data, size) : nullptr;
-    FreeEntry();
-    return bitmap;
+    const ArchiveBytes bytes = ReadEntry(name);
+    return bytes.size > 0 ? DecodeBitmapFromMemory(bytes.get(), bytes.size) : nullptr;
   } catch (...) {
-    FreeEntry();
     return nullptr;
   }
 }

@@ -1,17 +1,14 @@
 #pragma once
 #include <cstdint>
-#include <map>
-#include <memory>
 #include <mutex>
 #include <string>
 
+#include "resources/ArchiveBytes.h"
 #include "resources/GdiPlus.h"
 
 namespace WorkSpace {
 // The encrypted resource archive beside the executable. Entries come out whole,
-// one at a time per thread: ReadEntry hands out a buffer that the caller gives
-// back with FreeEntry before its next read. Threads take turns at the archive, and
-// each keeps its own buffer.
+// each in a buffer of the caller's own; threads take turns at the archive.
 class ZipReader {
 public:
   ZipReader() = default;
@@ -23,11 +20,9 @@ public:
   bool Open(const std::wstring& path, const std::wstring& password);
   bool IsOpen() const { return opened_; }
 
-  // The entry's bytes (exactly size of them, no terminating zero) or null. The
-  // name is matched ignoring the case of ASCII letters; '/' and '\' differ. size
-  // is written once the entry is found, so a missing entry leaves it untouched.
-  uint8_t* ReadEntry(const std::wstring& name, uint32_t& size);
-  void FreeEntry();
+  // The entry's bytes (exactly size of them, no terminating zero), or nothing. The
+  // name is matched ignoring the case of ASCII letters; '/' and '\' differ.
+  ArchiveBytes ReadEntry(const std::wstring& name);
 
   // A new GDI+ bitmap decoded from the entry, owned by the caller (GdipDisposeImage), or null.
   Gdiplus::GpBitmap* ReadEntryBitmap(const std::wstring& name);
@@ -38,7 +33,6 @@ private:
   std::wstring archivePath_;
   std::wstring password_;
   uint64_t archiveSize_ = 0;
-  std::map<unsigned long, std::unique_ptr<uint8_t[]>> buffers_;  // by thread id
   void* archive_ = nullptr;  // minizip's unzFile; kept out of this header
 };
 

@@ -1,34 +1,42 @@
 #pragma once
 // Archive entries served from folders, for tests and tools that run before (or
 // without) the packed archive: "Resource/<name>" is looked up as <folder>/<name>.
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "effects/FireEffect.h"
+
+// Bytes owned as the archive hands them out: at least one byte allocated, so an
+// empty entry is still found.
+inline WorkSpace::ArchiveBytes OwnedBytes(std::string_view from) {
+  WorkSpace::ArchiveBytes bytes{std::make_unique<uint8_t[]>(from.empty() ? 1 : from.size()),
+                                static_cast<uint32_t>(from.size())};
+  std::copy(from.begin(), from.end(), bytes.data.get());
+  return bytes;
+}
 
 class FolderSource : public EntrySource {
 public:
   explicit FolderSource(std::vector<std::wstring> folders) : folders_(std::move(folders)) {}
 
-  const uint8_t* ReadEntry(const std::wstring& name, uint32_t& size) override {
+  WorkSpace::ArchiveBytes ReadEntry(const std::wstring& name) override {
     const std::wstring file = name.substr(name.find(L'/') + 1);
     for (const std::wstring& folder : folders_) {
       std::ifstream in(std::filesystem::path(folder + L"/" + file), std::ios::binary);
       if (!in) continue;
-      buffer_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-      size = static_cast<uint32_t>(buffer_.size());
-      return reinterpret_cast<const uint8_t*>(buffer_.data());
+      const std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+      return OwnedBytes({bytes.data(), bytes.size()});
     }
-    size = 0;
-    return nullptr;
+    return {};
   }
-  void FreeEntry() override { buffer_.clear(); }
 
 private:
   std::vector<std::wstring> folders_;
-  std::vector<char> buffer_;
 };

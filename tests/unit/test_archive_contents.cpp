@@ -45,11 +45,8 @@ protected:
   void SetUp() override { ASSERT_TRUE(reader.Open(::ShippedArchive(), WorkSpace::kResourcePassword)); }
 
   std::vector<uint8_t> Entry(const std::wstring& name) {
-    uint32_t size = 0;
-    const uint8_t* data = reader.ReadEntry(name, size);
-    std::vector<uint8_t> bytes = data ? std::vector<uint8_t>(data, data + size) : std::vector<uint8_t>();
-    reader.FreeEntry();
-    return bytes;
+    const WorkSpace::ArchiveBytes entry = reader.ReadEntry(name);
+    return entry ? std::vector<uint8_t>(entry.get(), entry.get() + entry.size) : std::vector<uint8_t>();
   }
 
   ZipReader reader;
@@ -98,8 +95,7 @@ TEST_F(ShippedArchive, EveryEntryIsEncryptedAndEveryNamedEntryReads) {
 
   ZipReader wrongPassword;
   ASSERT_TRUE(wrongPassword.Open(::ShippedArchive(), L"0000000"));
-  uint32_t size = 0;
-  EXPECT_EQ(wrongPassword.ReadEntry(L"Resource/logo.png", size), nullptr);
+  EXPECT_FALSE(wrongPassword.ReadEntry(L"Resource/logo.png"));
 }
 
 TEST_F(ShippedArchive, PicturesDecodeThroughGdiPlusAtFittingSizes) {

@@ -13,6 +13,7 @@
 #include "platform/Counters.h"
 #include "resources/Language.h"
 #include "resources/ZipReader.h"
+#include "tests/unit/FolderSource.h"
 #include "tests/unit/TestWindows.h"
 
 using Microsoft::WRL::ComPtr;
@@ -24,22 +25,12 @@ class PatchedArchive : public EntrySource {
 public:
   std::map<std::wstring, std::optional<std::string>> replaced;
 
-  const uint8_t* ReadEntry(const std::wstring& name, uint32_t& size) override {
+  WorkSpace::ArchiveBytes ReadEntry(const std::wstring& name) override {
     const auto it = replaced.find(name);
-    if (it == replaced.end()) return WorkSpace::GetResourceArchive().ReadEntry(name, size);
-    size = 0;
-    if (!it->second) return nullptr;
-    held_ = *it->second;
-    size = static_cast<uint32_t>(held_.size());
-    return reinterpret_cast<const uint8_t*>(held_.data());
+    if (it == replaced.end()) return WorkSpace::GetResourceArchive().ReadEntry(name);
+    if (!it->second) return {};
+    return OwnedBytes(*it->second);
   }
-  void FreeEntry() override {
-    WorkSpace::GetResourceArchive().FreeEntry();
-    held_.clear();
-  }
-
-private:
-  std::string held_;
 };
 
 struct Pixels {

@@ -86,11 +86,9 @@ TEST(ShippedLanguageFiles, EveryFileHasOneCrLfLinePerTextAfterAByteOrderMark) {
   builtIn.LoadDefaults();
   for (uint32_t lang = 0; lang < kLanguageCount; ++lang) {
     SCOPED_TRACE(lang);
-    uint32_t size = 0;
-    const uint8_t* data = archive.ReadEntry(LanguageFileEntry(lang), size);
-    ASSERT_NE(data, nullptr);
-    const std::string bytes(reinterpret_cast<const char*>(data), size);
-    archive.FreeEntry();
+    const WorkSpace::ArchiveBytes file = archive.ReadEntry(LanguageFileEntry(lang));
+    ASSERT_TRUE(file);
+    const std::string bytes(reinterpret_cast<const char*>(file.get()), file.size);
     EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
     EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
     size_t lines = 0;

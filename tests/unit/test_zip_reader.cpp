@@ -16,8 +16,6 @@
 using WorkSpace::ZipReader;
 
 namespace {
-constexpr uint32_t kUntouched = 0xC0FFEEu;
-
 // Kept in step with test_zip_fixtures.py.
 std::string EffectText() {
   std::string text;
@@ -37,12 +35,9 @@ std::vector<uint8_t> NoiseBytes(size_t count, uint32_t x = 2463534242u) {
 }
 
 std::string Read(ZipReader& reader, const std::wstring& name, bool* found = nullptr) {
-  uint32_t size = kUntouched;
-  const uint8_t* data = reader.ReadEntry(name, size);
-  if (found) *found = data != nullptr;
-  std::string bytes = data ? std::string(reinterpret_cast<const char*>(data), size) : std::string();
-  reader.FreeEntry();
-  return bytes;
+  const WorkSpace::ArchiveBytes entry = reader.ReadEntry(name);
+  if (found) *found = static_cast<bool>(entry);
+  return entry ? std::string(reinterpret_cast<const char*>(entry.get()), entry.size) : std::string();
 }
 
 // The compression method zip chose for an entry, straight from the archive.
@@ -74,11 +69,11 @@ TEST_F(ZipReaderTest, FindsEntriesWhateverTheCaseOfTheirLetters) {
   }
 }
 
-TEST_F(ZipReaderTest, BackslashDoesNotMatchSlashAndMissingEntryLeavesSizeAlone) {
+TEST_F(ZipReaderTest, BackslashDoesNotMatchSlashAndMissingEntryHasNoBytes) {
   for (const wchar_t* name : {L"Resource\\Effect.efc", L"Resource/Missing.efc", L"", L"Effect.efc"}) {
-    uint32_t size = kUntouched;
-    EXPECT_EQ(reader.ReadEntry(name, size), nullptr) << ToUtf8(name);
-    EXPECT_EQ(size, kUntouched);
+    const WorkSpace::ArchiveBytes entry = reader.ReadEntry(name);
+    EXPECT_FALSE(entry) << ToUtf8(name);
+    EXPECT_EQ(entry.size, 0u);
   }
 }
 
@@ -87,19 +82,16 @@ TEST_F(ZipReaderTest, ReadsStoredDeflatedAndEmptyEntriesWhole) {
   ASSERT_EQ(StoredMethod(ZipFixture(L"fixture.zip"), "Resource/Effect.efc"), Z_DEFLATED);
 
   const std::vector<uint8_t> noise = NoiseBytes(3000);
-  uint32_t size = 0;
-  const uint8_t* data = reader.ReadEntry(L"Resource/Noise.bin", size);
-  ASSERT_NE(data, nullptr);
-  ASSERT_EQ(size, 3000u);
-  EXPECT_EQ(std::memcmp(data, noise.data(), size), 0);
-  reader.FreeEntry();
+  const WorkSpace::ArchiveBytes stored = reader.ReadEntry(L"Resource/Noise.bin");
+  ASSERT_TRUE(stored);
+  ASSERT_EQ(stored.size, 3000u);
+  EXPECT_EQ(std::memcmp(stored.get(), noise.data(), stored.size), 0);
 
   EXPECT_EQ(Read(reader, L"Resource/Effect.efc"), EffectText());
 
-  size = kUntouched;
-  EXPECT_NE(reader.ReadEntry(L"Resource/Empty.txt", size), nullptr);
-  EXPECT_EQ(size, 0u);
-  reader.FreeEntry();
+  const WorkSpace::ArchiveBytes empty = reader.ReadEntry(L"Resource/Empty.txt");
+  EXPECT_TRUE(empty);
+  EXPECT_EQ(empty.size, 0u);
   EXPECT_EQ(reader.ReadEntryBitmap(L"Resource/Empty.txt"), nullptr);
 }
 
@@ -107,11 +99,9 @@ TEST_F(ZipReaderTest, NameOfThreeHundredCharactersIsRejectedAndLaterEntriesStill
   const std::wstring longName =
       L"Resource/" + std::wstring(95, L'a') + L"/" + std::wstring(95, L'b') + L"/" + std::wstring(95, L'c') + L".txt";
   ASSERT_EQ(longName.size(), 300u);
-  uint32_t size = kUntouched;
-  EXPECT_EQ(reader.ReadEntry(longName, size), nullptr);
-  EXPECT_EQ(size, kUntouched);
+  EXPECT_FALSE(reader.ReadEntry(longName));
   // The scan passes the long name (stored after every other entry) without harm.
-  EXPECT_EQ(reader.ReadEntry(longName.substr(0, 255), size), nullptr);
+  EXPECT_FALSE(reader.ReadEntry(longName.substr(0, 255)));
   EXPECT_EQ(Read(reader, L"Resource/Effect.efc"), EffectText());
 }
 
@@ -124,22 +114,20 @@ TEST_F(ZipReaderTest, SecondOpenKeepsTheFirstArchive) {
   EXPECT_FALSE(found);
 }
 
-TEST_F(ZipReaderTest, ReadingAgainWithoutFreeingAndFreeingTwiceAreHarmless) {
-  uint32_t size = 0;
-  EXPECT_NE(reader.ReadEntry(L"Resource/Effect.efc", size), nullptr);
-  const uint8_t* second = reader.ReadEntry(L"Resource/Intact.txt", size);
-  ASSERT_NE(second, nullptr);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(second), 25), "left alone by the damage\n");
-  reader.FreeEntry();
-  reader.FreeEntry();
+TEST_F(ZipReaderTest, EarlierEntriesStayWholeWhileLaterOnesAreRead) {
+  const WorkSpace::ArchiveBytes first = reader.ReadEntry(L"Resource/Effect.efc");
+  const WorkSpace::ArchiveBytes second = reader.ReadEntry(L"Resource/Intact.txt");
+  ASSERT_TRUE(first);
+  ASSERT_TRUE(second);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(first.get()), first.size), EffectText());
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(second.get()), 25), "left alone by the damage\n");
 }
 
 TEST(ZipReaderFailures, WrongPasswordGivesNull) {
   ZipReader reader;
   ASSERT_TRUE(reader.Open(ZipFixture(L"fixture.zip"), L"1234567"));
-  uint32_t size = 0;
-  EXPECT_EQ(reader.ReadEntry(L"Resource/Effect.efc", size), nullptr);  // inflation fails
-  EXPECT_EQ(reader.ReadEntry(L"Resource/Noise.bin", size), nullptr);   // CRC differs
+  EXPECT_FALSE(reader.ReadEntry(L"Resource/Effect.efc"));  // inflation fails
+  EXPECT_FALSE(reader.ReadEntry(L"Resource/Noise.bin"));   // CRC differs
   EXPECT_EQ(reader.ReadEntryBitmap(L"Resource/Picture.png"), nullptr);
 }
 
@@ -162,11 +150,8 @@ TEST(ZipReaderFailures, BadOrMissingArchivesReadNothing) {
     ZipReader reader;
     EXPECT_FALSE(reader.Open(ZipFixture(file), WorkSpace::kResourcePassword));
     EXPECT_FALSE(reader.IsOpen());
-    uint32_t size = kUntouched;
-    EXPECT_EQ(reader.ReadEntry(L"Resource/Effect.efc", size), nullptr);
-    EXPECT_EQ(size, kUntouched);
+    EXPECT_FALSE(reader.ReadEntry(L"Resource/Effect.efc"));
     EXPECT_EQ(reader.ReadEntryBitmap(L"Resource/Picture.png"), nullptr);
-    reader.FreeEntry();
 
     WorkSpace::Translate::TextStorage texts;
     EXPECT_FALSE(LoadLanguageTexts(reader, texts, true, 0));
@@ -177,9 +162,7 @@ TEST(ZipReaderFailures, BadOrMissingArchivesReadNothing) {
 
 TEST(ZipReaderFailures, ReaderThatWasNeverOpenedReadsNothing) {
   ZipReader reader;
-  uint32_t size = kUntouched;
-  EXPECT_EQ(reader.ReadEntry(L"Resource/logo.png", size), nullptr);
-  EXPECT_EQ(size, kUntouched);
+  EXPECT_FALSE(reader.ReadEntry(L"Resource/logo.png"));
   EXPECT_EQ(reader.ReadEntryBitmap(L"Resource/logo.png"), nullptr);
 }
 
@@ -232,11 +215,9 @@ TEST(ZipReaderThreads, TwoThreadsReadTheirOwnEntriesWhole) {
       if (Read(reader, L"Resource/Effect.efc") != effect) ++effectWrong;
   });
   for (int i = 0; i < 100; ++i) {
-    uint32_t size = 0;
-    const uint8_t* data = reader.ReadEntry(L"Resource/Noise.bin", size);
+    const WorkSpace::ArchiveBytes entry = reader.ReadEntry(L"Resource/Noise.bin");
     Sleep(0);  // the other thread reads meanwhile; this buffer must stay as it is
-    if (!data || std::vector<uint8_t>(data, data + size) != noise) ++noiseWrong;
-    reader.FreeEntry();
+    if (!entry || std::vector<uint8_t>(entry.get(), entry.get() + entry.size) != noise) ++noiseWrong;
   }
   other.join();
   EXPECT_EQ(effectWrong, 0);
