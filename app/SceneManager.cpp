@@ -33,9 +33,8 @@ struct SceneSet {
   // The parts of the window no scene covers, cleared each frame; the scenes' copies
   // cover the rest, so the frame is not cleared whole first.
   std::vector<D3DRECT> gaps;
-  SIZE textureLimit{};        // the device's, read at each attach
-  bool targetMissing = false;  // a monitor's target could not be made at the last attach
-  int targetTries = 0;         // rebuilds in a row that lacked a target
+  SIZE textureLimit{};  // the device's, read at each attach
+  int targetTries = 0;   // rebuilds in a row that lacked a monitor's target
 };
 
 DeviceGate& Gate() {
@@ -175,7 +174,6 @@ bool Attach(HWND window) {
   if (set.window != window || !window) PlaceMonitors(window, {}, false);
   ReleaseDeviceObjects(set);
   Scene& main = *set.scenes.front();
-  set.targetMissing = false;
   if (!main.window.Create(window)) return false;
   set.textureLimit = Gate().TextureLimit(main.window.device.Get());
   if (!set.spans) return true;
@@ -195,7 +193,6 @@ bool Attach(HWND window) {
     if (FAILED(main.window.device->CreateRenderTarget(size.cx, size.cy, frame.Format, D3DMULTISAMPLE_NONE, 0, FALSE,
                                                       scene.target.GetAddressOf(), nullptr))) {
       scene.target.Reset();
-      set.targetMissing = true;
       OutputDebugStringW(L"Failed create render target. SceneManager::Attach()\n");
     }
   }
@@ -311,13 +308,13 @@ bool Rebuild() {
   PlaceMonitors(window, std::vector<MonitorArea>(set.monitors), set.mainMonitorOnly);
   // A monitor that came shows what the others show.
   const Scene& main = *set.scenes.front();
-  for (size_t k = kept; k < set.scenes.size(); ++k) {
-    set.scenes[k]->settings = main.settings;
-  }
+  for (size_t k = kept; k < set.scenes.size(); ++k) set.scenes[k]->settings = main.settings;
   if (!Attach(window)) return false;
   // A missing target is tried again a few times (video memory may come back), then
   // its monitor stays black as at a start.
-  if (set.targetMissing && ++set.targetTries < kRebuildTargetTries) return false;
+  const bool targetMissing =
+      set.spans && std::any_of(set.scenes.begin(), set.scenes.end(), [](const auto& scene) { return !scene->target; });
+  if (targetMissing && ++set.targetTries < kRebuildTargetTries) return false;
   set.targetTries = 0;
   for (auto& scene : set.scenes) scene->pictures.SetDevice(scene->window.device.Get());
   LoadPictures();

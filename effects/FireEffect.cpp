@@ -196,7 +196,10 @@ void FireEffect::Release() {
 void FireEffect::FinishStyle() {
   if (!effect->TechniqueUsable(effect->CurrentTechnique())) return;
   if (!flameTarget) {
-    DrawStraight();
+    // Without the smaller target: the quad over the whole window, its premultiplied
+    // colour blended straight over the frame.
+    DrawFlameQuad(SIZE{clientRect.right, clientRect.bottom}, true);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     return;
   }
   ComPtr<IDirect3DSurface9> window, flames;
@@ -204,43 +207,31 @@ void FireEffect::FinishStyle() {
   D3DVIEWPORT9 viewport{};
   device->GetViewport(&viewport);
   device->SetRenderTarget(0, flames.Get());
-
-  effect->SetTexture(handles_.noise, noiseVolume.Get());
-  effect->SetTexture(handles_.flame, flameTexture.Get());
-  effect->Begin();
-  effect->BeginPass(0);
-  effect->CommitChanges();
   // Every pixel of the target is written, colour and opacity, without blending.
-  device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-  // The ramp and the noise run from the bottom-right corner (u = v = 1 at the top-left).
-  ScreenVertex quad[4];
-  FillScreenQuad({0.0f, 0.0f, flameSize_.cx + 0.5f, flameSize_.cy + 0.5f}, {1.0f, 1.0f, 0.0f, 0.0f}, quad);
-  DrawScreenQuad(device, quad);
-  effect->EndPass();
-  effect->End();
-
+  DrawFlameQuad(flameSize_, false);
   device->SetRenderTarget(0, window.Get());
   device->SetViewport(&viewport);
   DrawFlameTarget();
 }
 
-// Without the smaller target: the quad over the whole window, its premultiplied
-// colour blended straight over the frame.
-void FireEffect::DrawStraight() {
+// The style's pass over a size x size quad of the current target.
+void FireEffect::DrawFlameQuad(SIZE size, bool blendOver) {
   effect->SetTexture(handles_.noise, noiseVolume.Get());
   effect->SetTexture(handles_.flame, flameTexture.Get());
   effect->Begin();
   effect->BeginPass(0);
   effect->CommitChanges();
-  device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-  device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
-  device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, blendOver ? TRUE : FALSE);
+  if (blendOver) {
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  }
+  // The ramp and the noise run from the bottom-right corner (u = v = 1 at the top-left).
   ScreenVertex quad[4];
-  FillScreenQuad({0.0f, 0.0f, clientRect.right + 0.5f, clientRect.bottom + 0.5f}, {1.0f, 1.0f, 0.0f, 0.0f}, quad);
+  FillScreenQuad({0.0f, 0.0f, size.cx + 0.5f, size.cy + 0.5f}, {1.0f, 1.0f, 0.0f, 0.0f}, quad);
   DrawScreenQuad(device, quad);
   effect->EndPass();
   effect->End();
-  device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
 }
 
 // The flames over the window, blended as premultiplied colour.

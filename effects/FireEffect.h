@@ -85,7 +85,7 @@ private:
   void PrepareShaders();
   void FinishStyle();
   void DrawFlameTarget();
-  void DrawStraight();
+  void DrawFlameQuad(SIZE size, bool blendOver);
   void RenderFire(float t);
   void RenderFireBall(float t);
   void RenderDetonation(float t);

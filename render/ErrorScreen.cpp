@@ -21,6 +21,10 @@ struct GraphicsDeleter {
 };
 using UniqueImage = std::unique_ptr<GpImage, ImageDisposer>;
 using UniqueGraphics = std::unique_ptr<GpGraphics, GraphicsDeleter>;
+struct BrushDeleter {
+  void operator()(GpBrush* brush) const { GdipDeleteBrush(brush); }
+};
+using UniqueBrush = std::unique_ptr<GpBrush, BrushDeleter>;
 
 void DrawInto(GpGraphics* graphics, GpBitmap* image, const ErrorScreenRect& r) {
   GdipDrawImageRect(graphics, image, r.x, r.y, r.width, r.height);
@@ -51,7 +55,7 @@ ErrorScreenLayout ComputeErrorScreenLayout(float W, float H, float bw, float bh,
 }
 
 void RunErrorScreens(const std::vector<ErrorScreenTarget>& targets, GpBitmap* background, GpBitmap* logo,
-                     const std::atomic<bool>& stop, const std::vector<ErrorScreenTarget>& black,
+                     const std::atomic<bool>& stop, const std::vector<ErrorScreenTarget>& uncovered,
                      const std::atomic<bool>* displayChanged) {
   const bool pictures = background && logo;
   // Each target is composed off-screen at its own size and laid out as a screen of
@@ -65,7 +69,7 @@ void RunErrorScreens(const std::vector<ErrorScreenTarget>& targets, GpBitmap* ba
   std::vector<Part> parts;
   parts.reserve(targets.size());
   for (const ErrorScreenTarget& target : targets) {
-    if (!pictures) break;
+    if (!pictures) continue;  // black only: nothing to compose
     GpBitmap* offscreen = nullptr;
     GdipCreateBitmapFromGraphics(target.width, target.height, target.graphics, &offscreen);
     UniqueImage offscreenOwner(offscreen);
@@ -79,10 +83,11 @@ void RunErrorScreens(const std::vector<ErrorScreenTarget>& targets, GpBitmap* ba
   FrameClock& clock = GetFrameClock();
   double lastDraw = 0.0;
   bool drawn = false;  // the first picture goes up at once
-  GpSolidFill* blackBrush = nullptr;
-  GdipCreateSolidFill(0xFF000000, &blackBrush);
-  auto paintBlack = [blackBrush](const ErrorScreenTarget& t) {
-    if (blackBrush) GdipFillRectangleI(t.graphics, blackBrush, t.x, t.y, t.width, t.height);
+  GpSolidFill* fill = nullptr;
+  GdipCreateSolidFill(0xFF000000, &fill);
+  const UniqueBrush black(fill);
+  auto paintBlack = [&black](const ErrorScreenTarget& t) {
+    if (black) GdipFillRectangleI(t.graphics, black.get(), t.x, t.y, t.width, t.height);
   };
   while (!stop.load(std::memory_order_relaxed) &&
          !(displayChanged && displayChanged->load(std::memory_order_relaxed))) {
@@ -96,7 +101,7 @@ void RunErrorScreens(const std::vector<ErrorScreenTarget>& targets, GpBitmap* ba
     }
     lastDraw = t;
     drawn = true;
-    for (const ErrorScreenTarget& t : black) paintBlack(t);
+    for (const ErrorScreenTarget& t : uncovered) paintBlack(t);
     if (!pictures)
       for (const ErrorScreenTarget& t : targets) paintBlack(t);
     for (Part& part : parts) {
@@ -109,7 +114,6 @@ void RunErrorScreens(const std::vector<ErrorScreenTarget>& targets, GpBitmap* ba
                         static_cast<float>(part.target.width), static_cast<float>(part.target.height));
     }
   }
-  if (blackBrush) GdipDeleteBrush(blackBrush);
   // Released in this order: each bitmap's graphics, then the bitmap.
   for (Part& part : parts) {
     part.composer.reset();
@@ -134,15 +138,14 @@ void ShowErrorScreen(HWND window, const std::vector<RECT>& areas, const std::ato
   GpGraphics* graphics = nullptr;
   GdipCreateFromHWNDICM(window, &graphics);
   UniqueGraphics windowOwner(graphics);
-  std::vector<ErrorScreenTarget> targets, black;
+  std::vector<ErrorScreenTarget> targets, uncovered;
   for (const RECT& r : areas) targets.push_back({graphics, r.left, r.top, r.right - r.left, r.bottom - r.top});
   RECT client{};
   GetClientRect(window, &client);
   for (const RECT& r : UncoveredParts(client, areas))
-    black.push_back({graphics, r.left, r.top, r.right - r.left, r.bottom - r.top});
-  const bool pictures = background && logo;
-  RunErrorScreens(targets, pictures ? static_cast<GpBitmap*>(background.get()) : nullptr,
-                  pictures ? static_cast<GpBitmap*>(logo.get()) : nullptr, stop, black, displayChanged);
+    uncovered.push_back({graphics, r.left, r.top, r.right - r.left, r.bottom - r.top});
+  RunErrorScreens(targets, static_cast<GpBitmap*>(background.get()), static_cast<GpBitmap*>(logo.get()), stop,
+                  uncovered, displayChanged);
   background.reset();
   logo.reset();
   windowOwner.reset();

@@ -42,8 +42,9 @@ struct ErrorScreenTarget {
   Gdiplus::GpGraphics* graphics;
   int x, y, width, height;  // where on the graphics
 };
-// Without a background or a logo each target is only black; `black` is painted black
-// on every redraw (the parts of the window no monitor's screen covers).
+// Without a background or a logo each target is only black; `uncovered` is painted
+// black on every redraw (the parts of the window no monitor's screen covers).
 void RunErrorScreens(const std::vector<ErrorScreenTarget>& targets, Gdiplus::GpBitmap* background,
                      Gdiplus::GpBitmap* logo, const std::atomic<bool>& stop,
-                     const std::vector<ErrorScreenTarget>& black = {}, const std::atomic<bool>* displayChanged = nullptr);
+                     const std::vector<ErrorScreenTarget>& uncovered = {},
+                     const std::atomic<bool>* displayChanged = nullptr);

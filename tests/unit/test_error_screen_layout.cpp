@@ -64,8 +64,9 @@ ARGB PixelAt(GpBitmap* bitmap, int x, int y) {
   return c;
 }
 
-// Runs the loop onto a W x H bitmap for a moment and returns that bitmap.
-void RunOnto(BitmapOwner& target, int w, int h, GpBitmap* background, GpBitmap* logo) {
+// Runs a drawing loop onto a grey W x H bitmap's graphics for a moment.
+template <typename Run>
+void RunGraphicsOnto(BitmapOwner& target, int w, int h, Run run) {
   MakeSolid(target, w, h, 0xFF808080);
   GpGraphics* g = nullptr;
   GdipGetImageGraphicsContext(target.bitmap, &g);
@@ -74,9 +75,15 @@ void RunOnto(BitmapOwner& target, int w, int h, GpBitmap* background, GpBitmap* 
     std::this_thread::sleep_for(std::chrono::milliseconds(150));
     stop = true;
   });
-  RunErrorScreen(g, w, h, background, logo, stop);
+  run(g, stop);
   stopper.join();
   GdipDeleteGraphics(g);
+}
+
+void RunOnto(BitmapOwner& target, int w, int h, GpBitmap* background, GpBitmap* logo) {
+  RunGraphicsOnto(target, w, h, [&](GpGraphics* g, const std::atomic<bool>& stop) {
+    RunErrorScreen(g, w, h, background, logo, stop);
+  });
 }
 
 constexpr ARGB kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlack = 0xFF000000;
@@ -143,18 +150,10 @@ TEST(ErrorScreenDrawing, UncoveredPartsAndAScreenWithoutPicturesArePaintedBlack)
   MakeSolid(background, 40, 20, kRed);
   MakeSolid(logo, 10, 10, kGreen);
   for (bool pictures : {true, false}) {
-    MakeSolid(target, 200, 100, 0xFF808080);
-    GpGraphics* g = nullptr;
-    GdipGetImageGraphicsContext(target.bitmap, &g);
-    std::atomic<bool> stop{false};
-    std::thread stopper([&stop] {
-      std::this_thread::sleep_for(std::chrono::milliseconds(150));
-      stop = true;
+    RunGraphicsOnto(target, 200, 100, [&](GpGraphics* g, const std::atomic<bool>& stop) {
+      RunErrorScreens({{g, 0, 0, 100, 100}}, pictures ? background.bitmap : nullptr,
+                      pictures ? logo.bitmap : nullptr, stop, {{g, 100, 0, 100, 100}});
     });
-    RunErrorScreens({{g, 0, 0, 100, 100}}, pictures ? background.bitmap : nullptr, pictures ? logo.bitmap : nullptr,
-                    stop, {{g, 100, 0, 100, 100}});
-    stopper.join();
-    GdipDeleteGraphics(g);
     EXPECT_EQ(PixelAt(target.bitmap, 150, 50), kBlack);
     EXPECT_EQ(Find(target.bitmap, 100, 100, kGreen).right >= 0, pictures);  // the reduced logo
     EXPECT_EQ(PixelAt(target.bitmap, 2, 2), kBlack);
