@@ -147,9 +147,7 @@ void OnShowImagesClicked(HWND dialog) {
 void OnPreview(HWND dialog) {
   ConfigDialogState& state = GetConfigDialogState();
   state.dialog = dialog;
-  // The preview builds its scene from the settings file and this dialog's choices;
-  // the choices being edited here stay as they are.
-  DialogBoxParamW(state.moduleInstance, MAKEINTRESOURCEW(IDD_PREVIEW), dialog, PreviewDialogProc, 0);
+  ShowPreview(state.moduleInstance, dialog, PreviewChoices(dialog));
 }
 
 INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
@@ -186,6 +184,14 @@ void OnDropFiles(HWND dialog, HDROP drop) {
   Repaint(dialog);
 }
 }  // namespace
+
+SettingsStore PreviewChoices(HWND dialog) {
+  SettingsStore choices = GetConfigDialogState().settings;
+  choices.Choices().selectFireEffect =
+      static_cast<int32_t>(SendDlgItemMessageW(dialog, IDC_FIRE_SCHEME, CB_GETCURSEL, 0, 0));
+  choices.Choices().mainMonitorOnly = IsDlgButtonChecked(dialog, IDC_MAIN_MONITOR_ONLY) == BST_CHECKED ? 1 : 0;
+  return choices;
+}
 
 BOOL RegisterDialogClasses(HINSTANCE instance) {
   GetConfigDialogState().moduleInstance = instance;

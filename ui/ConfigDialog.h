@@ -33,6 +33,9 @@ struct ConfigDialogState {
 };
 ConfigDialogState& GetConfigDialogState();
 
+// What the preview draws: the dialog's choices as they stand, saved or not.
+SettingsStore PreviewChoices(HWND dialog);
+
 // Adds a line to the picture list box, marked as a picture or a folder; without a
 // kind, by what the path is on disk. False when the list box could not take it.
 bool AppendListLine(HWND listBox, const std::wstring& path);

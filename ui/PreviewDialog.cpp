@@ -3,18 +3,9 @@
 #include "app/Lifecycle.h"
 #include "app/SceneManager.h"
 #include "res/resource.h"
-#include "settings/SettingsLocation.h"
-#include "ui/ConfigDialog.h"
-
-void ApplyPreviewChoices(HWND configDialog) {
-  const auto style = static_cast<int32_t>(SendDlgItemMessageW(configDialog, IDC_FIRE_SCHEME, CB_GETCURSEL, 0, 0));
-  const int32_t showImages =
-      SendDlgItemMessageW(configDialog, IDC_SHOW_IMAGES, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
-  SceneManager::ApplyPreviewChoices(style, showImages, ReadListBoxLines(GetDlgItem(configDialog, IDC_IMAGE_LIST)));
-}
 
 namespace {
-BOOL OnInitDialog(HWND dialog) {
+BOOL OnInitDialog(HWND dialog, const SettingsStore& choices) {
   Lifecycle& lifecycle = GetLifecycle();
   ClearRunFlags();
   lifecycle.renderWindow = dialog;
@@ -23,13 +14,8 @@ BOOL OnInitDialog(HWND dialog) {
                GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN), 0);
   SetFocus(dialog);
   // The capability check runs on the render thread; the language is already loaded.
-  const std::wstring settingsPath = GetSettingsPath();
-  // The dialog's current choice, as for the flame style.
-  const bool mainOnly =
-      IsDlgButtonChecked(GetConfigDialogState().dialog, IDC_MAIN_MONITOR_ONLY) == BST_CHECKED;
-  SceneManager::PlaceMonitors(dialog, lifecycle.readMonitors(), mainOnly);
-  const bool sceneBuilt = SceneManager::Attach(dialog) && SceneManager::Init(settingsPath, true);
-  if (sceneBuilt) ApplyPreviewChoices(GetConfigDialogState().dialog);
+  SceneManager::PlaceMonitors(dialog, lifecycle.readMonitors(), choices.Choices().mainMonitorOnly == 1);
+  const bool sceneBuilt = SceneManager::Attach(dialog) && SceneManager::Init(choices, true);
   StartRenderThread(sceneBuilt);
   return TRUE;
 }
@@ -80,9 +66,9 @@ std::vector<std::wstring> ReadListBoxLines(HWND listBox) {
 }
 
 namespace {
-INT_PTR PreviewMessage(HWND dialog, UINT message, WPARAM wParam) {
+INT_PTR PreviewMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_INITDIALOG: return OnInitDialog(dialog);
+    case WM_INITDIALOG: return OnInitDialog(dialog, *reinterpret_cast<const SettingsStore*>(lParam));
     case WM_ERASEBKGND: return TRUE;  // the render thread owns every pixel
     case WM_DISPLAYCHANGE: OnDisplayChange(dialog); return FALSE;
     case WM_COMMAND:
@@ -91,15 +77,20 @@ INT_PTR PreviewMessage(HWND dialog, UINT message, WPARAM wParam) {
     default: return FALSE;
   }
 }
-}  // namespace
 
-INT_PTR CALLBACK PreviewDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK PreviewDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   try {
-    return PreviewMessage(dialog, message, wParam);
+    return PreviewMessage(dialog, message, wParam, lParam);
   } catch (...) {
     // Whatever failed, the preview still closes: it is the way back to the dialog.
     StopRenderThread();
     EndDialog(dialog, IDCANCEL);
     return TRUE;
   }
+}
+}  // namespace
+
+INT_PTR ShowPreview(HINSTANCE instance, HWND owner, const SettingsStore& choices) {
+  return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_PREVIEW), owner, PreviewDialogProc,
+                         reinterpret_cast<LPARAM>(&choices));
 }

@@ -4,13 +4,12 @@
 #include <string>
 #include <vector>
 
-// The configuration dialog's preview: the saver full screen with the dialog's
-// current choices, until Enter, Escape or a plain left or right click.
-INT_PTR CALLBACK PreviewDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+#include "settings/SettingsStore.h"
 
-// Puts the configuration dialog's current flame style, picture switch and list of
-// pictures into the scene that the preview has just built from the settings file.
-void ApplyPreviewChoices(HWND configDialog);
+// The configuration dialog's preview: the saver full screen with `choices` (the
+// dialog's copy as it stands, unsaved edits included) until Enter, Escape or a plain
+// left or right click. Returns the preview dialog's result.
+INT_PTR ShowPreview(HINSTANCE instance, HWND owner, const SettingsStore& choices);
 
 // Every line of a list box, whole, whatever its length.
 std::vector<std::wstring> ReadListBoxLines(HWND listBox);

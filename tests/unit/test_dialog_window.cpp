@@ -15,8 +15,6 @@
 #include <thread>
 #include <vector>
 
-#include "app/SceneManager.h"
-#include "effects/FireEffect.h"
 #include "res/resource.h"
 #include "resources/TextStorage.h"
 #include "ui/ConfigDialog.h"
@@ -420,32 +418,22 @@ TEST_F(ConfigDialogTest, EmptyListPaintsItsHint) {
 }
 
 TEST_F(ConfigDialogTest, PreviewTakesTheDialogsLiveChoices) {
-  // The scene was built from the stored settings: style 0, no pictures shown.
-  Scene& scene = SceneManager::GetScene();
-  auto* fire = dynamic_cast<FireEffect*>(scene.effect.get());  // the unit tests' family
-  ASSERT_NE(fire, nullptr);
-  fire->style = 0;
-  scene.settings.Choices().showImages = 0;
-  scene.settings.RemoveAllImages();
-  scene.settings.AddImage(L"C:\\stored\\three.jpg");  // stored, but not in the dialog's list
   SendDlgItemMessageW(dialog, IDC_FIRE_SCHEME, CB_SETCURSEL, 1, 0);
-  CheckDlgButton(dialog, IDC_SHOW_IMAGES, BST_CHECKED);
+  CheckDlgButton(dialog, IDC_MAIN_MONITOR_ONLY, BST_CHECKED);
   const std::wstring longPath = L"C:\\" + std::wstring(400, L'p') + L".png";
-  SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(longPath.c_str()));
-  ApplyPreviewChoices(dialog);
-  EXPECT_EQ(fire->style, 1);
-  EXPECT_EQ(scene.settings.Choices().showImages, 1);
-  ASSERT_EQ(scene.settings.ImageCount(), 3);
-  EXPECT_EQ(scene.settings.GetImage(0), L"C:\\stored\\one.jpg");
-  EXPECT_EQ(scene.settings.GetImage(2), longPath);  // whole, not cut at 260 characters
-  // The dialog's own choices are not the scene's: its store keeps what it had.
-  EXPECT_EQ(app().settings.ImageCount(), 2);
+  g_answer = Chosen({longPath});
+  Command(IDC_ADD);
+  const SettingsStore choices = PreviewChoices(dialog);
+  EXPECT_EQ(choices.Choices().selectFireEffect, 1);
+  EXPECT_EQ(choices.Choices().mainMonitorOnly, 1);
+  EXPECT_EQ(choices.Choices().showImages, 1);
+  ASSERT_EQ(choices.ImageCount(), 3);
+  EXPECT_EQ(choices.GetImage(0), L"C:\\stored\\one.jpg");
+  EXPECT_EQ(choices.GetImage(2), longPath);  // whole, not cut at 260 characters
 
-  CheckDlgButton(dialog, IDC_SHOW_IMAGES, BST_UNCHECKED);
-  ApplyPreviewChoices(dialog);
-  EXPECT_EQ(scene.settings.Choices().showImages, 0);
-  scene.settings.RemoveAllImages();
-  scene.pictures.Clear();
+  Command(IDC_REMOVE_ALL);
+  EXPECT_EQ(PreviewChoices(dialog).Choices().showImages, 0);
+  EXPECT_EQ(PreviewChoices(dialog).ImageCount(), 0);
 }
 
 namespace {
