@@ -2,15 +2,21 @@
 #include <windows.h>
 
 #include <atomic>
+#include <vector>
 
+#include "app/SceneManager.h"
 #include "platform/Handles.h"
 #include "render/MonitorLayout.h"
+#include "settings/SettingsStore.h"
 
-// What the window thread and the render thread share for the whole process: the
-// window drawn into, the render thread, the stop flag and the error flag. The
-// lifecycle owns it; the scene and the dialog's state live with their owners.
+// One run of the saver (its window) or of the dialog's preview: the window drawn
+// into, its scenes, the render thread and the flags the two threads share. The
+// window thread owns it and reaches it through its window; the render thread gets
+// it as its argument, and owns the scenes from its start until the stop sequence
+// has waited for it.
 struct Lifecycle {
   HWND renderWindow = nullptr;
+  SceneManager scenes;
   platform::UniqueKernelHandle renderThread;
   // The only value the window thread writes while the render thread runs. Relaxed
   // atomic: a plain byte on x86, but the render loop may not cache it.
@@ -19,28 +25,33 @@ struct Lifecycle {
   // Frame-clock time of the last frame, for the loop's pacing.
   double lastFrameTime = 0.0;
   // Where ScreenSaverProc sends what it does not handle: the host's default
-  // saver procedure, set before the first window exists.
+  // saver procedure.
   WNDPROC defaultProc = DefWindowProcW;
   // Set by the window thread on a display change (the window already moved over
   // the new virtual screen), taken by the render thread.
   std::atomic<bool> displayChanged{false};
   // Where the monitors come from; the tests choose their own.
   std::vector<MonitorArea> (*readMonitors)() = ReadMonitors;
+
+  Lifecycle() = default;
+  Lifecycle(const Lifecycle&) = delete;
+  Lifecycle& operator=(const Lifecycle&) = delete;
+  // A run never outlives its render thread.
+  ~Lifecycle();
 };
 
-Lifecycle& GetLifecycle();
+// The saver window's procedure below the host: start and stop sequences. `run` is
+// the window's own.
+LRESULT ScreenSaverProc(Lifecycle& run, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-// The saver window's procedure below the host: start and stop sequences.
-LRESULT CALLBACK ScreenSaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Before a saver or a preview starts: no stop or display change of an earlier run
-// carries over into this one.
-void ClearRunFlags();
-// Start sequence after the window exists (shared with the preview dialog): the
-// render thread draws the scene, or the error screen when it was not built.
-void StartRenderThread(bool sceneBuilt);
+// The one start of a run on its window, for the saver and the dialog's preview:
+// the capability check, the scenes made from `choices` (the dialog's copy for its
+// preview; null reads the user's settings file), then the render thread, which
+// draws the scene, or the error screen when it was not built. The language is
+// loaded already.
+void StartRun(Lifecycle& run, HWND window, const SettingsStore* choices);
 // Stop sequence: ask the render thread to end, wait for it, release the scene.
-void StopRenderThread();
+void StopRenderThread(Lifecycle& run);
 // WM_DISPLAYCHANGE on a top-level saver or preview window: the window is moved over
 // the new virtual screen and the render thread told to lay the scenes out anew.
-void OnDisplayChange(HWND window);
+void OnDisplayChange(Lifecycle& run, HWND window);

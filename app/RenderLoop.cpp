@@ -137,6 +137,7 @@ void ReportDisplayChange(size_t monitors, const wchar_t* operation) {
 
 class PlatformRenderLoopHost final : public RenderLoopHost {
 public:
+  explicit PlatformRenderLoopHost(Lifecycle& run) : run_(run) {}
   double ClockTime() override { return GetFrameClock().Time(); }
   int64_t CounterFrequency() override {
     LARGE_INTEGER f;
@@ -150,39 +151,37 @@ public:
   }
   bool CheckSystemRequirements() override { return ::CheckSystemRequirements(); }
   void ShowErrorScreen() override {
-    Lifecycle& lifecycle = GetLifecycle();
     // On every monitor, each laid out as a screen of its size, the rest black; laid
     // out again whenever the display changes under it.
     for (;;) {
-      ::ShowErrorScreen(lifecycle.renderWindow, SceneManager::DrawAreas(), lifecycle.stopRequested,
-                        &lifecycle.displayChanged);
-      if (!lifecycle.displayChanged.exchange(false, std::memory_order_acquire)) return;
-      const std::vector<MonitorArea> monitors = lifecycle.readMonitors();
+      ::ShowErrorScreen(run_.renderWindow, run_.scenes.DrawAreas(), run_.stopRequested, &run_.displayChanged);
+      if (!run_.displayChanged.exchange(false, std::memory_order_acquire)) return;
+      const std::vector<MonitorArea> monitors = run_.readMonitors();
       ReportDisplayChange(monitors.size(), L"ShowErrorScreen");
-      SceneManager::PlaceMonitorsForErrorScreen(monitors);
+      run_.scenes.PlaceMonitorsForErrorScreen(monitors);
     }
   }
-  void UpdateScene() override { SceneManager::Update(); }
-  bool DrawFrame(bool blankFrame) override { return SceneManager::DrawFrame(blankFrame); }
-  bool DeviceCanBeMade() override { return SceneManager::DeviceCanBeMade(); }
+  void UpdateScene() override { run_.scenes.Update(); }
+  bool DrawFrame(bool blankFrame) override { return run_.scenes.DrawFrame(blankFrame); }
+  bool DeviceCanBeMade() override { return run_.scenes.DeviceCanBeMade(); }
   bool RebuildScene(bool relayout) override {
-    if (!relayout) return SceneManager::Rebuild();
-    const std::vector<MonitorArea> monitors = GetLifecycle().readMonitors();
+    if (!relayout) return run_.scenes.Rebuild();
+    const std::vector<MonitorArea> monitors = run_.readMonitors();
     ReportDisplayChange(monitors.size(), L"RebuildScene");
-    return SceneManager::Relayout(monitors);
+    return run_.scenes.Relayout(monitors);
   }
-  bool DisplayChanged() override {
-    return GetLifecycle().displayChanged.exchange(false, std::memory_order_acquire);
-  }
+  bool DisplayChanged() override { return run_.displayChanged.exchange(false, std::memory_order_acquire); }
   void Pause(unsigned milliseconds) override { Sleep(milliseconds); }
-  void ReleaseFrameSurfaces() override { SceneManager::ReleaseFrameSurfaces(); }
+  void ReleaseFrameSurfaces() override { run_.scenes.ReleaseFrameSurfaces(); }
   void Report(const wchar_t* line) override { OutputDebugStringW(line); }
+
+private:
+  Lifecycle& run_;
 };
 }  // namespace
 
-unsigned long __stdcall RenderThreadProc(void*) {
-  Lifecycle& lifecycle = GetLifecycle();
-  PlatformRenderLoopHost host;
-  return RunRenderLoop(host, {lifecycle.stopRequested, lifecycle.errorScreen, lifecycle.lastFrameTime,
-                              SceneManager::HoldsFrameSurfaces()});
+unsigned long __stdcall RenderThreadProc(void* argument) {
+  Lifecycle& run = *static_cast<Lifecycle*>(argument);
+  PlatformRenderLoopHost host(run);
+  return RunRenderLoop(host, {run.stopRequested, run.errorScreen, run.lastFrameTime, run.scenes.HoldsFrameSurfaces()});
 }

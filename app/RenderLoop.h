@@ -42,5 +42,5 @@ struct RenderLoopState {
 constexpr unsigned kDevicePollMilliseconds = 100;
 int RunRenderLoop(RenderLoopHost& host, RenderLoopState state);
 
-// Thread procedure of the saver's render thread.
-unsigned long __stdcall RenderThreadProc(void* unused);
+// Thread procedure of a run's render thread; the argument is the run (Lifecycle).
+unsigned long __stdcall RenderThreadProc(void* run);

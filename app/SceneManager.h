@@ -27,39 +27,6 @@ struct Scene {
   Microsoft::WRL::ComPtr<IDirect3DSurface9> target;  // drawn into, then copied to the area
 };
 
-// Turns the stored settings into one scene per monitor the window shows and
-// composes each frame: backdrop, the family's effect, the logo. A child window (the
-// display settings' preview) or a desktop of one monitor has one scene, drawn
-// straight into the window. Over several monitors one device on the window draws
-// each monitor's scene into a target of that monitor's size, as if it were alone,
-// and copies it to the monitor's place; the virtual screen's gaps stay black and one
-// present shows the whole, so no monitor waits for another's vertical blank.
-namespace SceneManager {
-// The main monitor's scene (the only one on a single monitor).
-Scene& GetScene();
-// Lays the window out over the monitors it covers; `mainMonitorOnly` leaves the
-// others black. Before Attach; without it Attach draws on the window alone.
-void PlaceMonitors(HWND window, const std::vector<MonitorArea>& monitors, bool mainMonitorOnly);
-// The parts of the window that show something (a scene or the error screen), the
-// main monitor's first; the whole client area on a single monitor.
-std::vector<RECT> DrawAreas();
-// Releases the previous device objects and puts a new device on the window, shared
-// by every monitor's scene.
-bool Attach(HWND window);
-// Every scene takes the settings read once for the run.
-bool Init(const SettingsStore& settings, bool applySettings);
-bool Init(const std::wstring& settingsPath, bool applySettings);
-bool InitEffects();
-void Reset();
-void LoadPictures();
-// The dialog's preview: its flame style, picture switch and pictures replace
-// those read from the settings file.
-void ApplyPreviewChoices(int32_t fireStyle, int32_t showImages, const std::vector<std::wstring>& pictures);
-void Update();
-// Draws and presents every monitor: one frame of the whole. False when there is no
-// device, or presenting found it lost.
-bool DrawFrame(bool blankFrame);
-
 // The device's Present, state query and texture limit. Wine never loses a windowed
 // device and allows any size, so the tests put in a gate whose answers they choose;
 // nullptr gives the device's own.
@@ -71,28 +38,106 @@ public:
   // MaxTextureWidth x MaxTextureHeight (0 x 0 when the caps cannot be read).
   virtual SIZE TextureLimit(IDirect3DDevice9* device);
 };
-void SetDeviceGate(DeviceGate* gate);
-// Whether a device may be made now: there is none, or it is lost no longer and
-// waits to be reset.
-bool DeviceCanBeMade();
-// After a lost device: everything made with it released, a new device on the same
-// window and layout, every scene's effect, pictures and targets made again. Each
-// scene keeps its settings, camera and place in the slideshow. False when the
-// device or a monitor's target could not be made (tried again later; a target only
-// kRebuildTargetTries times, then that monitor stays black), or there is no monitor.
-// An effect that cannot be made leaves the rest of its scene drawing, as at a start.
-constexpr int kRebuildTargetTries = 10;
-bool Rebuild();
-// After a display change: the monitors as they are now laid out over the window
-// (already moved over the new virtual screen), then Rebuild. A monitor that came
-// gets the main scene's settings. With none at all nothing is drawn until a
-// Relayout with some.
-bool Relayout(const std::vector<MonitorArea>& monitors);
-// The error screen's layout after a display change: the scenes' device objects
-// released (they are not drawn again), the monitors placed as they are now.
-void PlaceMonitorsForErrorScreen(const std::vector<MonitorArea>& monitors);
-// Whether the family keeps per-frame surfaces that ReleaseFrameSurfaces gives back.
-bool HoldsFrameSurfaces();
-void ReleaseFrameSurfaces();
-bool Teardown();
-}  // namespace SceneManager
+
+// What a start made.
+enum class SceneStart {
+  Built,     // the scene draws (perhaps without its effect, or with a monitor black)
+  NoDevice,  // no device on the window: the error screen
+  NoScene,   // a device, but nothing to draw on any monitor: the error screen
+};
+
+// Turns the run's settings into one scene per monitor the window shows and
+// composes each frame: backdrop, the family's effect, the logo. A child window (the
+// display settings' preview) or a desktop of one monitor has one scene, drawn
+// straight into the window. Over several monitors one device on the window draws
+// each monitor's scene into a target of that monitor's size, as if it were alone,
+// and copies it to the monitor's place; the virtual screen's gaps stay black and one
+// present shows the whole, so no monitor waits for another's vertical blank.
+//
+// A start and every rebuild go through one sequence (Make): the device, each
+// monitor's target, the pictures, the effects, with one rule for each failure:
+// - no device: at a start the error screen; after a loss or a display change it is
+//   tried again until it can be made;
+// - no target for a monitor: that monitor stays black; a rebuild tries again
+//   kRebuildTargetTries times first; no target for any monitor at a start: the
+//   error screen;
+// - no effect: the scene draws its pictures and logo without it.
+// One object per run (the saver's window or the dialog's preview), owned by it.
+class SceneManager {
+public:
+  SceneManager();
+  ~SceneManager();
+  SceneManager(const SceneManager&) = delete;
+  SceneManager& operator=(const SceneManager&) = delete;
+
+  // The start of a run: the monitors laid out over the window (`settings`'
+  // MainMonitorOnly leaves all but the main one black), every scene given the
+  // settings read once for the run, the frame clock started, then everything made.
+  // Says on the debugger output what could not be made.
+  SceneStart Init(HWND window, const std::vector<MonitorArea>& monitors, const SettingsStore& settings);
+  // The error screen's layout: the monitors placed over the window, nothing made.
+  void PlaceMonitors(HWND window, const std::vector<MonitorArea>& monitors);
+
+  // The main monitor's scene (the only one on a single monitor).
+  Scene& GetScene() { return *scenes_.front(); }
+  // The parts of the window that show something (a scene or the error screen), the
+  // main monitor's first; the whole client area on a single monitor.
+  std::vector<RECT> DrawAreas() const;
+
+  void Update();
+  // Draws and presents every monitor: one frame of the whole. False when there is no
+  // device, or presenting found it lost.
+  bool DrawFrame(bool blankFrame);
+
+  void SetDeviceGate(DeviceGate* gate) { gate_ = gate; }
+  // Whether a device may be made now: there is none, or it is lost no longer and
+  // waits to be reset.
+  bool DeviceCanBeMade();
+  // After a lost device: everything made with it released and made again on the
+  // same window and layout. Each scene keeps its settings, camera and place in the
+  // slideshow. False when it is to be tried again later (no device, a missing
+  // target, no monitor).
+  static constexpr int kRebuildTargetTries = 10;
+  bool Rebuild();
+  // After a display change: the monitors as they are now laid out over the window
+  // (already moved over the new virtual screen), then Rebuild. A monitor that came
+  // gets the main scene's settings. With none at all nothing is drawn until a
+  // Relayout with some.
+  bool Relayout(const std::vector<MonitorArea>& monitors);
+  // The error screen's layout after a display change: the scenes' device objects
+  // released (they are not drawn again), the monitors placed as they are now.
+  void PlaceMonitorsForErrorScreen(const std::vector<MonitorArea>& monitors);
+
+  // Whether the family keeps per-frame surfaces that ReleaseFrameSurfaces gives back.
+  bool HoldsFrameSurfaces() const;
+  void ReleaseFrameSurfaces();
+  // Everything made with the device released, one scene kept.
+  void Teardown();
+
+private:
+  enum class Made { All, TargetMissing, NoTarget, NoDevice };
+  Made Make(const wchar_t* operation);
+  void Place(const std::vector<MonitorArea>& monitors, bool mainMonitorOnly);
+  bool Attach();
+  bool InitEffects();
+  void LoadPicturesOf(Scene& scene);
+  void ReleaseDeviceObjects();
+  DeviceGate& Gate();
+  void ComposeMonitors(bool blankFrame);
+
+  // The main monitor's scene always exists, so that its slideshow and camera
+  // outlive a rebuild.
+  std::vector<std::unique_ptr<Scene>> scenes_;
+  HWND window_ = nullptr;  // the window the scenes were laid out on
+  bool spans_ = false;     // each scene has a part of the window (several monitors)
+  // The layout last placed, which a rebuild keeps.
+  std::vector<MonitorArea> monitors_;
+  bool mainMonitorOnly_ = false;
+  bool noMonitor_ = false;  // the desktop has none: nothing is drawn until one comes
+  DeviceGate* gate_ = nullptr;
+  // The parts of the window no scene covers, cleared each frame; the scenes' copies
+  // cover the rest, so the frame is not cleared whole first.
+  std::vector<D3DRECT> gaps_;
+  SIZE textureLimit_{};  // the device's, read at each attach
+  int targetTries_ = 0;   // rebuilds in a row that lacked a monitor's target
+};

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cwchar>
 
-#include "app/Lifecycle.h"
 #include "render/FrameClock.h"
 #include "app/SceneManager.h"
 #include "bench/BenchSupport.h"
@@ -17,25 +16,24 @@ namespace {
 // time; returns frames per second.
 double Measure(int width, int height, double seconds, bool reportStart) {
   HWND hwnd = bench::MakeWindow(L"VarnelleBench", width, height);
-  GetLifecycle().renderWindow = hwnd;
-  if (!SceneManager::Attach(hwnd)) {
+  SceneManager scenes;
+  if (scenes.Init(hwnd, {}, SettingsStore{}) != SceneStart::Built) {
     std::printf("device creation failed at %dx%d\n", width, height);
     return 0.0;
   }
-  SceneManager::Init(L"", true);
-  SceneManager::Update();
-  SceneManager::DrawFrame(false);
+  scenes.Update();
+  scenes.DrawFrame(false);
   if (reportStart) std::printf("start_to_first_frame_s %.3f\n", bench::ProcessAgeSeconds());
   int frames = 0;
   const double start = bench::Now();
   double elapsed = 0.0;
   while ((elapsed = bench::Now() - start) < seconds) {
-    SceneManager::Update();
-    SceneManager::DrawFrame(false);
+    scenes.Update();
+    scenes.DrawFrame(false);
     ++frames;
     if ((frames & 15) == 0) bench::Pump();
   }
-  SceneManager::Teardown();
+  scenes.Teardown();
   DestroyWindow(hwnd);
   return frames / elapsed;
 }

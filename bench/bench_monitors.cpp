@@ -32,12 +32,10 @@ const Layout kTwo{"1024x768+800x600", 1824, 768, {{{0, 0, 1024, 768}, true}, {{1
 const Layout kLarge{"1024x768", 1024, 768, {{{0, 0, 1024, 768}, true}}};
 const Layout kSmall{"800x600", 800, 600, {{{0, 0, 800, 600}, true}}};
 
-// The flames, the way the saver builds them on that layout.
-bool Build(const Layout& layout, HWND hwnd) {
-  SceneManager::PlaceMonitors(hwnd, layout.monitors, false);
-  if (!SceneManager::Attach(hwnd) || !SceneManager::Init(L"", true)) return false;
-  SceneManager::ApplyPreviewChoices(0, 0, {});
-  return true;
+// The flames (style 0, or the choices given), the way the saver builds them on that layout.
+bool Build(SceneManager& scenes, const Layout& layout, HWND hwnd, SettingsStore settings = {}) {
+  if (settings.ImageCount() == 0) settings.Choices().showImages = 0;
+  return scenes.Init(hwnd, layout.monitors, settings) == SceneStart::Built;
 }
 
 bool LitEverywhere(const Layout& layout, IDirect3DDevice9* device) {
@@ -62,15 +60,16 @@ Figures Measure(const Layout& layout, double seconds) {
   HWND hwnd = bench::MakeWindow(L"VarnelleMonitorsBench", layout.width, layout.height);
   double counted = 0.0;
   double since = bench::Now();
-  if (!Build(layout, hwnd)) {
+  SceneManager scenes;
+  if (!Build(scenes, layout, hwnd)) {
     std::printf("the scene could not be built on %s\n", layout.name);
     DestroyWindow(hwnd);
     return f;
   }
-  IDirect3DDevice9* device = SceneManager::GetScene().window.device.Get();
+  IDirect3DDevice9* device = scenes.GetScene().window.device.Get();
   for (int frame = 0; frame < 200; ++frame) {
-    SceneManager::Update();
-    SceneManager::DrawFrame(false);
+    scenes.Update();
+    scenes.DrawFrame(false);
     counted += bench::Now() - since;
     const bool lit = LitEverywhere(layout, device);
     since = bench::Now();
@@ -78,12 +77,12 @@ Figures Measure(const Layout& layout, double seconds) {
   }
   f.startSeconds = counted;
   f.frameSeconds = 1.0 / bench::FramesPerSecond(
-                             [] {
-                               SceneManager::Update();
-                               SceneManager::DrawFrame(false);
+                             [&] {
+                               scenes.Update();
+                               scenes.DrawFrame(false);
                              },
                              seconds);
-  SceneManager::Teardown();
+  scenes.Teardown();
   DestroyWindow(hwnd);
   bench::Pump();
   return f;
@@ -105,16 +104,19 @@ int Memory(const wchar_t* folder, double seconds) {
   double total = 0.0;
   const double before = AddressSpaceMegabytes(&total);
   HWND hwnd = bench::MakeWindow(L"VarnelleMonitorsMemory", three.width, three.height);
-  if (!Build(three, hwnd)) {
+  SettingsStore photos;  // no flames: the pictures are what weighs
+  photos.Choices().selectFireEffect = 3;
+  photos.AddImage(folder);
+  SceneManager scenes;
+  if (!Build(scenes, three, hwnd, photos)) {
     std::printf("the scene could not be built on %s\n", three.name);
     return 1;
   }
-  SceneManager::ApplyPreviewChoices(3, 1, {folder});  // no flames: the pictures are what weighs
   double peak = 0.0;
   int frames = 0;
   for (const double until = bench::Now() + seconds; bench::Now() < until; ++frames) {
-    SceneManager::Update();
-    SceneManager::DrawFrame(false);
+    scenes.Update();
+    scenes.DrawFrame(false);
     bench::Pump();
     peak = std::max(peak, AddressSpaceMegabytes(nullptr));
   }
@@ -122,7 +124,7 @@ int Memory(const wchar_t* folder, double seconds) {
   GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
   std::printf("address_space_mb %s with photos: at start %.0f, peak %.0f of %.0f (%d frames; peak private %.0f MB)\n",
               three.name, before, peak, total, frames, counters.PeakPagefileUsage / 1048576.0);
-  SceneManager::Teardown();
+  scenes.Teardown();
   DestroyWindow(hwnd);
   return 0;
 }

@@ -44,11 +44,14 @@ std::wstring WriteSettings(const std::wstring& folder, int entries) {
 int Child(const std::wstring& settings) {
   LoadLanguage();
   HWND hwnd = bench::MakeWindow(L"VarnellePhotosBench", 800, 600);
-  if (!SceneManager::Attach(hwnd) || !SceneManager::Init(settings, true)) return 1;
-  Scene& scene = SceneManager::GetScene();
-  auto frame = [] {
-    SceneManager::Update();
-    SceneManager::DrawFrame(false);
+  SettingsStore stored;
+  stored.Load(settings);
+  SceneManager scenes;
+  if (scenes.Init(hwnd, {}, stored) != SceneStart::Built) return 1;
+  Scene& scene = scenes.GetScene();
+  auto frame = [&] {
+    scenes.Update();
+    scenes.DrawFrame(false);
   };
   frame();
   const double firstFrame = bench::ProcessAgeSeconds();
@@ -72,7 +75,7 @@ int Child(const std::wstring& settings) {
     if ((++frames & 15) == 0) bench::Pump();
   }
   std::printf("%.3f %.3f %.1f %.1f\n", firstFrame, firstPicture, PeakWorkingSetMb(), frames / elapsed);
-  SceneManager::Teardown();
+  scenes.Teardown();
   return 0;
 }
 

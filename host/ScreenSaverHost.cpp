@@ -10,7 +10,14 @@
 
 namespace {
 
-HostState g_host;
+// One run of the saver window: the host's state and the run below it. The window
+// reaches it through GWLP_USERDATA, set from its creation parameter.
+struct SaverRun {
+  HostState host;
+  Lifecycle lifecycle;
+};
+
+SaverRun* RunOf(HWND window) { return reinterpret_cast<SaverRun*>(GetWindowLongPtrW(window, GWLP_USERDATA)); }
 
 class Win32HostPlatform final : public HostPlatform {
 public:
@@ -66,8 +73,8 @@ bool IsLegacyPasswordPlatform() {
 #pragma GCC diagnostic pop
 }
 
-void HideCursorUnlessPreview() {
-  if (!g_host.previewMode) SetCursor(nullptr);
+void HideCursorUnlessPreview(const HostState& host) {
+  if (!host.previewMode) SetCursor(nullptr);
 }
 
 int ChangePassword(uint32_t handle) {
@@ -82,7 +89,8 @@ int ChangePassword(uint32_t handle) {
   return 0;
 }
 
-int RunSaver(HWND parent) {
+int RunSaver(SaverRun& run, HWND parent) {
+  HostState& host = run.host;
   int x, y, width, height;
   DWORD style, exStyle = 0;
   const wchar_t* title;
@@ -94,7 +102,7 @@ int RunSaver(HWND parent) {
     height = rc.bottom;
     style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
     title = kPreviewTitle;
-    g_host.previewMode = true;
+    host.previewMode = true;
   } else {
     x = GetSystemMetrics(SM_XVIRTUALSCREEN);
     y = GetSystemMetrics(SM_YVIRTUALSCREEN);
@@ -117,24 +125,24 @@ int RunSaver(HWND parent) {
       SetForegroundWindow(running);
       return 0;
     }
-    g_host.acLineStatus = g_platform.AcLineStatus();
-    if (g_host.legacyPasswordPlatform) HostLoadPasswordLibrary(g_host, g_platform);
+    host.acLineStatus = g_platform.AcLineStatus();
+    if (host.legacyPasswordPlatform) HostLoadPasswordLibrary(host, g_platform);
   }
-  g_host.autoPlayMessage = g_host.legacyPasswordPlatform ? RegisterWindowMessageW(L"QueryCancelAutoPlay") : 0;
+  host.autoPlayMessage = host.legacyPasswordPlatform ? RegisterWindowMessageW(L"QueryCancelAutoPlay") : 0;
 
   WNDCLASSW cls{};
   cls.style = CS_OWNDC | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
   cls.lpfnWndProc = RealScreenSaverProc;
-  cls.hInstance = g_host.instance;
-  cls.hIcon = LoadIconW(g_host.instance, MAKEINTRESOURCEW(100));
+  cls.hInstance = host.instance;
+  cls.hIcon = LoadIconW(host.instance, MAKEINTRESOURCEW(100));
   cls.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   cls.lpszClassName = kSaverClassName;
   int exitCode = 0;
   if (RegisterClassW(&cls)) {
-    g_host.saverWindow =
-        CreateWindowExW(exStyle, kSaverClassName, title, style, x, y, width, height, parent, nullptr, g_host.instance, nullptr);
-    if (g_host.saverWindow) {
-      if (!parent) SetForegroundWindow(g_host.saverWindow);
+    host.saverWindow =
+        CreateWindowExW(exStyle, kSaverClassName, title, style, x, y, width, height, parent, nullptr, host.instance, &run);
+    if (host.saverWindow) {
+      if (!parent) SetForegroundWindow(host.saverWindow);
       MSG msg;
       while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
@@ -144,26 +152,25 @@ int RunSaver(HWND parent) {
       // A quit that came before the window's end (a command line whose settings path
       // cannot be read posts one while the window is made) leaves the render thread
       // drawing: the window goes first, and its stop sequence ends that thread.
-      if (IsWindow(g_host.saverWindow)) DestroyWindow(g_host.saverWindow);
-      StopRenderThread();
+      if (IsWindow(host.saverWindow)) DestroyWindow(host.saverWindow);
+      StopRenderThread(run.lifecycle);
     }
   }
-  HostUnloadPasswordLibrary(g_host, g_platform);
+  HostUnloadPasswordLibrary(host, g_platform);
   return exitCode;
 }
 
 }  // namespace
 
-HostState& GetHostState() { return g_host; }
-
 int ScreenSaverMain(HINSTANCE instance, const wchar_t* arguments, int) {
   platform::counters::StartPublishing();  // the soak check's figures; nothing in a normal build
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES};
   InitCommonControlsEx(&icc);
-  g_host.instance = instance;
-  g_host.legacyPasswordPlatform = IsLegacyPasswordPlatform();
+  SaverRun run;
+  run.host.instance = instance;
+  run.host.legacyPasswordPlatform = IsLegacyPasswordPlatform();
   // What the saver's own procedure does not handle comes back to the host.
-  GetLifecycle().defaultProc = DefScreenSaverProc;
+  run.lifecycle.defaultProc = DefScreenSaverProc;
 
   const ModeRequest request = ParseMode(arguments);
   switch (request.mode) {
@@ -171,14 +178,14 @@ int ScreenSaverMain(HINSTANCE instance, const wchar_t* arguments, int) {
       RegisterDialogClasses(instance);
       return 0;
     case SaverMode::Run:
-      return RunSaver(nullptr);
+      return RunSaver(run, nullptr);
     case SaverMode::Preview: {
       HWND parent = reinterpret_cast<HWND>(static_cast<uintptr_t>(request.handle));
       if (!parent || !IsWindow(parent)) return -1;
-      return RunSaver(parent);
+      return RunSaver(run, parent);
     }
     case SaverMode::ChangePassword:
-      if (!g_host.legacyPasswordPlatform) return -1;
+      if (!run.host.legacyPasswordPlatform) return -1;
       return ChangePassword(request.handle);
     case SaverMode::Invalid:
     default:
@@ -187,31 +194,34 @@ int ScreenSaverMain(HINSTANCE instance, const wchar_t* arguments, int) {
 }
 
 LRESULT CALLBACK DefScreenSaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  return HostDefProc(g_host, g_platform, hwnd, message, wParam, lParam);
+  SaverRun* run = RunOf(hwnd);
+  return run ? HostDefProc(run->host, g_platform, hwnd, message, wParam, lParam)
+             : DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 namespace {
-LRESULT SaverMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT SaverMessage(SaverRun& run, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  HostState& host = run.host;
   switch (message) {
     case WM_CREATE:
-      if (auto associate = FindImmAssociateContext()) g_host.imeContext = associate(hwnd, nullptr);
-      g_host.lastCursor = g_platform.CursorPos();
-      HideCursorUnlessPreview();
+      if (auto associate = FindImmAssociateContext()) host.imeContext = associate(hwnd, nullptr);
+      host.lastCursor = g_platform.CursorPos();
+      HideCursorUnlessPreview(host);
       break;
     case WM_DESTROY:
-      if (auto associate = FindImmAssociateContext(); associate && g_host.imeContext)
-        associate(hwnd, g_host.imeContext);
+      if (auto associate = FindImmAssociateContext(); associate && host.imeContext)
+        associate(hwnd, host.imeContext);
       PostQuitMessage(0);
       break;
     case WM_SETTEXT:
       return 0;
     case WM_PAINT:
-      if (g_host.closing) return DefWindowProcW(hwnd, message, wParam, lParam);
-      HideCursorUnlessPreview();
+      if (host.closing) return DefWindowProcW(hwnd, message, wParam, lParam);
+      HideCursorUnlessPreview(host);
       break;
     case WM_HELP:
     case WM_CONTEXTMENU:
-      if (g_host.previewMode) {
+      if (host.previewMode) {
         HWND parent = GetParent(hwnd);
         if (parent && IsWindow(parent))
           PostMessageW(parent, message, reinterpret_cast<WPARAM>(parent), lParam);
@@ -224,10 +234,10 @@ LRESULT SaverMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-      if (g_host.closing) return DefWindowProcW(hwnd, message, wParam, lParam);
+      if (host.closing) return DefWindowProcW(hwnd, message, wParam, lParam);
       break;
     case WM_SYSCOMMAND:
-      if (!g_host.previewMode) {
+      if (!host.previewMode) {
         switch (wParam) {
           case SC_NEXTWINDOW:
           case SC_PREVWINDOW:
@@ -242,21 +252,27 @@ LRESULT SaverMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_TIMER:
-      if (g_host.closing) return 0;
+      if (host.closing) return 0;
       Sleep(0);
       break;
     default:
       break;
   }
-  return ScreenSaverProc(hwnd, message, wParam, lParam);
+  return ScreenSaverProc(run.lifecycle, hwnd, message, wParam, lParam);
 }
 }  // namespace
 
 LRESULT CALLBACK RealScreenSaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   // An exception must not cross into the system's message dispatch, which would
   // end the process with the screen still covered: the message takes its default.
+  if (message == WM_NCCREATE)
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                      reinterpret_cast<LONG_PTR>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams));
+  SaverRun* run = RunOf(hwnd);
+  // Before WM_NCCREATE (the size query) there is no run yet.
+  if (!run) return DefWindowProcW(hwnd, message, wParam, lParam);
   try {
-    return SaverMessage(hwnd, message, wParam, lParam);
+    return SaverMessage(*run, hwnd, message, wParam, lParam);
   } catch (...) {
     return DefWindowProcW(hwnd, message, wParam, lParam);
   }

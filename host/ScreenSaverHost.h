@@ -15,5 +15,3 @@ int ScreenSaverMain(HINSTANCE instance, const wchar_t* arguments, int showComman
 
 LRESULT CALLBACK RealScreenSaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK DefScreenSaverProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-
-HostState& GetHostState();

@@ -3,8 +3,6 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include "app/Lifecycle.h"
-#include "app/SceneManager.h"
 #include "res/resource.h"
 #include "resources/Language.h"
 #include "resources/LanguageTables.h"
@@ -24,13 +22,18 @@ constexpr uint32_t kCaptionText = 23;
 
 HWND ImageList(HWND dialog) { return GetDlgItem(dialog, IDC_IMAGE_LIST); }
 
+// The dialog's own state, set from its creation parameter at WM_INITDIALOG.
+ConfigDialogState* StateOf(HWND dialog) {
+  return reinterpret_cast<ConfigDialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+}
+
 int LineCount(HWND listBox) { return static_cast<int>(SendMessageW(listBox, LB_GETCOUNT, 0, 0)); }
 
 // Adding or removing pictures moves the switch on screen; the store follows it, so
 // that OK saves what the user sees.
 void SetShowImages(HWND dialog, bool show) {
   CheckDlgButton(dialog, IDC_SHOW_IMAGES, show ? BST_CHECKED : BST_UNCHECKED);
-  GetConfigDialogState().settings.Choices().showImages = show ? 1 : 0;
+  StateOf(dialog)->settings.Choices().showImages = show ? 1 : 0;
 }
 
 void Repaint(HWND dialog) {
@@ -40,7 +43,7 @@ void Repaint(HWND dialog) {
 
 // The store takes only what the list box took, so that both keep the same lines.
 void AddPicture(HWND dialog, const std::wstring& path, ListEntryKind kind) {
-  if (AppendListLine(ImageList(dialog), path, kind)) GetConfigDialogState().settings.AddImage(path);
+  if (AppendListLine(ImageList(dialog), path, kind)) StateOf(dialog)->settings.AddImage(path);
 }
 
 PathOnDisk LookUpPath(const std::wstring& path) {
@@ -54,7 +57,7 @@ PathOnDisk LookUpPath(const std::wstring& path) {
 // Shows the file or folder dialog; a dialog that could not be shown is said, not
 // taken for a cancel.
 std::vector<std::wstring> AskForPaths(HWND owner, PickKind kind) {
-  ConfigDialogState& state = GetConfigDialogState();
+  ConfigDialogState& state = *StateOf(owner);
   const auto& texts = WorkSpace::Translate::GetTextStorage();
   PickRequest request;
   request.owner = owner;
@@ -81,12 +84,11 @@ void AddChosen(HWND dialog, const std::vector<std::wstring>& paths, ListEntryKin
   Repaint(dialog);
 }
 
-BOOL OnInitDialog(HWND dialog) {
-  ConfigDialogState& state = GetConfigDialogState();
+BOOL OnInitDialog(HWND dialog, ConfigDialogState& state) {
+  SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&state));
   SettingsStore& settings = state.settings;
-  state.dialog = dialog;
   LoadLanguage();
-  ApplyDialogTexts();
+  ApplyDialogTexts(dialog);
   FitSchemeRowToTexts(dialog);
   DragAcceptFiles(dialog, TRUE);
   SubclassImageListBox(ImageList(dialog));
@@ -111,7 +113,7 @@ BOOL OnInitDialog(HWND dialog) {
 }
 
 void OnOk(HWND dialog) {
-  ConfigDialogState& state = GetConfigDialogState();
+  ConfigDialogState& state = *StateOf(dialog);
   SettingsStore& settings = state.settings;
   const std::wstring caption = WorkSpace::Translate::GetTextStorage().GetText(23);
   if (!state.unreadableFile.empty()) {
@@ -120,9 +122,6 @@ void OnOk(HWND dialog) {
                 caption.c_str(), MB_OK | MB_ICONERROR);
     return;
   }
-  settings.Choices().selectFireEffect =
-      static_cast<int32_t>(SendDlgItemMessageW(dialog, IDC_FIRE_SCHEME, CB_GETCURSEL, 0, 0));
-  settings.Choices().mainMonitorOnly = IsDlgButtonChecked(dialog, IDC_MAIN_MONITOR_ONLY) == BST_CHECKED ? 1 : 0;
   // Beside the saver where it may write there, otherwise (a system-folder install,
   // an ordinary user) in the user's own profile, silently.
   const SettingsSaveResult result = SaveSettings(settings, GetSettingsFiles());
@@ -132,22 +131,32 @@ void OnOk(HWND dialog) {
                 MB_OK | MB_ICONERROR);
     return;
   }
-  SceneManager::Reset();
   settings.RemoveAllImages();
   settings.Load(result.path);
   EndDialog(dialog, TRUE);
 }
 
+// Each control writes the dialog's copy of the choices as it changes: OK saves that
+// copy and the preview draws it.
 void OnShowImagesClicked(HWND dialog) {
   const LRESULT state = SendDlgItemMessageW(dialog, IDC_SHOW_IMAGES, BM_GETCHECK, 0, 0);
-  if (state == BST_CHECKED) GetConfigDialogState().settings.Choices().showImages = 1;
-  if (state == BST_UNCHECKED) GetConfigDialogState().settings.Choices().showImages = 0;
+  if (state == BST_CHECKED) StateOf(dialog)->settings.Choices().showImages = 1;
+  if (state == BST_UNCHECKED) StateOf(dialog)->settings.Choices().showImages = 0;
+}
+
+void OnMainMonitorOnlyClicked(HWND dialog) {
+  StateOf(dialog)->settings.Choices().mainMonitorOnly =
+      IsDlgButtonChecked(dialog, IDC_MAIN_MONITOR_ONLY) == BST_CHECKED ? 1 : 0;
+}
+
+void OnSchemeChanged(HWND dialog) {
+  StateOf(dialog)->settings.Choices().selectFireEffect =
+      static_cast<int32_t>(SendDlgItemMessageW(dialog, IDC_FIRE_SCHEME, CB_GETCURSEL, 0, 0));
 }
 
 void OnPreview(HWND dialog) {
-  ConfigDialogState& state = GetConfigDialogState();
-  state.dialog = dialog;
-  ShowPreview(state.moduleInstance, dialog, PreviewChoices(dialog));
+  const ConfigDialogState& state = *StateOf(dialog);
+  ShowPreview(state.moduleInstance, dialog, state.settings);
 }
 
 INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
@@ -158,16 +167,20 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
     case IDC_REMOVE: RemoveSelectedImage(dialog); return 0;
     case IDC_REMOVE_ALL: RemoveAllImageLines(dialog); return 0;
     case IDC_SHOW_IMAGES: OnShowImagesClicked(dialog); return 0;
+    case IDC_MAIN_MONITOR_ONLY: OnMainMonitorOnlyClicked(dialog); return 0;
+    case IDC_FIRE_SCHEME:
+      if (HIWORD(wParam) == CBN_SELCHANGE) OnSchemeChanged(dialog);
+      return 0;
     case IDC_PREVIEW: OnPreview(dialog); return 0;
     default: return 0;
   }
 }
 
-void OnTrackbarNotify(const NMHDR* header) {
+void OnTrackbarNotify(HWND dialog, const NMHDR* header) {
   const int id = GetDlgCtrlID(header->hwndFrom);
   if (id != IDC_BLOBS_SPEED && id != IDC_BLOBS_SIZE) return;
   const auto position = static_cast<int32_t>(SendMessageW(header->hwndFrom, TBM_GETPOS, 0, 0));
-  SettingsValues& choices = GetConfigDialogState().settings.Choices();
+  SettingsValues& choices = StateOf(dialog)->settings.Choices();
   (id == IDC_BLOBS_SPEED ? choices.blobsSpeed : choices.blobsSize) = position;
 }
 
@@ -185,24 +198,13 @@ void OnDropFiles(HWND dialog, HDROP drop) {
 }
 }  // namespace
 
-SettingsStore PreviewChoices(HWND dialog) {
-  SettingsStore choices = GetConfigDialogState().settings;
-  choices.Choices().selectFireEffect =
-      static_cast<int32_t>(SendDlgItemMessageW(dialog, IDC_FIRE_SCHEME, CB_GETCURSEL, 0, 0));
-  choices.Choices().mainMonitorOnly = IsDlgButtonChecked(dialog, IDC_MAIN_MONITOR_ONLY) == BST_CHECKED ? 1 : 0;
-  return choices;
-}
-
 BOOL RegisterDialogClasses(HINSTANCE instance) {
-  GetConfigDialogState().moduleInstance = instance;
+  ConfigDialogState state;
+  state.moduleInstance = instance;
   // No saver window exists in configuration mode: the dialog has no owner.
-  DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_CONFIGURE), nullptr, ScreenSaverConfigureDialog, 0);
+  DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_CONFIGURE), nullptr, ScreenSaverConfigureDialog,
+                  reinterpret_cast<LPARAM>(&state));
   return TRUE;
-}
-
-ConfigDialogState& GetConfigDialogState() {
-  static ConfigDialogState state;
-  return state;
 }
 
 INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -217,10 +219,11 @@ INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wP
 }
 
 INT_PTR ConfigureDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) return OnInitDialog(dialog, *reinterpret_cast<ConfigDialogState*>(lParam));
+  if (!StateOf(dialog)) return 0;  // before WM_INITDIALOG (the font) there is no state yet
   switch (message) {
-    case WM_INITDIALOG: return OnInitDialog(dialog);
     case WM_COMMAND: return OnCommand(dialog, wParam);
-    case WM_NOTIFY: OnTrackbarNotify(reinterpret_cast<const NMHDR*>(lParam)); return 0;
+    case WM_NOTIFY: OnTrackbarNotify(dialog, reinterpret_cast<const NMHDR*>(lParam)); return 0;
     case WM_DROPFILES: OnDropFiles(dialog, reinterpret_cast<HDROP>(wParam)); return 0;
     case WM_DRAWITEM: return DrawListLine(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     default: return 0;
@@ -235,16 +238,16 @@ bool AppendListLine(HWND listBox, const std::wstring& path, ListEntryKind kind) 
   return listBox && AddListLine(listBox, path, kind) >= 0;
 }
 
-void AddImageFiles(HWND owner) {
-  AddChosen(GetConfigDialogState().dialog, AskForPaths(owner, PickKind::Pictures), ListEntryKind::Picture);
+void AddImageFiles(HWND dialog) {
+  AddChosen(dialog, AskForPaths(dialog, PickKind::Pictures), ListEntryKind::Picture);
 }
 
-void AddImageFolder(HWND owner) {
-  AddChosen(GetConfigDialogState().dialog, AskForPaths(owner, PickKind::Folder), ListEntryKind::Folder);
+void AddImageFolder(HWND dialog) {
+  AddChosen(dialog, AskForPaths(dialog, PickKind::Folder), ListEntryKind::Folder);
 }
 
 void RemoveSelectedImage(HWND dialog) {
-  SettingsStore& settings = GetConfigDialogState().settings;
+  SettingsStore& settings = StateOf(dialog)->settings;
   HWND list = ImageList(dialog);
   const int selected = static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0));
   if (selected >= 0) {
@@ -258,6 +261,6 @@ void RemoveSelectedImage(HWND dialog) {
 
 void RemoveAllImageLines(HWND dialog) {
   SendMessageW(ImageList(dialog), LB_RESETCONTENT, 0, 0);
-  GetConfigDialogState().settings.RemoveAllImages();
+  StateOf(dialog)->settings.RemoveAllImages();
   SetShowImages(dialog, false);
 }

@@ -19,11 +19,11 @@ INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wP
 // exception barrier.
 INT_PTR ConfigureDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// The dialog's own state for the process: the instance its templates come from,
-// the open dialog, and the choices being edited (saved on OK).
+// The dialog's own state, passed as the dialog's creation parameter and kept in its
+// DWLP_USER: the instance its templates come from and its copy of the choices,
+// written as each control changes, saved on OK and drawn by the preview.
 struct ConfigDialogState {
   HINSTANCE moduleInstance = nullptr;
-  HWND dialog = nullptr;
   SettingsStore settings;
   // The settings file when it exists but could not be read as the dialog opened;
   // OK then saves nothing over it.
@@ -31,10 +31,6 @@ struct ConfigDialogState {
   // Where the next file or folder dialog opens: the folder of the last choice.
   std::wstring lastFolder;
 };
-ConfigDialogState& GetConfigDialogState();
-
-// What the preview draws: the dialog's choices as they stand, saved or not.
-SettingsStore PreviewChoices(HWND dialog);
 
 // Adds a line to the picture list box, marked as a picture or a folder; without a
 // kind, by what the path is on disk. False when the list box could not take it.
@@ -43,10 +39,10 @@ bool AppendListLine(HWND listBox, const std::wstring& path, ListEntryKind kind);
 
 // Asks for pictures with the file dialog and adds them to the list box and the
 // picture list; shared by the Add button and the list box menu.
-void AddImageFiles(HWND owner);
+void AddImageFiles(HWND dialog);
 // Asks for a folder and adds it as one line: at run time it stands for every
 // picture under it.
-void AddImageFolder(HWND owner);
+void AddImageFolder(HWND dialog);
 
 // Removes the selected line and its picture (nothing without a selection), then
 // selects the line before it. Unchecks the picture switch when the list empties.

@@ -4,7 +4,6 @@
 
 #include "res/resource.h"
 #include "resources/TextStorage.h"
-#include "ui/ConfigDialog.h"
 
 namespace {
 struct ControlText {
@@ -21,8 +20,7 @@ constexpr uint32_t kFireStyleTexts[] = {32, 33, 34};  // "Fire", "Fireball", "De
 constexpr uint32_t kCaptionText = 23;
 }  // namespace
 
-void ApplyDialogTexts() {
-  HWND dialog = GetConfigDialogState().dialog;
+void ApplyDialogTexts(HWND dialog) {
   if (!dialog) return;
   const auto& texts = WorkSpace::Translate::GetTextStorage();
   for (const ControlText& item : kControlTexts) SetDlgItemTextW(dialog, item.control, texts.GetText(item.text).c_str());

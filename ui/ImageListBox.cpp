@@ -86,6 +86,7 @@ void OnRightButtonUp(HWND listBox, WPARAM wParam, LPARAM lParam) {
   POINT pointer{};
   GetCursorPos(&pointer);
   const auto& texts = WorkSpace::Translate::GetTextStorage();
+  HWND dialog = GetParent(listBox);
   const platform::UniqueMenu menu{CreatePopupMenu()};
   if (menu) {
     AppendMenuW(menu.get(), MF_STRING | MF_BYPOSITION, kMenuAdd, texts.GetText(18).c_str());
@@ -93,9 +94,8 @@ void OnRightButtonUp(HWND listBox, WPARAM wParam, LPARAM lParam) {
     AppendMenuW(menu.get(), MF_STRING | MF_BYPOSITION, kMenuRemove, texts.GetText(3).c_str());
     AppendMenuW(menu.get(), MF_STRING | MF_BYPOSITION, kMenuRemoveAll, texts.GetText(4).c_str());
     SetForegroundWindow(listBox);
-    const UINT command = static_cast<UINT>(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, pointer.x,
-                                                          pointer.y, 0, GetParent(listBox), nullptr));
-    HWND dialog = GetConfigDialogState().dialog;
+    const UINT command = static_cast<UINT>(
+        TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, pointer.x, pointer.y, 0, dialog, nullptr));
     switch (command) {
       case kMenuAdd: AddImageFiles(dialog); break;
       case kMenuAddFolder: AddImageFolder(dialog); break;
@@ -104,8 +104,7 @@ void OnRightButtonUp(HWND listBox, WPARAM wParam, LPARAM lParam) {
       default: break;  // dismissed
     }
   }
-  HWND dialog = GetConfigDialogState().dialog;
-  InvalidateRect(GetDlgItem(dialog, IDC_IMAGE_LIST), nullptr, TRUE);
+  InvalidateRect(listBox, nullptr, TRUE);
   InvalidateRect(dialog, nullptr, TRUE);
 }
 }  // namespace

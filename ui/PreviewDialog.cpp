@@ -1,27 +1,29 @@
 #include "ui/PreviewDialog.h"
 
 #include "app/Lifecycle.h"
-#include "app/SceneManager.h"
 #include "res/resource.h"
 
 namespace {
-BOOL OnInitDialog(HWND dialog, const SettingsStore& choices) {
-  Lifecycle& lifecycle = GetLifecycle();
-  ClearRunFlags();
-  lifecycle.renderWindow = dialog;
+// One preview: the choices it draws and its run, in the preview dialog's DWLP_USER.
+struct PreviewRun {
+  const SettingsStore& choices;
+  Lifecycle lifecycle;
+};
+
+PreviewRun* RunOf(HWND dialog) { return reinterpret_cast<PreviewRun*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
+
+BOOL OnInitDialog(HWND dialog, PreviewRun& run) {
+  SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&run));
   // Over every monitor, each drawn as the saver draws it.
   SetWindowPos(dialog, HWND_TOP, GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
                GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN), 0);
   SetFocus(dialog);
-  // The capability check runs on the render thread; the language is already loaded.
-  SceneManager::PlaceMonitors(dialog, lifecycle.readMonitors(), choices.Choices().mainMonitorOnly == 1);
-  const bool sceneBuilt = SceneManager::Attach(dialog) && SceneManager::Init(choices, true);
-  StartRenderThread(sceneBuilt);
+  StartRun(run.lifecycle, dialog, &run.choices);
   return TRUE;
 }
 
 BOOL Close(HWND dialog, INT_PTR result) {
-  StopRenderThread();
+  if (PreviewRun* run = RunOf(dialog)) StopRenderThread(run->lifecycle);
   EndDialog(dialog, result);
   return TRUE;
 }
@@ -68,9 +70,11 @@ std::vector<std::wstring> ReadListBoxLines(HWND listBox) {
 namespace {
 INT_PTR PreviewMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_INITDIALOG: return OnInitDialog(dialog, *reinterpret_cast<const SettingsStore*>(lParam));
+    case WM_INITDIALOG: return OnInitDialog(dialog, *reinterpret_cast<PreviewRun*>(lParam));
     case WM_ERASEBKGND: return TRUE;  // the render thread owns every pixel
-    case WM_DISPLAYCHANGE: OnDisplayChange(dialog); return FALSE;
+    case WM_DISPLAYCHANGE:
+      if (PreviewRun* run = RunOf(dialog)) OnDisplayChange(run->lifecycle, dialog);
+      return FALSE;
     case WM_COMMAND:
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN: return ClosesPreview(message, wParam) ? Close(dialog, CloseResult(message, wParam)) : FALSE;
@@ -83,14 +87,14 @@ INT_PTR CALLBACK PreviewDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     return PreviewMessage(dialog, message, wParam, lParam);
   } catch (...) {
     // Whatever failed, the preview still closes: it is the way back to the dialog.
-    StopRenderThread();
-    EndDialog(dialog, IDCANCEL);
+    Close(dialog, IDCANCEL);
     return TRUE;
   }
 }
 }  // namespace
 
 INT_PTR ShowPreview(HINSTANCE instance, HWND owner, const SettingsStore& choices) {
+  PreviewRun run{choices, {}};
   return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_PREVIEW), owner, PreviewDialogProc,
-                         reinterpret_cast<LPARAM>(&choices));
+                         reinterpret_cast<LPARAM>(&run));
 }

@@ -10,7 +10,7 @@
 //                                                  top line, line height, each line's item data)
 //   harness command <hwnd> <id>                    posts WM_COMMAND(id, BN_CLICKED)
 //   harness click <hwnd> <id>                      posts BM_CLICK to the control
-//   harness select <hwnd> <id> <index>             list box or combo box selection
+//   harness select <hwnd> <id> <index>             list box or combo box selection (a combo box notifies)
 //   harness settext <hwnd> <id> <text>             WM_SETTEXT on the control
 //   harness itempoint <hwnd> <id> <index>          screen point inside a list box line
 //   harness waitgone <hwnd> <timeoutMs>            gone=1 once the window is destroyed
@@ -327,6 +327,9 @@ int DialogCommand(int argc, wchar_t** argv) {
   if (verb == L"select" && argc >= 4) {
     const bool combo = _wcsicmp(ClassOf(control).c_str(), L"ComboBox") == 0;
     const LRESULT result = SendMessageW(control, combo ? CB_SETCURSEL : LB_SETCURSEL, _wtoi(argv[3]), 0);
+    // As a user's choice does, the combo box tells its dialog.
+    if (combo)
+      SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(control));
     std::printf("result=%ld\n", static_cast<long>(result));
     return 0;
   }

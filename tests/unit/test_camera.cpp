@@ -87,11 +87,12 @@ TEST(Camera, UpdateComposesRotationsAndProducts) {
 }
 
 TEST(SceneUpdate, OnlyTheFamiliesThatUseTheCameraComputeItsWorld) {
-  Scene& scene = SceneManager::GetScene();  // the unit tests are built with the fire family
+  SceneManager scenes;
+  Scene& scene = scenes.GetScene();  // the unit tests are built with the fire family
   ASSERT_NE(dynamic_cast<FireEffect*>(scene.effect.get()), nullptr);
   Camera& cam = scene.camera;
   cam = Camera();
-  SceneManager::Update();
+  scenes.Update();
   for (int r = 0; r < 4; ++r)
     for (int c = 0; c < 4; ++c) {
       EXPECT_EQ(cam.world.m[r][c], 0.0f);

@@ -75,28 +75,30 @@ void UseWhiteLogo(Window& w) {
 
 TEST(Device, LogoIsDrawnBottomLeftAndBlankedFramesHideIt) {
   TestWindow window(L"DeviceBlank", 640, 480);
-  Scene& scene = SceneManager::GetScene();
+  SceneManager scenes;
+  Scene& scene = scenes.GetScene();
   Window& w = scene.window;
   ASSERT_TRUE(w.Create(window.hwnd));
   UseWhiteLogo(w);
   scene.settings.Choices().showImages = 0;
-  SceneManager::DrawFrame(false);
-  SceneManager::DrawFrame(false);  // the back buffer may hold the frame before last
+  scenes.DrawFrame(false);
+  scenes.DrawFrame(false);  // the back buffer may hold the frame before last
   EXPECT_EQ(ReadBackPixel(w.device.Get(), 50, 455) & 0xFFFFFF, 0xFFFFFFu);  // inside the logo
   EXPECT_EQ(ReadBackPixel(w.device.Get(), 3, 455) & 0xFFFFFF, 0u);         // left of it
   EXPECT_EQ(ReadBackPixel(w.device.Get(), 50, 430) & 0xFFFFFF, 0u);        // above it
-  SceneManager::DrawFrame(true);
-  SceneManager::DrawFrame(true);
+  scenes.DrawFrame(true);
+  scenes.DrawFrame(true);
   EXPECT_EQ(ReadBackPixel(w.device.Get(), 50, 455) & 0xFFFFFF, 0u);
   w.ReleaseAll();
 }
 
 TEST(Device, NoLogoInASmallWindow) {
   TestWindow window(L"DeviceSmall", 639, 480);
-  Window& w = SceneManager::GetScene().window;
+  SceneManager scenes;
+  Window& w = scenes.GetScene().window;
   ASSERT_TRUE(w.Create(window.hwnd));
   UseWhiteLogo(w);
-  SceneManager::DrawFrame(false);
+  scenes.DrawFrame(false);
   EXPECT_EQ(ReadBackPixel(w.device.Get(), 50, 455) & 0xFFFFFF, 0u);
   w.ReleaseAll();
 }
@@ -133,7 +135,8 @@ std::wstring WriteSolidBmp(const wchar_t* name, uint8_t r, uint8_t g, uint8_t b)
 
 TEST(FrameOrder, BackdropFirstThenTheLogoOverIt) {
   TestWindow window(L"FrameOrder", 640, 480);
-  Scene& scene = SceneManager::GetScene();
+  SceneManager scenes;
+  Scene& scene = scenes.GetScene();
   Window& w = scene.window;
   ASSERT_TRUE(w.Create(window.hwnd));
   UseWhiteLogo(w);
@@ -147,17 +150,17 @@ TEST(FrameOrder, BackdropFirstThenTheLogoOverIt) {
   scene.settings.Choices().showImages = 1;
   // The picture is decoded off this thread: frames go on until it is in.
   for (int i = 0; i < 500 && pictures.Count() == 0; ++i) {
-    SceneManager::DrawFrame(false);
+    scenes.DrawFrame(false);
     Sleep(10);
   }
   ASSERT_EQ(pictures.Count(), 1);
-  SceneManager::DrawFrame(false);
-  SceneManager::DrawFrame(false);  // the back buffer may hold the frame before last
+  scenes.DrawFrame(false);
+  scenes.DrawFrame(false);  // the back buffer may hold the frame before last
   EXPECT_EQ(ReadBackPixel(w.device.Get(), 320, 240) & 0xFFFFFF, 0xFF0000u);  // backdrop
   EXPECT_EQ(ReadBackPixel(w.device.Get(), 50, 455) & 0xFFFFFF, 0xFFFFFFu);   // logo over it
   scene.settings.Choices().showImages = 0;
-  SceneManager::DrawFrame(false);
-  SceneManager::DrawFrame(false);
+  scenes.DrawFrame(false);
+  scenes.DrawFrame(false);
   EXPECT_EQ(ReadBackPixel(w.device.Get(), 320, 240) & 0xFFFFFF, 0u);  // only the clear below
   pictures.Detach();
   w.ReleaseAll();

@@ -97,14 +97,13 @@ protected:
   }
   void TearDown() override {
     if (dialog) DestroyWindow(dialog);
-    app().dialog = nullptr;
     SetPickerFunction(nullptr);
   }
   // The dialog as the store now is.
   void Open() {
     if (dialog) DestroyWindow(dialog);
     dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_CONFIGURE), nullptr,
-                                ScreenSaverConfigureDialog, 0);
+                                ScreenSaverConfigureDialog, reinterpret_cast<LPARAM>(&state_));
     ASSERT_NE(dialog, nullptr);
     list = GetDlgItem(dialog, IDC_IMAGE_LIST);
   }
@@ -113,7 +112,8 @@ protected:
     for (int i = 0; i < app().settings.ImageCount(); ++i) images.push_back(app().settings.GetImage(i));
     return images;
   }
-  static ConfigDialogState& app() { return GetConfigDialogState(); }
+  ConfigDialogState& app() { return state_; }
+  const ConfigDialogState& app() const { return state_; }
   int Lines() const { return static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0)); }
   std::wstring Line(int i) const { return ReadListBoxLines(list).at(i); }
   int Selection() const { return static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)); }
@@ -122,11 +122,14 @@ protected:
 
   HWND dialog = nullptr;
   HWND list = nullptr;
+
+private:
+  ConfigDialogState state_;
 };
 }  // namespace
 
 TEST_F(ConfigDialogTest, InitialisationShowsTheStore) {
-  EXPECT_EQ(app().dialog, dialog);
+  EXPECT_EQ(GetWindowLongPtrW(dialog, DWLP_USER), reinterpret_cast<LONG_PTR>(&app()));
   EXPECT_EQ(ReadListBoxLines(list), (std::vector<std::wstring>{L"C:\\stored\\one.jpg", L"C:\\stored\\two.png"}));
   EXPECT_FALSE(Checked());
   EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_FIRE_SCHEME, CB_GETCOUNT, 0, 0), 3);
@@ -381,13 +384,12 @@ TEST_F(ConfigDialogTest, LongLinesAreReadWhole) {
 
 TEST_F(ConfigDialogTest, TextsGoToTheirControls) {
   SetDlgItemTextW(dialog, IDC_ADD, L"");
-  ApplyDialogTexts();  // again: the scheme box is emptied first
+  ApplyDialogTexts(dialog);  // again: the scheme box is emptied first
   wchar_t text[64] = {};
   GetDlgItemTextW(dialog, IDC_ADD, text, 64);
   EXPECT_GT(std::wcslen(text), 0u);
   EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_FIRE_SCHEME, CB_GETCOUNT, 0, 0), 3);
-  app().dialog = nullptr;
-  ApplyDialogTexts();  // no dialog: nothing happens
+  ApplyDialogTexts(nullptr);  // no dialog: nothing happens
 }
 
 TEST_F(ConfigDialogTest, EmptyListPaintsItsHint) {
@@ -417,13 +419,18 @@ TEST_F(ConfigDialogTest, EmptyListPaintsItsHint) {
   ReleaseDC(nullptr, screen);
 }
 
-TEST_F(ConfigDialogTest, PreviewTakesTheDialogsLiveChoices) {
+// The dialog's copy is what the preview draws and OK saves: every control writes it
+// as it changes.
+TEST_F(ConfigDialogTest, ControlsWriteTheDialogsCopyAsTheyChange) {
   SendDlgItemMessageW(dialog, IDC_FIRE_SCHEME, CB_SETCURSEL, 1, 0);
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_FIRE_SCHEME, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_FIRE_SCHEME)));
   CheckDlgButton(dialog, IDC_MAIN_MONITOR_ONLY, BST_CHECKED);
+  Command(IDC_MAIN_MONITOR_ONLY);
   const std::wstring longPath = L"C:\\" + std::wstring(400, L'p') + L".png";
   g_answer = Chosen({longPath});
   Command(IDC_ADD);
-  const SettingsStore choices = PreviewChoices(dialog);
+  const SettingsStore& choices = app().settings;
   EXPECT_EQ(choices.Choices().selectFireEffect, 1);
   EXPECT_EQ(choices.Choices().mainMonitorOnly, 1);
   EXPECT_EQ(choices.Choices().showImages, 1);
@@ -431,9 +438,9 @@ TEST_F(ConfigDialogTest, PreviewTakesTheDialogsLiveChoices) {
   EXPECT_EQ(choices.GetImage(0), L"C:\\stored\\one.jpg");
   EXPECT_EQ(choices.GetImage(2), longPath);  // whole, not cut at 260 characters
 
-  Command(IDC_REMOVE_ALL);
-  EXPECT_EQ(PreviewChoices(dialog).Choices().showImages, 0);
-  EXPECT_EQ(PreviewChoices(dialog).ImageCount(), 0);
+  CheckDlgButton(dialog, IDC_MAIN_MONITOR_ONLY, BST_UNCHECKED);
+  Command(IDC_MAIN_MONITOR_ONLY);
+  EXPECT_EQ(choices.Choices().mainMonitorOnly, 0);
 }
 
 namespace {

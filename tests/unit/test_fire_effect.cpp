@@ -341,18 +341,18 @@ TEST(FlamesPreview, PreviewSizedChildShowsFlamesAndNoLogo) {
   LoadLanguage();
   TestWindow parent(L"FlamesPreviewParent", 300, 200);
   TestWindow child(parent.hwnd, 152, 112);
-  Scene& scene = SceneManager::GetScene();
+  SceneManager scenes;
+  Scene& scene = scenes.GetScene();
   Window& w = scene.window;
-  ASSERT_TRUE(SceneManager::Attach(child.hwnd));
-  ASSERT_TRUE(SceneManager::Init(L"Z:\\nonexistent\\Varnelle.scr.settings", true));
+  ASSERT_EQ(scenes.Init(child.hwnd, {}, SettingsStore{}), SceneStart::Built);
   auto* fire = dynamic_cast<FireEffect*>(scene.effect.get());
   ASSERT_TRUE(fire && fire->effect);
   ASSERT_TRUE(w.logoTexture) << "the logo is loaded, and must still not be drawn";
   // Two frames each: after Present the back buffer may hold either of the last two.
   fire->style = 0;
-  SceneManager::Update();
-  SceneManager::DrawFrame(false);
-  SceneManager::DrawFrame(false);
+  scenes.Update();
+  scenes.DrawFrame(false);
+  scenes.DrawFrame(false);
   const Pixels flames = ReadBack(w.device.Get());
   EXPECT_EQ(flames.width, 152);
   EXPECT_EQ(flames.height, 112);
@@ -361,8 +361,8 @@ TEST(FlamesPreview, PreviewSizedChildShowsFlamesAndNoLogo) {
 
   // With the flames off the frame is black all over: nothing else (no logo) is drawn.
   fire->style = 3;
-  SceneManager::DrawFrame(false);
-  SceneManager::DrawFrame(false);
+  scenes.DrawFrame(false);
+  scenes.DrawFrame(false);
   const Pixels nothing = ReadBack(w.device.Get());
   EXPECT_EQ(nothing.MeanLuma(0, 112), 0.0);
 
@@ -370,14 +370,21 @@ TEST(FlamesPreview, PreviewSizedChildShowsFlamesAndNoLogo) {
   // Direct3D's own thread alive until the process ends.
   IDirect3DDevice9* device = w.device.Get();
   device->AddRef();
-  SceneManager::Teardown();
+  scenes.Teardown();
   EXPECT_EQ(device->Release(), 0u);
 }
 
 namespace {
 // Wine never loses a windowed device: the tests choose what Present and the state
 // query answer.
-struct ChosenGate : SceneManager::DeviceGate {
+// The flames alone: style 0, no pictures.
+SettingsStore NoPictures() {
+  SettingsStore settings;
+  settings.Choices().showImages = 0;
+  return settings;
+}
+
+struct ChosenGate : DeviceGate {
   HRESULT present = D3D_OK, state = D3D_OK;
   HRESULT Present(IDirect3DDevice9* device) override {
     return present == D3D_OK ? DeviceGate::Present(device) : present;
@@ -415,34 +422,31 @@ TEST(FlamesPreview, LostDeviceIsRebuiltAndDrawsFlamesAgain) {
   LoadLanguage();
   TestWindow parent(L"LostDeviceParent", 300, 200);
   TestWindow child(parent.hwnd, 152, 112);
-  ASSERT_TRUE(SceneManager::Attach(child.hwnd));
-  ASSERT_TRUE(SceneManager::Init(L"Z:\\nonexistent\\Varnelle.scr.settings", true));
-  SceneManager::ApplyPreviewChoices(0, 0, {});
+  SceneManager scenes;
+  ASSERT_EQ(scenes.Init(child.hwnd, {}, NoPictures()), SceneStart::Built);
   ChosenGate gate;
-  SceneManager::SetDeviceGate(&gate);
-  Window& w = SceneManager::GetScene().window;
+  scenes.SetDeviceGate(&gate);
+  Window& w = scenes.GetScene().window;
   std::vector<long> counts;
   for (int round = 0; round < 3; ++round) {
     SCOPED_TRACE(round);
     gate.present = gate.state = D3DERR_DEVICELOST;
-    EXPECT_FALSE(SceneManager::DrawFrame(false));
-    EXPECT_FALSE(SceneManager::DeviceCanBeMade());
+    EXPECT_FALSE(scenes.DrawFrame(false));
+    EXPECT_FALSE(scenes.DeviceCanBeMade());
     gate.present = D3D_OK;
     gate.state = D3DERR_DEVICENOTRESET;
-    ASSERT_TRUE(SceneManager::DeviceCanBeMade());
+    ASSERT_TRUE(scenes.DeviceCanBeMade());
     bool rebuilt = false;
-    EXPECT_TRUE(OldDeviceLetGo(w, [&] { rebuilt = SceneManager::Rebuild(); }));
+    EXPECT_TRUE(OldDeviceLetGo(w, [&] { rebuilt = scenes.Rebuild(); }));
     ASSERT_TRUE(rebuilt);
     gate.state = D3D_OK;
-    SceneManager::Update();
-    EXPECT_TRUE(SceneManager::DrawFrame(false));
-    EXPECT_TRUE(SceneManager::DrawFrame(false));
+    scenes.Update();
+    EXPECT_TRUE(scenes.DrawFrame(false));
+    EXPECT_TRUE(scenes.DrawFrame(false));
     EXPECT_GT(ReadBack(w.device.Get()).WarmShare(), 0.3);
     if (round == 0) counts = LiveCounts();
     EXPECT_EQ(LiveCounts(), counts);
   }
-  SceneManager::SetDeviceGate(nullptr);
-  SceneManager::Teardown();
 }
 
 // Monitors come and go under a window already moved over the new desktop: two,
@@ -458,38 +462,36 @@ TEST(FlamesPreview, DisplayChangeLaysTheScenesOutAnew) {
   };
   const std::vector<MonitorArea> two = {monitor(0, 320, 240, true), monitor(320, 320, 200, false)};
   const std::vector<MonitorArea> one = {monitor(0, 640, 240, true)};
-  SceneManager::PlaceMonitors(window.hwnd, two, false);
-  ASSERT_TRUE(SceneManager::Attach(window.hwnd));
-  ASSERT_TRUE(SceneManager::Init(L"Z:\\nonexistent\\Varnelle.scr.settings", true));
-  Window& w = SceneManager::GetScene().window;
+  SceneManager scenes;
+  ASSERT_EQ(scenes.Init(window.hwnd, two, SettingsStore{}), SceneStart::Built);
+  Window& w = scenes.GetScene().window;
   std::vector<long> counts = LiveCounts();
   for (int round = 0; round < 2; ++round) {
     SCOPED_TRACE(round);
     bool ok = false;
-    EXPECT_TRUE(OldDeviceLetGo(w, [&] { ok = SceneManager::Relayout(one); }));
+    EXPECT_TRUE(OldDeviceLetGo(w, [&] { ok = scenes.Relayout(one); }));
     ASSERT_TRUE(ok);
-    EXPECT_EQ(SceneManager::DrawAreas().size(), 1u);
-    EXPECT_TRUE(SceneManager::DrawFrame(false));
+    EXPECT_EQ(scenes.DrawAreas().size(), 1u);
+    EXPECT_TRUE(scenes.DrawFrame(false));
 
-    EXPECT_TRUE(OldDeviceLetGo(w, [&] { ok = SceneManager::Relayout({}); }));
+    EXPECT_TRUE(OldDeviceLetGo(w, [&] { ok = scenes.Relayout({}); }));
     EXPECT_FALSE(ok);
-    EXPECT_TRUE(SceneManager::DrawAreas().empty());
-    EXPECT_FALSE(SceneManager::DrawFrame(false));
-    EXPECT_FALSE(SceneManager::Rebuild());  // a lost-device poll keeps waiting for a monitor
+    EXPECT_TRUE(scenes.DrawAreas().empty());
+    EXPECT_FALSE(scenes.DrawFrame(false));
+    EXPECT_FALSE(scenes.Rebuild());  // a lost-device poll keeps waiting for a monitor
 
-    ASSERT_TRUE(SceneManager::Relayout(two));
-    const std::vector<RECT> areas = SceneManager::DrawAreas();
+    ASSERT_TRUE(scenes.Relayout(two));
+    const std::vector<RECT> areas = scenes.DrawAreas();
     ASSERT_EQ(areas.size(), 2u);
     EXPECT_EQ(areas[1].left, 320);
     EXPECT_EQ(areas[1].bottom, 200);
-    EXPECT_TRUE(SceneManager::DrawFrame(false));
+    EXPECT_TRUE(scenes.DrawFrame(false));
     EXPECT_EQ(LiveCounts(), counts);
   }
-  SceneManager::Teardown();
 }
 
 namespace {
-struct LimitedGate : SceneManager::DeviceGate {
+struct LimitedGate : DeviceGate {
   SIZE limit{};
   SIZE TextureLimit(IDirect3DDevice9*) override { return limit; }
 };
@@ -514,12 +516,11 @@ TEST(FlamesPreview, TextureLimitAndARebuildWithoutTheEffect) {
   };
   LimitedGate gate;
   gate.limit = {200, 100};
-  SceneManager::SetDeviceGate(&gate);
-  SceneManager::PlaceMonitors(window.hwnd, {monitor(0, 320, true), monitor(320, 320, false)}, false);
-  ASSERT_TRUE(SceneManager::Attach(window.hwnd));
-  ASSERT_TRUE(SceneManager::Init(L"Z:\\nonexistent\\Varnelle.scr.settings", true));
-  SceneManager::ApplyPreviewChoices(0, 0, {});
-  Scene& main = SceneManager::GetScene();
+  SceneManager scenes;
+  scenes.SetDeviceGate(&gate);
+  ASSERT_EQ(scenes.Init(window.hwnd, {monitor(0, 320, true), monitor(320, 320, false)}, NoPictures()),
+            SceneStart::Built);
+  Scene& main = scenes.GetScene();
   EXPECT_EQ(main.window.clientRect.right, 133);  // 320 x 240 in its shape within 200 x 100
   EXPECT_EQ(main.window.clientRect.bottom, 100);
   auto* fire = dynamic_cast<FireEffect*>(main.effect.get());
@@ -528,9 +529,9 @@ TEST(FlamesPreview, TextureLimitAndARebuildWithoutTheEffect) {
   fire->flameTarget->GetLevelDesc(0, &desc);
   EXPECT_LE(desc.Width, 200u);
   EXPECT_LE(desc.Height, 100u);
-  SceneManager::Update();
-  SceneManager::DrawFrame(false);
-  SceneManager::DrawFrame(false);
+  scenes.Update();
+  scenes.DrawFrame(false);
+  scenes.DrawFrame(false);
   Pixels frame = ReadBack(main.window.device.Get());
   for (int left : {0, 320}) {
     Pixels half;
@@ -547,10 +548,8 @@ TEST(FlamesPreview, TextureLimitAndARebuildWithoutTheEffect) {
   auto failing = std::make_unique<FailingEffect>();
   FailingEffect* effect = failing.get();
   main.effect = std::move(failing);
-  EXPECT_TRUE(SceneManager::Rebuild());
-  EXPECT_TRUE(SceneManager::DrawFrame(false));
+  EXPECT_TRUE(scenes.Rebuild());
+  EXPECT_TRUE(scenes.DrawFrame(false));
   EXPECT_EQ(effect->draws, 1);
   main.effect = std::move(flames);
-  SceneManager::SetDeviceGate(nullptr);
-  SceneManager::Teardown();
 }
