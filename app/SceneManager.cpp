@@ -166,8 +166,7 @@ bool SceneManager::Attach() {
     const SIZE size = FitWithinLimit(SIZE{area.right, area.bottom}, textureLimit_);
     if (k > 0) scene.window.Borrow(main.window, RECT{0, 0, size.cx, size.cy});
     scene.window.clientRect = RECT{0, 0, size.cx, size.cy};
-    if (FAILED(main.window.device->CreateRenderTarget(size.cx, size.cy, frame.Format, D3DMULTISAMPLE_NONE, 0, FALSE,
-                                                      scene.target.GetAddressOf(), nullptr))) {
+    if (FAILED(Gate().CreateRenderTarget(main.window.device.Get(), size, frame.Format, scene.target.GetAddressOf()))) {
       scene.target.Reset();
       OutputDebugStringW(L"Failed create render target. SceneManager::Attach()\n");
     }

@@ -27,8 +27,8 @@ struct Scene {
   Microsoft::WRL::ComPtr<IDirect3DSurface9> target;  // drawn into, then copied to the area
 };
 
-// The device's Present, state query and texture limit. Wine never loses a windowed
-// device and allows any size, so the tests put in a gate whose answers they choose;
+// The device's Present, state query, texture limit and targets. Wine never loses a
+// windowed device and allows any size, so the tests put in a gate whose answers they choose;
 // nullptr gives the device's own.
 class DeviceGate {
 public:
@@ -37,6 +37,10 @@ public:
   virtual HRESULT TestCooperativeLevel(IDirect3DDevice9* device) { return device->TestCooperativeLevel(); }
   // MaxTextureWidth x MaxTextureHeight (0 x 0 when the caps cannot be read).
   virtual SIZE TextureLimit(IDirect3DDevice9* device);
+  // A monitor's target (video memory may run out).
+  virtual HRESULT CreateRenderTarget(IDirect3DDevice9* device, SIZE size, D3DFORMAT format, IDirect3DSurface9** target) {
+    return device->CreateRenderTarget(size.cx, size.cy, format, D3DMULTISAMPLE_NONE, 0, FALSE, target, nullptr);
+  }
 };
 
 // What a start made.

@@ -37,6 +37,15 @@ struct Pixels {
   int width = 0, height = 0;
   std::vector<uint32_t> argb;
   uint32_t At(int x, int y) const { return argb[y * width + x]; }
+  // The columns [left, left + count), as a picture of their own.
+  Pixels Columns(int left, int count) const {
+    Pixels part;
+    part.width = count;
+    part.height = height;
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < count; ++x) part.argb.push_back(At(left + x, y));
+    return part;
+  }
   static int Luma(uint32_t c) { return ((c >> 16) & 0xFF) * 3 + ((c >> 8) & 0xFF) * 6 + (c & 0xFF); }
   // Mean brightness (0..2550) over rows [top, bottom).
   double MeanLuma(int top, int bottom) const {
@@ -534,11 +543,7 @@ TEST(FlamesPreview, TextureLimitAndARebuildWithoutTheEffect) {
   scenes.DrawFrame(false);
   Pixels frame = ReadBack(main.window.device.Get());
   for (int left : {0, 320}) {
-    Pixels half;
-    half.width = 320;
-    half.height = 240;
-    for (int y = 0; y < 240; ++y)
-      for (int x = 0; x < 320; ++x) half.argb.push_back(frame.At(left + x, y));
+    const Pixels half = frame.Columns(left, 320);
     EXPECT_GT(half.WarmShare(), 0.3) << "monitor at " << left;
     EXPECT_GT(half.MeanLuma(180, 240), 2.0 * half.MeanLuma(0, 60)) << "monitor at " << left;
   }
@@ -552,4 +557,43 @@ TEST(FlamesPreview, TextureLimitAndARebuildWithoutTheEffect) {
   EXPECT_TRUE(scenes.DrawFrame(false));
   EXPECT_EQ(effect->draws, 1);
   main.effect = std::move(flames);
+}
+
+namespace {
+// Video memory runs out: the targets of the monitors from `refusedFrom` on cannot be made.
+struct TargetGate : DeviceGate {
+  size_t made = 0, refusedFrom = 1;
+  HRESULT CreateRenderTarget(IDirect3DDevice9* device, SIZE size, D3DFORMAT format,
+                             IDirect3DSurface9** target) override {
+    if (made++ % 2 >= refusedFrom) return D3DERR_OUTOFVIDEOMEMORY;
+    return DeviceGate::CreateRenderTarget(device, size, format, target);
+  }
+};
+}  // namespace
+
+// A monitor without its target stays black while the others draw; a rebuild tries
+// it again a few times first. No target on any monitor is a scene that cannot be made.
+TEST(FlamesPreview, MonitorsWhoseTargetsCannotBeMade) {
+  LoadLanguage();
+  TestWindow window(L"NoTarget", 640, 240);
+  POINT origin{0, 0};
+  ClientToScreen(window.hwnd, &origin);
+  const std::vector<MonitorArea> two = {{{origin.x, origin.y, origin.x + 320, origin.y + 240}, true},
+                                        {{origin.x + 320, origin.y, origin.x + 640, origin.y + 240}, false}};
+  TargetGate gate;
+  SceneManager scenes;
+  scenes.SetDeviceGate(&gate);
+  ASSERT_EQ(scenes.Init(window.hwnd, two, NoPictures()), SceneStart::Built);
+  scenes.Update();
+  scenes.DrawFrame(false);
+  scenes.DrawFrame(false);
+  const Pixels frame = ReadBack(scenes.GetScene().window.device.Get());
+  EXPECT_GT(frame.Columns(0, 320).WarmShare(), 0.3);
+  EXPECT_EQ(frame.Columns(320, 320).MeanLuma(0, 240), 0.0);
+
+  for (int k = 1; k < SceneManager::kRebuildTargetTries; ++k) EXPECT_FALSE(scenes.Rebuild()) << k;
+  EXPECT_TRUE(scenes.Rebuild());
+
+  gate.refusedFrom = 0;
+  EXPECT_EQ(scenes.Init(window.hwnd, two, NoPictures()), SceneStart::NoScene);
 }
