@@ -30,20 +30,29 @@ struct SettingsValues {
 // One line of the file per field, in the file's order: the only place a key is
 // written. A switch is written only when on (1), so the file of a user who never
 // touched it stays as it was; older versions skip it as unknown.
+// The range is what the dialog offers; the file may hold any value, which is read and
+// written back as it is (the scene makes do with what is outside).
 struct SettingsField {
   const wchar_t* key;
   int32_t SettingsValues::*member;
   bool optionalSwitch;
+  int32_t low, high;
 };
 inline constexpr SettingsField kSettingsFields[] = {
-    {L"BlobsSpeed", &SettingsValues::blobsSpeed, false},
-    {L"BlobsSize", &SettingsValues::blobsSize, false},
-    {L"ShowImages", &SettingsValues::showImages, false},
-    {L"SelectCubeMap", &SettingsValues::selectCubeMap, false},
-    {L"SelectSparksEffect", &SettingsValues::selectSparksEffect, false},
-    {L"SelectFireEffect", &SettingsValues::selectFireEffect, false},
-    {L"MainMonitorOnly", &SettingsValues::mainMonitorOnly, true},
+    {L"BlobsSpeed", &SettingsValues::blobsSpeed, false, 1, 100},
+    {L"BlobsSize", &SettingsValues::blobsSize, false, 1, 100},
+    {L"ShowImages", &SettingsValues::showImages, false, 0, 1},
+    {L"SelectCubeMap", &SettingsValues::selectCubeMap, false, 0, 3},
+    {L"SelectSparksEffect", &SettingsValues::selectSparksEffect, false, 0, 3},
+    {L"SelectFireEffect", &SettingsValues::selectFireEffect, false, 0, 2},
+    {L"MainMonitorOnly", &SettingsValues::mainMonitorOnly, true, 0, 1},
 };
+// The table's line of a field.
+constexpr const SettingsField& FieldOf(int32_t SettingsValues::*member) {
+  for (const SettingsField& field : kSettingsFields)
+    if (field.member == member) return field;
+  return kSettingsFields[0];  // not reached: every field has its line
+}
 
 class SettingsStore {
 public:

@@ -92,8 +92,9 @@ BOOL OnInitDialog(HWND dialog, ConfigDialogState& state) {
   FitSchemeRowToTexts(dialog);
   DragAcceptFiles(dialog, TRUE);
   SubclassImageListBox(ImageList(dialog));
-  for (int id : {IDC_BLOBS_SPEED, IDC_BLOBS_SIZE})
-    SendDlgItemMessageW(dialog, id, TBM_SETRANGE, FALSE, MAKELPARAM(1, 100));
+  for (const auto& [id, member] : {std::pair{IDC_BLOBS_SPEED, &SettingsValues::blobsSpeed},
+                                   std::pair{IDC_BLOBS_SIZE, &SettingsValues::blobsSize}})
+    SendDlgItemMessageW(dialog, id, TBM_SETRANGE, FALSE, MAKELPARAM(FieldOf(member).low, FieldOf(member).high));
   if (settings.ImageCount() == 0) {
     const std::wstring path = GetSettingsPath();
     state.unreadableFile = settings.Load(path) == SettingsRead::Unreadable ? path : std::wstring();
