@@ -33,7 +33,7 @@ void ComposeScene(Scene& scene, bool blankFrame) {
     // Decoding waits for the first frame after the speed test, so that it never
     // takes time from the test's frames.
     if (!blankFrame) scene.pictures.StartLoading();
-    DrawUserImages(scene.pictures, device, w.clientRect);
+    DrawUserImages(scene.pictures, device, w.clientRect, GetFrameClock().Time());
   }
   if (scene.effect) scene.effect->Draw(GetFrameClock().Time());
   w.DrawLogo();

@@ -56,7 +56,7 @@ struct Backdrop {
   void Frame(IDirect3DDevice9* device, const RECT& area) {
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
     device->BeginScene();
-    DrawUserImages(textures, device, area);
+    DrawUserImages(textures, device, area, bench::Now());
     device->EndScene();
     device->Present(nullptr, nullptr, nullptr, nullptr);
   }

@@ -2,6 +2,7 @@
 
 #include <d3dx9shader.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/Handles.h"
@@ -30,18 +31,9 @@ void DrawQuad(IDirect3DDevice9* device, IDirect3DTexture9* texture, const RECT& 
   device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(BackdropVertex));
 }
 
-// x87 registers hold more than a float; the fade steps in true single precision
-// so that it reaches 1 at the 1001st frame.
-float Single(float value) {
-  volatile float stored = value;
-  return stored;
-}
-
-// The fade's blend in one pass: the outgoing picture's colour times its weight,
-// squared, then scaled by what the incoming one leaves, plus the incoming colour
-// times its weight, squared. It is what drawing the two pictures one after the
-// other over black with the blend factors (source colour, inverse source alpha)
-// gives, read from both textures at once instead of twice from the frame.
+// The fade's blend in one pass: outgoing x its weight + incoming x its weight, the
+// weights summing to the light (1 once the first picture has faded in), so each
+// picture keeps its own brightness at every moment of the fade.
 constexpr char kFadeShader[] =
     "ps_2_0\n"
     "dcl t0.xy\n"
@@ -50,10 +42,7 @@ constexpr char kFadeShader[] =
     "texld r0, t0, s0\n"
     "texld r1, t0, s1\n"
     "mul r0, r0, c0\n"       // outgoing colour x its weight
-    "mul r0, r0, r0\n"
-    "mul r0, r0, c2\n"       // x (1 - incoming weight)
-    "mul r1, r1, c1\n"       // incoming colour x its weight
-    "mad r0, r1, r1, r0\n"
+    "mad r0, r1, c1, r0\n"   // + incoming colour x its weight
     "mov oC0, r0\n";
 
 Microsoft::WRL::ComPtr<IDirect3DPixelShader9> MakeFadeShader(IDirect3DDevice9* device) {
@@ -65,9 +54,9 @@ Microsoft::WRL::ComPtr<IDirect3DPixelShader9> MakeFadeShader(IDirect3DDevice9* d
 }
 
 void DrawFadeInOnePass(IDirect3DDevice9* device, IDirect3DPixelShader9* shader, IDirect3DTexture9* outgoing,
-                       IDirect3DTexture9* incoming, const RECT& area, FadeWeights weights) {
-  const float out = weights.outgoing / 255.0f, in = weights.incoming / 255.0f;
-  const float constants[3][4] = {{out, out, out, out}, {in, in, in, in}, {1.0f - in, 1.0f - in, 1.0f - in, 1.0f - in}};
+                       IDirect3DTexture9* incoming, const RECT& area, double fade, double light) {
+  const auto out = static_cast<float>((1.0 - fade) * light), in = static_cast<float>(fade * light);
+  const float constants[2][4] = {{out, out, out, out}, {in, in, in, in}};
   // The second picture is read the way the first is.
   constexpr D3DSAMPLERSTATETYPE kSampling[] = {D3DSAMP_MINFILTER, D3DSAMP_MAGFILTER, D3DSAMP_MIPFILTER,
                                                D3DSAMP_ADDRESSU, D3DSAMP_ADDRESSV};
@@ -78,7 +67,7 @@ void DrawFadeInOnePass(IDirect3DDevice9* device, IDirect3DPixelShader9* shader, 
   }
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);  // the backdrop is the frame's first drawing
   device->SetPixelShader(shader);
-  device->SetPixelShaderConstantF(0, &constants[0][0], 3);
+  device->SetPixelShaderConstantF(0, &constants[0][0], 2);
   device->SetTexture(1, incoming);
   DrawQuad(device, outgoing, area, Grey(255));
   device->SetTexture(1, nullptr);
@@ -90,15 +79,22 @@ bool SamePosition(const SlidePosition& a, const SlidePosition& b) {
 }
 }  // namespace
 
-bool AdvanceFade(float& fade) {
-  fade = Single(fade + 0.001f);
-  if (fade < 1.0f) return false;
-  fade = 0.0f;
+bool AdvanceFade(double& fade, double seconds) {
+  fade += seconds / kFadeSeconds;
+  // A frame's rounding short of the end is the end.
+  if (fade < 1.0 - 1e-9) return false;
+  fade = 0.0;
   return true;
 }
 
-FadeWeights WeightsAt(float fade) {
-  return {static_cast<uint8_t>(Single(Single(1.0f - fade) * 255.0f)), static_cast<uint8_t>(Single(fade * 255.0f))};
+FadeWeights WeightsAt(double fade) {
+  return {static_cast<uint8_t>((1.0 - fade) * 255.0), static_cast<uint8_t>(fade * 255.0)};
+}
+
+double UserTextures::Step(double now) {
+  const double seconds = lastTime_ < 0.0 ? 0.0 : std::clamp(now - lastTime_, 0.0, 1.0);
+  lastTime_ = now;
+  return seconds;
 }
 
 void UserTextures::SetDevice(IDirect3DDevice9* device) {
@@ -126,7 +122,8 @@ void UserTextures::Clear() {
   loader_.reset();
   current_.Reset();
   incoming_.Reset();
-  slideFade = 0.0f;
+  slideFade = 0.0;
+  fadeIn_ = 0.0;
 }
 
 void UserTextures::Detach() {
@@ -162,22 +159,27 @@ void UserTextures::Receive() {
   } else {
     incoming_ = std::move(texture);
     incomingAt_ = picture->position;
-    slideFade = 0.0f;
+    slideFade = 0.0;
   }
 }
 
-void DrawUserImages(UserTextures& textures, IDirect3DDevice9* device, const RECT& area) {
+void DrawUserImages(UserTextures& textures, IDirect3DDevice9* device, const RECT& area, double now) {
+  const double seconds = textures.Step(now);
   if (!device) return;
   textures.Receive();
   if (!textures.current_) return;
+  // Only once the first picture is in: its fade in starts with its first frame.
+  const bool firstFrame = textures.fadeIn_ == 0.0;
+  textures.fadeIn_ = firstFrame ? 1e-9 : std::min(1.0, textures.fadeIn_ + seconds / kFadeInSeconds);
+  const double light = textures.fadeIn_;
 
   // One picture: opaque, with whatever blending the previous frame left (off).
   if (textures.single_) {
-    DrawQuad(device, textures.current_.Get(), area, Grey(255));
+    DrawQuad(device, textures.current_.Get(), area, Grey(static_cast<uint8_t>(light * 255.0)));
     return;
   }
 
-  if (textures.incoming_ && AdvanceFade(textures.slideFade)) {
+  if (textures.incoming_ && AdvanceFade(textures.slideFade, seconds)) {
     // The incoming picture has come in: it is the shown one now, and the next
     // one, if already decoded, starts fading in on this very frame.
     // (Not a move: mingw's ComPtr copies on move assignment.)
@@ -186,19 +188,25 @@ void DrawUserImages(UserTextures& textures, IDirect3DDevice9* device, const RECT
     textures.shown_ = textures.incomingAt_;
     textures.Receive();
   }
-  const FadeWeights weights = WeightsAt(textures.incoming_ ? textures.slideFade : 0.0f);
+  const double fade = textures.incoming_ ? textures.slideFade : 0.0;
   if (textures.fadeShader_) {
     // Before the next picture is in, the shown one alone, as at the fade's start.
     IDirect3DTexture9* incoming = textures.incoming_ ? textures.incoming_.Get() : textures.current_.Get();
-    DrawFadeInOnePass(device, textures.fadeShader_.Get(), textures.current_.Get(), incoming, area, weights);
+    DrawFadeInOnePass(device, textures.fadeShader_.Get(), textures.current_.Get(), incoming, area, fade, light);
     return;
   }
-  device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-  device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
-  device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCCOLOR);
-  device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-  DrawQuad(device, textures.current_.Get(), area, Grey(weights.outgoing));
-  if (textures.incoming_) DrawQuad(device, textures.incoming_.Get(), area, Grey(weights.incoming));
-  device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+  // Without the shader: the shown picture opaque, the incoming one over it with its
+  // weight as opacity.
+  const auto shade = static_cast<uint8_t>(light * 255.0);
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  DrawQuad(device, textures.current_.Get(), area, Grey(shade));
+  if (textures.incoming_) {
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    DrawQuad(device, textures.incoming_.Get(), area, D3DCOLOR_ARGB(WeightsAt(fade).incoming, shade, shade, shade));
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  }
 }

@@ -11,7 +11,9 @@
 #include "effects/PictureSequence.h"
 
 // The user's pictures behind the scene's effect: drawn by DrawUserImages as a
-// full-screen backdrop, one picture alone or an endless cross-fade in list order.
+// full-screen backdrop, one picture alone or an endless cross-fade in list order,
+// paced by the clock (every monitor's show takes the same time whatever its rate).
+// The first picture fades in from black.
 // Pictures are decoded on a thread of their own, at the size they are shown at,
 // as the slideshow reaches them: at most the one shown, the one fading in and the
 // one being decoded are held at any time.
@@ -41,10 +43,12 @@ public:
   bool Exhausted() const { return loader_ && loader_->Exhausted(); }
 
   // The cross-fade position: 0 shows only the outgoing picture, 1 only the incoming.
-  float slideFade = 0.0f;
+  double slideFade = 0.0;
 
 private:
-  friend void DrawUserImages(UserTextures&, IDirect3DDevice9*, const RECT&);
+  friend void DrawUserImages(UserTextures&, IDirect3DDevice9*, const RECT&, double);
+  // Seconds since the frame before (0 on the first).
+  double Step(double now);
   // Turns a decoded picture, if one is waiting, into the texture it is needed as.
   void Receive();
   Microsoft::WRL::ComPtr<IDirect3DTexture9> MakeTexture(const LoadedPicture& picture) const;
@@ -59,17 +63,24 @@ private:
   SlidePosition shown_;     // the picture shown (outgoing during a fade)
   SlidePosition incomingAt_;
   bool single_ = false;
+  double lastTime_ = -1.0;  // clock time of the last frame drawn, -1 before the first
+  double fadeIn_ = 0.0;     // the first picture's light, 0 (black) to 1
 };
 
-// One frame of the backdrop over the area: the waiting picture becomes a texture,
-// then the shown one is drawn, with the incoming one faded over it.
-void DrawUserImages(UserTextures& textures, IDirect3DDevice9* device, const RECT& area);
+// One frame of the backdrop over the area at clock time `now` (seconds): the
+// waiting picture becomes a texture, then the shown one is drawn, with the incoming
+// one faded over it.
+void DrawUserImages(UserTextures& textures, IDirect3DDevice9* device, const RECT& area, double now);
 
-// One frame of the fade: +0.001 in true single precision, so that a fade lasts
-// 1001 frames; true (and back to 0) on the frame that completes it.
-bool AdvanceFade(float& fade);
-// The colour byte each picture is drawn with at a fade position.
+// A cross-fade's length: what 1001 frames at 60 Hz have always given it.
+constexpr double kFadeSeconds = 1001.0 / 60.0;
+// The first picture's fade in from black.
+constexpr double kFadeInSeconds = 1.0;
+// The fade moved on by `seconds`; true (and back to 0) when that completes it.
+bool AdvanceFade(double& fade, double seconds);
+// The colour byte each picture is drawn with at a fade position (where the device
+// fades with its blending rather than a shader).
 struct FadeWeights {
   uint8_t outgoing, incoming;
 };
-FadeWeights WeightsAt(float fade);
+FadeWeights WeightsAt(double fade);

@@ -154,6 +154,7 @@ TEST(FrameOrder, BackdropFirstThenTheLogoOverIt) {
     Sleep(10);
   }
   ASSERT_EQ(pictures.Count(), 1);
+  Sleep(1100);  // the first picture fades in over a second
   scenes.DrawFrame(false);
   scenes.DrawFrame(false);  // the back buffer may hold the frame before last
   EXPECT_EQ(ReadBackPixel(w.device.Get(), 320, 240) & 0xFFFFFF, 0xFF0000u);  // backdrop

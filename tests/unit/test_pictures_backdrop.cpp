@@ -18,19 +18,19 @@
 
 using Microsoft::WRL::ComPtr;
 
-TEST(PicturesCrossFade, AFadeLasts1001FramesWithTruncatedWeights) {
-  float fade = 0.0f;
-  EXPECT_FALSE(AdvanceFade(fade));
-  EXPECT_EQ(WeightsAt(fade).outgoing, 254);  // (1 - 0.001) * 255 truncated
-  EXPECT_EQ(WeightsAt(fade).incoming, 0);
-  int frames = 1;
-  while (!AdvanceFade(fade)) ++frames;
-  EXPECT_EQ(frames + 1, 1001);
-  EXPECT_EQ(fade, 0.0f);
-  EXPECT_EQ(WeightsAt(0.0f).outgoing, 255);
-  EXPECT_EQ(WeightsAt(0.0f).incoming, 0);
-  EXPECT_EQ(WeightsAt(0.5f).outgoing, 127);
-  EXPECT_EQ(WeightsAt(0.5f).incoming, 127);
+// A fade takes the same time at any frame rate: 1001 frames at 60 Hz, 2403 at 144 Hz.
+TEST(PicturesCrossFade, AFadeTakesTheSameTimeAtAnyFrameRate) {
+  for (const auto& [hertz, expected] : {std::pair{60.0, 1001}, std::pair{144.0, 2403}}) {
+    double fade = 0.0;
+    int frames = 1;
+    while (!AdvanceFade(fade, 1.0 / hertz)) ++frames;
+    EXPECT_EQ(frames, expected) << hertz;
+    EXPECT_EQ(fade, 0.0);
+  }
+  EXPECT_EQ(WeightsAt(0.0).outgoing, 255);
+  EXPECT_EQ(WeightsAt(0.0).incoming, 0);
+  EXPECT_EQ(WeightsAt(0.5).outgoing, 127);
+  EXPECT_EQ(WeightsAt(0.5).incoming, 127);
 }
 
 namespace {
@@ -338,20 +338,27 @@ protected:
     textures_.SetPictures(std::move(entries), 64, 48);
     textures_.StartLoading();
   }
-  // Draws one backdrop frame over opaque black and returns the centre pixel (XRGB).
-  uint32_t DrawFrame() {
+  // Draws one backdrop frame over opaque black, a 60 Hz frame after the last (or
+  // `seconds`), and returns the centre pixel (XRGB).
+  uint32_t DrawFrame(double seconds = 1.0 / 60.0) {
     IDirect3DDevice9* device = w_.device.Get();
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
     device->BeginScene();
-    DrawUserImages(textures_, device, w_.clientRect);
+    clock_ += seconds;
+    DrawUserImages(textures_, device, w_.clientRect, clock_);
     device->EndScene();
     return CentrePixel(device) & 0x00FFFFFF;
   }
-  // Frames go on (the fade held at its start) until `count` textures are in.
-  bool WaitForTextures(int count) {
+  // Frames go on (the fade held at its start) until `count` textures are in; then,
+  // when `lit`, a second goes by, in which the first picture has faded in.
+  bool WaitForTextures(int count, bool lit = true) {
     for (int i = 0; i < 1000; ++i) {
-      if (textures_.Count() >= count) return true;
-      textures_.slideFade = 0.0f;
+      if (textures_.Count() >= count) {
+        if (lit) DrawFrame(kFadeInSeconds);
+        textures_.slideFade = 0.0;
+        return true;
+      }
+      textures_.slideFade = 0.0;
       DrawFrame();
       Sleep(5);
     }
@@ -367,6 +374,7 @@ protected:
   std::vector<std::wstring> files_;
   Window w_;
   UserTextures textures_;
+  double clock_ = 0.0;
 };
 
 void ExpectNear(uint32_t pixel, int r, int g, int b) {
@@ -382,9 +390,13 @@ TEST_F(BackdropTest, NothingIsReadBeforeLoadingStartsAndNoPicturesLeaveTheTarget
   EXPECT_EQ(textures_.Count(), 0);
 }
 
-TEST_F(BackdropTest, OnePictureIsOpaque) {
+// It fades in from black over a second, then stays opaque.
+TEST_F(BackdropTest, OnePictureFadesInAndIsOpaque) {
   Show({Solid(L"red.bmp", 255, 0, 0)});
-  ASSERT_TRUE(WaitForTextures(1));
+  ASSERT_TRUE(WaitForTextures(1, false));
+  EXPECT_LT(DrawFrame(), 0x080000u);
+  ExpectNear(DrawFrame(kFadeInSeconds / 2), 131, 0, 0);  // 1/60 + 1/2 of the way
+  DrawFrame(kFadeInSeconds / 2);
   EXPECT_TRUE(textures_.Single());
   textures_.slideFade = 0.5f;
   EXPECT_EQ(DrawFrame(), 0xFF0000u);
@@ -392,16 +404,21 @@ TEST_F(BackdropTest, OnePictureIsOpaque) {
   EXPECT_EQ(textures_.Count(), 1);
 }
 
-// Each picture adds its colour scaled by its weight, squared by the source-colour
-// blend, over what lies below scaled by one minus the weight.
-TEST_F(BackdropTest, TwoPicturesCrossFadeAndLeaveBlendingOff) {
+// outgoing x (1 - f) + incoming x f: each picture at its own brightness throughout.
+TEST_F(BackdropTest, TwoPicturesCrossFadeAtTheirOwnBrightnessAndLeaveBlendingOff) {
+  Show({Solid(L"grey1.bmp", 128, 128, 128), Solid(L"grey2.bmp", 128, 128, 128)});
+  ASSERT_TRUE(WaitForTextures(2));
+  for (double f : {0.0, 0.5, 0.9}) {
+    textures_.slideFade = f;
+    ExpectNear(DrawFrame(), 128, 128, 128);  // as the picture alone
+  }
   Show({Solid(L"red.bmp", 255, 0, 0), Solid(L"blue.bmp", 0, 0, 255)});
   ASSERT_TRUE(WaitForTextures(2));
-  textures_.slideFade = 0.0f;
-  ExpectNear(DrawFrame(), 253, 0, 0);  // weights 254 and 0
-  textures_.slideFade = 0.499f;        // weights 127 and 127 on this frame
-  ExpectNear(DrawFrame(), 32, 0, 63);
-  EXPECT_NEAR(textures_.slideFade, 0.5f, 1e-6f);
+  textures_.slideFade = 0.0;
+  ExpectNear(DrawFrame(), 255, 0, 0);
+  textures_.slideFade = 0.5 - 1.0 / 1001;  // one 60 Hz frame before the middle
+  ExpectNear(DrawFrame(), 128, 0, 128);
+  EXPECT_NEAR(textures_.slideFade, 0.5, 1e-9);
 
   DWORD state = 1;
   IDirect3DDevice9* device = w_.device.Get();
@@ -417,7 +434,7 @@ TEST_F(BackdropTest, TwoPicturesCrossFadeAndLeaveBlendingOff) {
   device->GetTexture(1, &second);
   EXPECT_FALSE(second);
 
-  textures_.slideFade = 0.9995f;  // the frame that completes the fade shows the second picture alone
+  textures_.slideFade = 0.9995;  // the frame that completes the fade shows the second picture alone
   ExpectNear(DrawFrame(), 0, 0, 255);
 }
 
@@ -426,7 +443,7 @@ TEST_F(BackdropTest, FivePathsWithTheThirdBadCycleThroughTheFourInOrder) {
         Solid(L"5.bmp", 255, 255, 255)});
   for (uint32_t colour : {0x00FF00u, 0x0000FFu, 0xFFFFFFu, 0xFF0000u, 0x00FF00u}) {
     ASSERT_TRUE(WaitForTextures(2));
-    textures_.slideFade = 0.9995f;
+    textures_.slideFade = 0.9995;
     EXPECT_EQ(DrawFrame(), colour);
     EXPECT_LE(textures_.Count(), 2);  // never more than the shown and the incoming
   }
