@@ -8,7 +8,6 @@
 #include <set>
 #include <thread>
 
-#include "effects/PictureFit.h"
 #include "resources/PictureDecoder.h"
 
 struct PictureLoader::Shared {
@@ -24,11 +23,11 @@ struct PictureLoader::Shared {
 namespace {
 
 // One readable picture, fitted; false when it cannot be read (or memory runs out).
-bool LoadOne(const std::wstring& path, int width, int height, LoadedPicture& out) {
+bool LoadOne(const std::wstring& path, int width, int height, PictureFitMode mode, LoadedPicture& out) {
   try {
     DecodedPicture decoded;
     if (!DecodePictureFile(path, decoded)) return false;
-    out.pixels = FitPicture(decoded, width, height);
+    out.pixels = FitPicture(decoded, width, height, mode);
     if (out.pixels.empty()) return false;
     out.path = path;
     out.width = width;
@@ -40,9 +39,11 @@ bool LoadOne(const std::wstring& path, int width, int height, LoadedPicture& out
 }
 }  // namespace
 
-PictureLoader::PictureLoader(std::vector<std::wstring> entries, SlidePosition start, int width, int height)
+PictureLoader::PictureLoader(std::vector<std::wstring> entries, SlidePosition start, int width, int height,
+                             PictureFitMode mode)
     : shared_(std::make_shared<Shared>()) {
-  std::thread([shared = shared_, sequence = PictureSequence(std::move(entries), start), width, height]() mutable {
+  std::thread([shared = shared_, sequence = PictureSequence(std::move(entries), start), width, height,
+               mode]() mutable {
     const ComApartment com;
     // Frames come first: on a software renderer the decode would take their time.
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
@@ -67,7 +68,7 @@ PictureLoader::PictureLoader(std::vector<std::wstring> entries, SlidePosition st
       const std::pair<int, int64_t> at{item->position.entry, item->position.picture};
       if (unreadable.count(at)) continue;
       LoadedPicture picture;
-      if (!LoadOne(item->path, width, height, picture)) {
+      if (!LoadOne(item->path, width, height, mode, picture)) {
         OutputDebugStringW(kFailedMessage);
         unreadable.insert(at);
         continue;

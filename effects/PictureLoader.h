@@ -5,10 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "effects/PictureFit.h"
 #include "effects/PictureSequence.h"
 
-// One picture ready to become a texture: upright, scaled to cover the area it is
-// shown in, opaque BGRA rows.
+// One picture ready to become a texture: upright, fitted to the area it is shown
+// in, opaque BGRA rows.
 struct LoadedPicture {
   std::wstring path;
   SlidePosition position;
@@ -21,7 +22,7 @@ struct LoadedPicture {
 // finished picture waits to be taken, and the next decode begins when it is.
 class PictureLoader {
 public:
-  PictureLoader(std::vector<std::wstring> entries, SlidePosition start, int width, int height);
+  PictureLoader(std::vector<std::wstring> entries, SlidePosition start, int width, int height, PictureFitMode mode);
   // Asks the thread to stop and waits at most a second for a decode in progress;
   // a decode that takes longer finishes on its own and is thrown away.
   ~PictureLoader();

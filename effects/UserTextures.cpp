@@ -102,11 +102,12 @@ void UserTextures::SetDevice(IDirect3DDevice9* device) {
   fadeShader_ = device ? MakeFadeShader(device) : nullptr;
 }
 
-void UserTextures::SetPictures(std::vector<std::wstring> entries, int width, int height) {
+void UserTextures::SetPictures(std::vector<std::wstring> entries, int width, int height, PictureFitMode mode) {
   Clear();
   entries_ = std::move(entries);
   width_ = width;
   height_ = height;
+  mode_ = mode;
   // One file in the list is the single-picture case from the start; a folder may
   // hold any number, which only its walk tells.
   single_ = entries_.size() == 1 && !PictureSequence::IsFolder(entries_[0]);
@@ -114,7 +115,7 @@ void UserTextures::SetPictures(std::vector<std::wstring> entries, int width, int
 
 void UserTextures::StartLoading() {
   if (entries_.empty() || width_ <= 0 || height_ <= 0) return;
-  if (!loader_) loader_ = std::make_unique<PictureLoader>(entries_, shown_, width_, height_);
+  if (!loader_) loader_ = std::make_unique<PictureLoader>(entries_, shown_, width_, height_, mode_);
   loader_->Start();
 }
 

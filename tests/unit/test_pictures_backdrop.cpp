@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <fstream>
+#include <set>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -143,14 +145,48 @@ TEST(PictureFit, CoversTheAreaCentredWithoutStretching) {
   halves.pixels = {0, 0, 0xFFFFFF, 0xFFFFFF, 0, 0, 0xFFFFFF, 0xFFFFFF};
   EXPECT_EQ(FitPicture(halves, 1, 1), (std::vector<uint32_t>{0xFF7F7F7Fu}));
   EXPECT_EQ(FitPicture(halves, 2, 1), (std::vector<uint32_t>{0xFF000000u, 0xFFFFFFFFu}));
-  // Enlarged, a picture repeats its pixels; nothing is read past its end.
+  // Enlarged, it is read between its pixels: smooth from black to white across the
+  // middle, no squares; nothing is read past its end.
   const std::vector<uint32_t> big = FitPicture(halves, 40, 20);
   ASSERT_EQ(big.size(), 800u);
   EXPECT_EQ(big.front(), 0xFF000000u);
   EXPECT_EQ(big.back(), 0xFFFFFFFFu);
+  std::set<uint32_t> levels(big.begin() + 400, big.begin() + 440);
+  EXPECT_GE(levels.size(), 8u);
+  EXPECT_TRUE(std::is_sorted(big.begin() + 400, big.begin() + 440));
   EXPECT_TRUE(FitPicture(halves, 0, 10).empty());
   halves.pixels.pop_back();  // fewer pixels than its size says
   EXPECT_TRUE(FitPicture(halves, 2, 1).empty());
+}
+
+// Whole pictures sit inside the screen, centred; the bars are the picture's own
+// colours, blurred and darkened.
+TEST(PictureFit, WholePicturesFitInsideWithBlurredBars) {
+  struct Case {
+    int pw, ph, width, height;
+    WholeRect expected;
+  };
+  for (const Case& c : {Case{4000, 3000, 1920, 1080, {240, 0, 1440, 1080}},   // landscape on wide
+                        Case{3000, 4000, 1920, 1080, {555, 0, 810, 1080}},    // portrait on wide
+                        Case{1000, 1000, 1080, 1920, {0, 420, 1080, 1080}},   // square on portrait
+                        Case{30000, 2000, 1920, 1080, {0, 476, 1920, 128}},   // panorama on wide
+                        Case{4000, 3000, 1080, 1920, {0, 555, 1080, 810}}}) {  // landscape on portrait
+    const WholeRect r = WholeRectFor(c.pw, c.ph, c.width, c.height);
+    EXPECT_EQ(std::tie(r.x, r.y, r.width, r.height),
+              std::tie(c.expected.x, c.expected.y, c.expected.width, c.expected.height))
+        << c.pw << "x" << c.ph << " on " << c.width << "x" << c.height;
+  }
+  DecodedPicture tall;  // red, 30 x 40, on a 64 x 24 screen: 18 x 24 in the middle
+  tall.width = 30;
+  tall.height = 40;
+  tall.pixels.assign(30 * 40, 0xC80000);
+  const std::vector<uint32_t> shown = FitPicture(tall, 64, 24, PictureFitMode::Whole);
+  ASSERT_EQ(shown.size(), 64u * 24);
+  EXPECT_EQ(shown[12 * 64 + 32], 0xFFC80000u);
+  const uint32_t bar = shown[12 * 64 + 2];
+  EXPECT_NEAR(static_cast<int>((bar >> 16) & 0xFF), 0xC8 * 2 / 5, 3);  // darkened, not black
+  EXPECT_EQ(bar & 0xFFFF, 0u);
+  EXPECT_EQ(FitPicture(tall, 64, 24, PictureFitMode::Fill)[12 * 64 + 2], 0xFFC80000u);
 }
 
 namespace {
