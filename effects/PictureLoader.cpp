@@ -40,9 +40,16 @@ bool LoadOne(const std::wstring& path, int width, int height, PictureFitMode mod
 }  // namespace
 
 PictureLoader::PictureLoader(std::vector<std::wstring> entries, SlidePosition start, int width, int height,
-                             PictureFitMode mode)
+                             PictureShow show)
     : shared_(std::make_shared<Shared>()) {
-  std::thread([shared = shared_, sequence = PictureSequence(std::move(entries), start), width, height,
+  std::optional<PictureSequence> inOrder;
+  std::optional<ShuffledSequence> shuffled;
+  if (show.shuffle)
+    shuffled.emplace(std::move(entries), show.seed, start.picture);
+  else
+    inOrder.emplace(std::move(entries), start);
+  const PictureFitMode mode = show.fit;
+  std::thread([shared = shared_, inOrder = std::move(inOrder), shuffled = std::move(shuffled), width, height,
                mode]() mutable {
     const ComApartment com;
     // Frames come first: on a software renderer the decode would take their time.
@@ -50,14 +57,14 @@ PictureLoader::PictureLoader(std::vector<std::wstring> entries, SlidePosition st
     int wrapsWithoutPicture = 0;
     // Pictures that could not be read are not tried again on the next round: a
     // broken or huge file costs its time and its message once.
-    std::set<std::pair<int, int64_t>> unreadable;
+    std::set<std::wstring> unreadable;
     for (;;) {
       {
         std::unique_lock lock(shared->mutex);
         shared->changed.wait(lock, [&] { return shared->stop || (shared->started && !shared->ready); });
         if (shared->stop) break;
       }
-      const auto item = sequence.Next();
+      const auto item = shuffled ? shuffled->Next() : inOrder->Next();
       if (item && item->wrapped) ++wrapsWithoutPicture;
       // Past the end twice without a picture: every entry was tried and none could be read.
       if (!item || wrapsWithoutPicture >= 2) {
@@ -65,12 +72,11 @@ PictureLoader::PictureLoader(std::vector<std::wstring> entries, SlidePosition st
         shared->exhausted = true;
         break;
       }
-      const std::pair<int, int64_t> at{item->position.entry, item->position.picture};
-      if (unreadable.count(at)) continue;
+      if (unreadable.count(item->path)) continue;
       LoadedPicture picture;
       if (!LoadOne(item->path, width, height, mode, picture)) {
         OutputDebugStringW(kFailedMessage);
-        unreadable.insert(at);
+        unreadable.insert(item->path);
         continue;
       }
       wrapsWithoutPicture = 0;

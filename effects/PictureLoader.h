@@ -8,6 +8,13 @@
 #include "effects/PictureFit.h"
 #include "effects/PictureSequence.h"
 
+// How the slideshow shows its pictures.
+struct PictureShow {
+  PictureFitMode fit = PictureFitMode::Fill;
+  bool shuffle = false;
+  uint64_t seed = 0;  // the run's shuffled order, shared by its monitors
+};
+
 // One picture ready to become a texture: upright, fitted to the area it is shown
 // in, opaque BGRA rows.
 struct LoadedPicture {
@@ -22,7 +29,8 @@ struct LoadedPicture {
 // finished picture waits to be taken, and the next decode begins when it is.
 class PictureLoader {
 public:
-  PictureLoader(std::vector<std::wstring> entries, SlidePosition start, int width, int height, PictureFitMode mode);
+  // `start` is where a list's walk begins, or (shuffled) the step of the order.
+  PictureLoader(std::vector<std::wstring> entries, SlidePosition start, int width, int height, PictureShow show);
   // Asks the thread to stop and waits at most a second for a decode in progress;
   // a decode that takes longer finishes on its own and is thrown away.
   ~PictureLoader();

@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <numeric>
+#include <random>
+#include <set>
 
 namespace {
 bool LogicalLess(const std::wstring& a, const std::wstring& b) { return StrCmpLogicalW(a.c_str(), b.c_str()) < 0; }
@@ -128,4 +131,58 @@ std::optional<PictureSequence::Item> PictureSequence::Next() {
     Advance();
   }
   return std::nullopt;
+}
+
+ShuffledSequence::ShuffledSequence(std::vector<std::wstring> entries, uint64_t seed, int64_t step)
+    : entries_(std::move(entries)), seed_(seed), step_(std::max<int64_t>(step, 0)), firstStep_(step_) {}
+
+namespace {
+// Fisher-Yates with the generator's raw output, the same order on every build.
+std::vector<uint32_t> RawRoundOrder(uint64_t seed, int64_t round, uint32_t count, std::mt19937_64& random) {
+  std::vector<uint32_t> order(count);
+  std::iota(order.begin(), order.end(), 0u);
+  random.seed(seed + static_cast<uint64_t>(round) * 0x9E3779B97F4A7C15ull);
+  for (uint32_t i = count; i > 1; --i) std::swap(order[i - 1], order[random() % i]);
+  return order;
+}
+}  // namespace
+
+std::vector<uint32_t> ShuffledSequence::RoundOrder(uint64_t seed, int64_t round, uint32_t count) {
+  std::mt19937_64 random;
+  if (count <= 2) {  // two pictures can only take turns
+    std::vector<uint32_t> order(count);
+    std::iota(order.begin(), order.end(), 0u);
+    return order;
+  }
+  std::vector<uint32_t> order = RawRoundOrder(seed, round, count, random);
+  // The mend below never moves a round's last picture, so the round before ends
+  // with its raw last one.
+  if (round > 0 && order.front() == RawRoundOrder(seed, round - 1, count, random).back()) {
+    random.seed(seed ^ static_cast<uint64_t>(round));
+    std::swap(order.front(), order[1 + random() % (count - 2)]);
+  }
+  return order;
+}
+
+std::optional<PictureSequence::Item> ShuffledSequence::Next() {
+  if (!read_) {
+    read_ = true;
+    // A picture listed twice (itself and in a listed folder) is still one picture.
+    std::set<std::wstring> seen;
+    PictureSequence walk(std::move(entries_), {});
+    for (auto item = walk.Next(); item && !(item->wrapped && !files_.empty()); item = walk.Next())
+      if (seen.insert(item->path).second) files_.push_back(std::move(item->path));
+  }
+  if (files_.empty()) return std::nullopt;
+  const auto count = static_cast<int64_t>(files_.size());
+  const int64_t round = step_ / count, at = step_ % count;
+  if (round != round_) {
+    order_ = RoundOrder(seed_, round, static_cast<uint32_t>(count));
+    round_ = round;
+  }
+  const uint32_t picture = order_[at];
+  PictureSequence::Item item{files_[picture], SlidePosition{static_cast<int>(picture), step_},
+                             at == 0 && step_ > firstStep_};
+  ++step_;
+  return item;
 }

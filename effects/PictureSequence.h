@@ -54,3 +54,28 @@ private:
   std::vector<Folder> walk_;  // the folders being walked, outermost first
   int64_t skip_ = 0;          // pictures of the first entry to pass over when resuming
 };
+
+// The pictures of the list, folders included, in a random order: each once a round
+// (a picture listed twice too),
+// a new order every round and every seed, never the same picture twice in a row
+// across a round's end. Every monitor of a run walks the same order from its own
+// step, so while the list has more pictures than there are monitors no two show
+// the same one at once. The names are read on the first Next (the loader's thread).
+class ShuffledSequence {
+public:
+  ShuffledSequence(std::vector<std::wstring> entries, uint64_t seed, int64_t step);
+  // As PictureSequence::Next; the position is the picture's place in the list's
+  // pictures and the step it was taken at (where a rebuilt scene goes on).
+  std::optional<PictureSequence::Item> Next();
+  // The order of round `round` of `count` pictures.
+  static std::vector<uint32_t> RoundOrder(uint64_t seed, int64_t round, uint32_t count);
+
+private:
+  std::vector<std::wstring> entries_;
+  std::vector<std::wstring> files_;
+  bool read_ = false;
+  uint64_t seed_;
+  int64_t step_, firstStep_;
+  int64_t round_ = -1;
+  std::vector<uint32_t> order_;
+};

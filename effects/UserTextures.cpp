@@ -74,8 +74,9 @@ void DrawFadeInOnePass(IDirect3DDevice9* device, IDirect3DPixelShader9* shader, 
   device->SetPixelShader(nullptr);
 }
 
-bool SamePosition(const SlidePosition& a, const SlidePosition& b) {
-  return a.entry == b.entry && a.picture == b.picture;
+// Shuffled, a position's entry is the picture itself and its picture count the step.
+bool SamePicture(const SlidePosition& a, const SlidePosition& b, bool shuffled) {
+  return a.entry == b.entry && (shuffled || a.picture == b.picture);
 }
 }  // namespace
 
@@ -102,12 +103,12 @@ void UserTextures::SetDevice(IDirect3DDevice9* device) {
   fadeShader_ = device ? MakeFadeShader(device) : nullptr;
 }
 
-void UserTextures::SetPictures(std::vector<std::wstring> entries, int width, int height, PictureFitMode mode) {
+void UserTextures::SetPictures(std::vector<std::wstring> entries, int width, int height, PictureShow show) {
   Clear();
   entries_ = std::move(entries);
   width_ = width;
   height_ = height;
-  mode_ = mode;
+  show_ = show;
   // One file in the list is the single-picture case from the start; a folder may
   // hold any number, which only its walk tells.
   single_ = entries_.size() == 1 && !PictureSequence::IsFolder(entries_[0]);
@@ -115,7 +116,7 @@ void UserTextures::SetPictures(std::vector<std::wstring> entries, int width, int
 
 void UserTextures::StartLoading() {
   if (entries_.empty() || width_ <= 0 || height_ <= 0) return;
-  if (!loader_) loader_ = std::make_unique<PictureLoader>(entries_, shown_, width_, height_, mode_);
+  if (!loader_) loader_ = std::make_unique<PictureLoader>(entries_, shown_, width_, height_, show_);
   loader_->Start();
 }
 
@@ -155,7 +156,7 @@ void UserTextures::Receive() {
   if (!current_) {
     current_ = std::move(texture);
     shown_ = picture->position;
-  } else if (SamePosition(picture->position, shown_)) {
+  } else if (SamePicture(picture->position, shown_, show_.shuffle)) {
     single_ = true;  // the walk came round to the shown picture: it is the only readable one
   } else {
     incoming_ = std::move(texture);

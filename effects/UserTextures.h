@@ -22,9 +22,8 @@ public:
   // The device the textures are created on; Clear keeps it.
   void SetDevice(IDirect3DDevice9* device);
   // The entries to show (picture files and folders, as stored) in a width x height
-  // area, fitted as `mode` says. Nothing is read yet: decoding begins with StartLoading.
-  void SetPictures(std::vector<std::wstring> entries, int width, int height,
-                   PictureFitMode mode = PictureFitMode::Fill);
+  // area, shown as `show` says. Nothing is read yet: decoding begins with StartLoading.
+  void SetPictures(std::vector<std::wstring> entries, int width, int height, PictureShow show = {});
   // Decoding begins; called with the first frame after the start-up speed test.
   void StartLoading();
   // Stops decoding and releases the textures. Where the slideshow stands is kept,
@@ -57,7 +56,7 @@ private:
   IDirect3DDevice9* device_ = nullptr;
   std::vector<std::wstring> entries_;
   int width_ = 0, height_ = 0;
-  PictureFitMode mode_ = PictureFitMode::Fill;
+  PictureShow show_;
   std::unique_ptr<PictureLoader> loader_;
   Microsoft::WRL::ComPtr<IDirect3DTexture9> current_, incoming_;
   // Both pictures of a fade in one pass (made with the device; two passes without it).

@@ -336,6 +336,44 @@ TEST_F(FolderTree, FilesBeforeSubfoldersInExplorerOrderThenTheNextEntry) {
   EXPECT_EQ(Walk(resumed, 2), (std::vector<std::wstring>{L"b10.jpg", L"lone.jpeg"}));
 }
 
+// Shuffled: every picture once a round, no picture twice in a row across a round's
+// end, another order for another seed, and two monitors a step apart never together.
+TEST(PictureShuffle, EachPictureOnceARoundNeverTwiceInARow) {
+  for (uint32_t count : {3u, 4u, 7u}) {
+    std::vector<uint32_t> before = ShuffledSequence::RoundOrder(99, 0, count);
+    for (int64_t round = 1; round < 300; ++round) {
+      std::vector<uint32_t> order = ShuffledSequence::RoundOrder(99, round, count);
+      EXPECT_NE(order.front(), before.back()) << count << " round " << round;
+      before = order;
+      std::sort(order.begin(), order.end());
+      for (uint32_t k = 0; k < count; ++k) ASSERT_EQ(order[k], k);
+    }
+  }
+  EXPECT_NE(ShuffledSequence::RoundOrder(1, 0, 20), ShuffledSequence::RoundOrder(2, 0, 20));
+  EXPECT_EQ(ShuffledSequence::RoundOrder(5, 0, 2), (std::vector<uint32_t>{0, 1}));  // two take turns
+}
+
+TEST_F(FolderTree, ShuffledFoldersShowEveryPictureOnceARoundOnEveryMonitorApart) {
+  Folder(L"");
+  Folder(L"sub");
+  std::set<std::wstring> all;
+  for (int k = 0; k < 6; ++k) all.insert(File((k < 3 ? L"" : L"sub\\") + std::to_wstring(k) + L".jpg"));
+  all.insert(File(L"lone.png"));
+  const std::vector<std::wstring> entries = {root_ + L"\\sub", root_};  // the sub folder listed on its own too
+  ShuffledSequence main(entries, 7, 0), second(entries, 7, 1);
+  std::vector<std::wstring> shown;
+  for (int k = 0; k < 30; ++k) {
+    auto a = main.Next(), b = second.Next();
+    ASSERT_TRUE(a && b);
+    EXPECT_NE(a->path, b->path) << k;
+    EXPECT_EQ(a->wrapped, k > 0 && k % 7 == 0) << k;
+    shown.push_back(a->path);
+  }
+  // Seven a round, each once, though the sub folder's are listed twice.
+  EXPECT_EQ(std::set<std::wstring>(shown.begin(), shown.begin() + 7), all);
+  EXPECT_FALSE(ShuffledSequence({Folder(L"empty")}, 7, 0).Next());
+}
+
 TEST_F(FolderTree, EmptyListsAndEmptyFoldersEndTheWalk) {
   Folder(L"");
   Folder(L"empty");
