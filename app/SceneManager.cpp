@@ -65,16 +65,22 @@ void SceneManager::ReleaseDeviceObjects() {
 }
 
 void SceneManager::LoadPicturesOf(Scene& scene) {
-  // Monitor k begins its slideshow at the k-th entry and walks the same order.
+  // Monitor k begins its slideshow at the k-th entry (or shuffled, the k-th step of
+  // the run's order) and walks the same order.
+  const SettingsValues& choices = scene.settings.Choices();
+  const bool shuffle = choices.shufflePictures == 1;
   const int count = scene.settings.ImageCount();
   std::vector<std::wstring> entries;
   entries.reserve(static_cast<size_t>(count));
-  for (int i = 0; i < count; ++i) entries.push_back(scene.settings.GetImage((i + scene.pictureStart) % count));
+  for (int i = 0; i < count; ++i)
+    entries.push_back(scene.settings.GetImage((i + (shuffle ? 0 : scene.pictureStart)) % count));
   // Nothing is decoded here: the pictures come as the slideshow needs them, at the
   // size of this monitor, no larger than the device takes, then stretched over it.
   const RECT& area = scene.window.clientRect;
   const SIZE size = FitWithinLimit(SIZE{area.right - area.left, area.bottom - area.top}, textureLimit_);
-  scene.pictures.SetPictures(std::move(entries), size.cx, size.cy);
+  const PictureShow show{choices.showWholePictures == 1 ? PictureFitMode::Whole : PictureFitMode::Fill, shuffle,
+                         shuffleSeed_, scene.pictureStart};
+  scene.pictures.SetPictures(std::move(entries), size.cx, size.cy, show);
 }
 
 // The parts of the window over several monitors: each scene drawn at its own size
@@ -225,6 +231,10 @@ SceneStart SceneManager::Init(HWND window, const std::vector<MonitorArea>& monit
       scene->pictures.Clear();
     }
     GetFrameClock().Start();
+    // A new shuffled order each run.
+    LARGE_INTEGER now{};
+    QueryPerformanceCounter(&now);
+    shuffleSeed_ = static_cast<uint64_t>(now.QuadPart) ^ (static_cast<uint64_t>(GetCurrentProcessId()) << 32);
     switch (Make(L"Init")) {
       case Made::NoDevice: Say(L"Failed create device.", L"Attach"); return SceneStart::NoDevice;
       case Made::NoTarget: break;

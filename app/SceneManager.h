@@ -144,4 +144,5 @@ private:
   std::vector<D3DRECT> gaps_;
   SIZE textureLimit_{};  // the device's, read at each attach
   int targetTries_ = 0;   // rebuilds in a row that lacked a monitor's target
+  uint64_t shuffleSeed_ = 0;  // the run's shuffled order of pictures
 };

@@ -1,4 +1,4 @@
-"""The interface texts of every language, in id order (58 each).
+"""The interface texts of every language, in id order (60 each).
 
 English is the saver's built-in table, character for character. The four
 caption names (ids 23 to 26) are names and stay the same in every language.
@@ -38,6 +38,8 @@ TEXTS = {
         "Picture files",
         "The file dialog could not be opened.",
         "Only the main monitor",
+        "Show whole pictures",
+        "Shuffle",
     ],
     "ru": [
         "ОК", "Отмена", "Просмотр", "Удалить", "Удалить все", "Показывать изображения", "Выбор схемы",
@@ -60,6 +62,8 @@ TEXTS = {
         "Изображения",
         "Не удалось открыть окно выбора файлов.",
         "Только основной монитор",
+        "Показывать снимки целиком",
+        "Вперемешку",
     ],
     "de": [
         "OK", "Abbrechen", "Vorschau", "Entfernen", "Alle entfernen", "Bilder anzeigen", "Stil auswählen",
@@ -83,6 +87,8 @@ TEXTS = {
         "Bilddateien",
         "Das Dateiauswahlfenster konnte nicht geöffnet werden.",
         "Nur der Hauptbildschirm",
+        "Ganze Bilder zeigen",
+        "Zufällige Reihenfolge",
     ],
     "fr": [
         "OK", "Annuler", "Aperçu", "Retirer", "Tout retirer", "Afficher les images", "Choisir un style",
@@ -106,6 +112,8 @@ TEXTS = {
         "Fichiers image",
         "Impossible d’ouvrir la fenêtre de sélection de fichiers.",
         "Écran principal seulement",
+        "Afficher les images entières",
+        "Ordre aléatoire",
     ],
     "es": [
         "Aceptar", "Cancelar", "Vista previa", "Quitar", "Quitar todo", "Mostrar imágenes",
@@ -128,6 +136,8 @@ TEXTS = {
         "Archivos de imagen",
         "No se pudo abrir la ventana de selección de archivos.",
         "Solo el monitor principal",
+        "Mostrar las imágenes completas",
+        "Orden aleatorio",
     ],
     "it": [
         "OK", "Annulla", "Anteprima", "Rimuovi", "Rimuovi tutto", "Mostra immagini", "Seleziona stile",
@@ -150,6 +160,8 @@ TEXTS = {
         "File immagine",
         "Impossibile aprire la finestra di selezione dei file.",
         "Solo il monitor principale",
+        "Mostra le immagini intere",
+        "Ordine casuale",
     ],
     "jp": [
         "OK", "キャンセル", "プレビュー", "削除", "すべて削除", "画像を表示", "スタイルの選択", "ファイル",
@@ -171,10 +183,12 @@ TEXTS = {
         "画像ファイル",
         "ファイルを選択するウィンドウを開けませんでした。",
         "メインモニターのみ",
+        "画像全体を表示",
+        "シャッフル",
     ],
 }
 
-TEXT_COUNT = 58
+TEXT_COUNT = 60
 
 for _code, _texts in TEXTS.items():
     assert len(_texts) == TEXT_COUNT, (_code, len(_texts))

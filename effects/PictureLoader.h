@@ -12,7 +12,8 @@
 struct PictureShow {
   PictureFitMode fit = PictureFitMode::Fill;
   bool shuffle = false;
-  uint64_t seed = 0;  // the run's shuffled order, shared by its monitors
+  uint64_t seed = 0;        // the run's shuffled order, shared by its monitors
+  int64_t firstStep = 0;    // where in that order this monitor begins
 };
 
 // One picture ready to become a texture: upright, fitted to the area it is shown

@@ -108,6 +108,10 @@ void UserTextures::SetPictures(std::vector<std::wstring> entries, int width, int
   entries_ = std::move(entries);
   width_ = width;
   height_ = height;
+  // Where the show begins, once; a rebuilt scene goes on from where it stood.
+  if (!placed_ || show.shuffle != show_.shuffle)
+    shown_ = show.shuffle ? SlidePosition{0, show.firstStep} : SlidePosition{};
+  placed_ = true;
   show_ = show;
   // One file in the list is the single-picture case from the start; a folder may
   // hold any number, which only its walk tells.

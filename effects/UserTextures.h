@@ -57,6 +57,7 @@ private:
   std::vector<std::wstring> entries_;
   int width_ = 0, height_ = 0;
   PictureShow show_;
+  bool placed_ = false;  // SetPictures has placed the show at its start
   std::unique_ptr<PictureLoader> loader_;
   Microsoft::WRL::ComPtr<IDirect3DTexture9> current_, incoming_;
   // Both pictures of a fade in one pass (made with the device; two passes without it).

@@ -63,6 +63,8 @@ constexpr const wchar_t* kDefaultTexts[kTextCount] = {
     L"Picture files",
     L"The file dialog could not be opened.",
     L"Only the main monitor",
+    L"Show whole pictures",
+    L"Shuffle",
 };
 }  // namespace
 

@@ -29,5 +29,5 @@ private:
 TextStorage& GetTextStorage();
 
 // Number of texts in the built-in table and in every language file.
-constexpr uint32_t kTextCount = 58;
+constexpr uint32_t kTextCount = 60;
 }  // namespace WorkSpace::Translate

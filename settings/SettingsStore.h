@@ -25,6 +25,11 @@ struct SettingsValues {
   // Set to 1: only the main monitor shows the scene, the others stay black. Read as
   // 0 from any other value.
   int32_t mainMonitorOnly = 0;
+  // Set to 1: each picture whole inside the screen, the bars a blurred copy of it;
+  // otherwise it fills the screen, what overhangs cut off.
+  int32_t showWholePictures = 0;
+  // Set to 1: the pictures in a random order, each once a round.
+  int32_t shufflePictures = 0;
 };
 
 // One line of the file per field, in the file's order: the only place a key is
@@ -46,6 +51,8 @@ inline constexpr SettingsField kSettingsFields[] = {
     {L"SelectSparksEffect", &SettingsValues::selectSparksEffect, false, 0, 3},
     {L"SelectFireEffect", &SettingsValues::selectFireEffect, false, 0, 2},
     {L"MainMonitorOnly", &SettingsValues::mainMonitorOnly, true, 0, 1},
+    {L"ShowWholePictures", &SettingsValues::showWholePictures, true, 0, 1},
+    {L"ShufflePictures", &SettingsValues::shufflePictures, true, 0, 1},
 };
 // The table's line of a field.
 constexpr const SettingsField& FieldOf(int32_t SettingsValues::*member) {

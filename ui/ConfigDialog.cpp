@@ -27,6 +27,17 @@ ConfigDialogState* StateOf(HWND dialog) {
   return reinterpret_cast<ConfigDialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
 }
 
+// The dialog's on/off choices beside the picture switch, each written only when on.
+struct Switch {
+  int control;
+  int32_t SettingsValues::*member;
+};
+constexpr Switch kSwitches[] = {
+    {IDC_MAIN_MONITOR_ONLY, &SettingsValues::mainMonitorOnly},
+    {IDC_WHOLE_PICTURES, &SettingsValues::showWholePictures},
+    {IDC_SHUFFLE_PICTURES, &SettingsValues::shufflePictures},
+};
+
 int LineCount(HWND listBox) { return static_cast<int>(SendMessageW(listBox, LB_GETCOUNT, 0, 0)); }
 
 // Adding or removing pictures moves the switch on screen; the store follows it, so
@@ -108,8 +119,8 @@ BOOL OnInitDialog(HWND dialog, ConfigDialogState& state) {
   CheckDlgButton(dialog, IDC_SHOW_IMAGES, settings.Choices().showImages != 0 ? BST_CHECKED : BST_UNCHECKED);
   // A stored style outside 0 to 2 leaves the box without a selection.
   SendDlgItemMessageW(dialog, IDC_FIRE_SCHEME, CB_SETCURSEL, settings.Choices().selectFireEffect, 0);
-  CheckDlgButton(dialog, IDC_MAIN_MONITOR_ONLY,
-                 settings.Choices().mainMonitorOnly == 1 ? BST_CHECKED : BST_UNCHECKED);
+  for (const Switch& s : kSwitches)
+    CheckDlgButton(dialog, s.control, settings.Choices().*s.member == 1 ? BST_CHECKED : BST_UNCHECKED);
   return TRUE;
 }
 
@@ -145,9 +156,8 @@ void OnShowImagesClicked(HWND dialog) {
   if (state == BST_UNCHECKED) StateOf(dialog)->settings.Choices().showImages = 0;
 }
 
-void OnMainMonitorOnlyClicked(HWND dialog) {
-  StateOf(dialog)->settings.Choices().mainMonitorOnly =
-      IsDlgButtonChecked(dialog, IDC_MAIN_MONITOR_ONLY) == BST_CHECKED ? 1 : 0;
+void OnSwitchClicked(HWND dialog, const Switch& s) {
+  StateOf(dialog)->settings.Choices().*s.member = IsDlgButtonChecked(dialog, s.control) == BST_CHECKED ? 1 : 0;
 }
 
 void OnSchemeChanged(HWND dialog) {
@@ -168,12 +178,14 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
     case IDC_REMOVE: RemoveSelectedImage(dialog); return 0;
     case IDC_REMOVE_ALL: RemoveAllImageLines(dialog); return 0;
     case IDC_SHOW_IMAGES: OnShowImagesClicked(dialog); return 0;
-    case IDC_MAIN_MONITOR_ONLY: OnMainMonitorOnlyClicked(dialog); return 0;
     case IDC_FIRE_SCHEME:
       if (HIWORD(wParam) == CBN_SELCHANGE) OnSchemeChanged(dialog);
       return 0;
     case IDC_PREVIEW: OnPreview(dialog); return 0;
-    default: return 0;
+    default:
+      for (const Switch& s : kSwitches)
+        if (LOWORD(wParam) == s.control) OnSwitchClicked(dialog, s);
+      return 0;
   }
 }
 

@@ -14,7 +14,7 @@ struct ControlText {
 constexpr ControlText kControlTexts[] = {
     {IDC_ADD, 18}, {IDC_REMOVE, 3},          {IDC_REMOVE_ALL, 4},  {IDC_PREVIEW, 2},   {IDOK, 0},
     {IDCANCEL, 1}, {IDC_SCHEME_LABEL, 6},    {IDC_SHOW_IMAGES, 5}, {IDC_FILES_GROUP, 7},
-    {IDC_MAIN_MONITOR_ONLY, 57},
+    {IDC_MAIN_MONITOR_ONLY, 57}, {IDC_WHOLE_PICTURES, 58}, {IDC_SHUFFLE_PICTURES, 59},
 };
 constexpr uint32_t kFireStyleTexts[] = {32, 33, 34};  // "Fire", "Fireball", "Detonation"
 constexpr uint32_t kCaptionText = 23;

@@ -5,7 +5,8 @@ import time
 import unittest
 
 from dialoglib import (ADD, FILES_GROUP, IDCANCEL, IDOK, LIST, PREVIEW, REMOVE, REMOVE_ALL, SCHEME,
-                       SCHEME_LABEL, SHOW_IMAGES, SPARKS, BLOB_SELECT, SPEED, SIZE, ConfigDialog, SaverCopy,
+                       SCHEME_LABEL, SHOW_IMAGES, SPARKS, BLOB_SELECT, SPEED, SIZE, MAIN_MONITOR_ONLY, WHOLE_PICTURES,
+                       SHUFFLE_PICTURES, ConfigDialog, SaverCopy,
                        find_window, harness, interface_texts, set_language, settings_bytes, top_windows, winpath)
 from saverlib import SHOTS, screenshot, users_own_settings
 
@@ -23,7 +24,8 @@ class DialogTexts(unittest.TestCase):
             controls = dialog.controls()
             texts = interface_texts(code)
             for cid, text_id in ((ADD, 18), (REMOVE, 3), (REMOVE_ALL, 4), (PREVIEW, 2), (IDOK, 0), (IDCANCEL, 1),
-                                 (SCHEME_LABEL, 6), (SHOW_IMAGES, 5), (FILES_GROUP, 7)):
+                                 (SCHEME_LABEL, 6), (SHOW_IMAGES, 5), (FILES_GROUP, 7), (MAIN_MONITOR_ONLY, 57),
+                                 (WHOLE_PICTURES, 58), (SHUFFLE_PICTURES, 59)):
                 self.assertEqual(controls[cid]["text"], texts[text_id], "control %d" % cid)
             self.assertEqual(controls[SCHEME]["items"], [texts[32], texts[33], texts[34]])
             self.assertEqual(controls["dialog"]["caption"], texts[23])
@@ -48,6 +50,9 @@ class DialogTexts(unittest.TestCase):
 
     def test_russian(self):
         self.check_texts(1, "ru", "dialog-ru")
+
+    def test_spanish(self):  # the longest switch texts
+        self.check_texts(4, "es", "dialog-es")
 
 
 class AddingPictures(unittest.TestCase):

@@ -441,6 +441,12 @@ TEST_F(ConfigDialogTest, ControlsWriteTheDialogsCopyAsTheyChange) {
   CheckDlgButton(dialog, IDC_MAIN_MONITOR_ONLY, BST_UNCHECKED);
   Command(IDC_MAIN_MONITOR_ONLY);
   EXPECT_EQ(choices.Choices().mainMonitorOnly, 0);
+  for (int id : {IDC_WHOLE_PICTURES, IDC_SHUFFLE_PICTURES}) {
+    CheckDlgButton(dialog, id, BST_CHECKED);
+    Command(id);
+  }
+  EXPECT_EQ(choices.Choices().showWholePictures, 1);
+  EXPECT_EQ(choices.Choices().shufflePictures, 1);
 }
 
 namespace {

@@ -51,7 +51,7 @@ void ExpectDefaults(const SettingsStore& s) {
   EXPECT_EQ(s.GetValue(L"SelectCubeMap"), 0);
   EXPECT_EQ(s.GetValue(L"SelectSparksEffect"), 0);
   EXPECT_EQ(s.GetValue(L"SelectFireEffect"), 0);
-  ASSERT_EQ(s.Values().size(), 7u);
+  ASSERT_EQ(s.Values().size(), std::size(kSettingsFields));
   EXPECT_EQ(s.Values()[0].first, L"BlobsSpeed");
   EXPECT_EQ(s.Values()[5].first, L"SelectFireEffect");
   EXPECT_EQ(s.Values()[6].first, L"MainMonitorOnly");
@@ -266,13 +266,17 @@ TEST(SettingsParse, MainMonitorOnlyIsWrittenOnlyWhenSet) {
     EXPECT_EQ(Parse(six + other).GetValue(L"MainMonitorOnly"), 0) << other;
     EXPECT_EQ(Parse(six + other).ToText(), six) << other;
   }
+  // The picture switches after it, in the table's order, whatever order the file had.
+  const SettingsStore all = Parse(six + "ShufflePictures 1\r\nShowWholePictures 1\r\nMainMonitorOnly 1\r\n");
+  EXPECT_EQ(all.ToText(), six + "MainMonitorOnly 1\r\nShowWholePictures 1\r\nShufflePictures 1\r\n");
+  EXPECT_EQ(Parse(six + "ShowWholePictures 3\r\n").ToText(), six);
 }
 
 TEST(SettingsParse, UnknownKeysAndBlankLinesChangeNothing) {
   const SettingsStore s =
       Parse("#Picture Info _ begin\r\n#Picture Info _ end\r\nColour 5\r\n\r\n    \r\n \t \r\nShowImages 0\r\n");
   EXPECT_EQ(s.GetValue(L"ShowImages"), 0);
-  EXPECT_EQ(s.Values().size(), 7u);
+  EXPECT_EQ(s.Values().size(), std::size(kSettingsFields));
   EXPECT_EQ(s.GetValue(L"Colour"), 0);
   EXPECT_EQ(s.ImageCount(), 0);
 }

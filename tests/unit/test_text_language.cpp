@@ -12,6 +12,7 @@
 
 using WorkSpace::ZipReader;
 using WorkSpace::Translate::TextStorage;
+using WorkSpace::Translate::kTextCount;
 
 namespace {
 class LanguageFromFixture : public ::testing::Test {
@@ -57,7 +58,7 @@ TEST_F(LanguageFromFixture, FileWithoutFinalCrLfKeepsOnlyCompleteLines) {
 
 TEST_F(LanguageFromFixture, TextEndsAtANulCharacter) {
   LoadLanguageTexts(archive, texts, true, 4);
-  ASSERT_EQ(texts.Count(), 58u);  // nothing complete before the NUL: built-in texts
+  ASSERT_EQ(texts.Count(), kTextCount);  // nothing complete before the NUL: built-in texts
   EXPECT_EQ(texts.GetText(1), L"Cancel");
 }
 
@@ -73,12 +74,12 @@ TEST_F(LanguageFromFixture, UnusableFilesAndLanguagesGiveTheBuiltInTexts) {
     SCOPED_TRACE(c.why);
     TextStorage fresh;
     LoadLanguageTexts(archive, fresh, c.known, c.curLang);
-    EXPECT_EQ(fresh.Count(), 58u);
+    EXPECT_EQ(fresh.Count(), kTextCount);
     EXPECT_EQ(fresh.GetText(0), L"\u041Ek");
   }
 }
 
-// The shipped language files: 58 lines each, English equal to the built-in table.
+// The shipped language files: one line per text each, English equal to the built-in table.
 TEST(ShippedLanguageFiles, EveryFileHasOneCrLfLinePerTextAfterAByteOrderMark) {
   ZipReader archive;
   ASSERT_TRUE(archive.Open(ShippedArchive(), WorkSpace::kResourcePassword));
@@ -93,14 +94,14 @@ TEST(ShippedLanguageFiles, EveryFileHasOneCrLfLinePerTextAfterAByteOrderMark) {
     EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
     size_t lines = 0;
     for (size_t at = bytes.find("\r\n"); at != std::string::npos; at = bytes.find("\r\n", at + 2)) ++lines;
-    EXPECT_EQ(lines, 58u);
+    EXPECT_EQ(lines, kTextCount);
     EXPECT_EQ(bytes.find('\n'), bytes.find("\r\n") + 1);  // no lone line feeds
 
     TextStorage texts;
     EXPECT_TRUE(LoadLanguageTexts(archive, texts, true, lang));
-    ASSERT_EQ(texts.Count(), 58u);
+    ASSERT_EQ(texts.Count(), kTextCount);
     EXPECT_EQ(texts.GetText(1), kCancel[lang]);
-    for (uint32_t id = 0; id < 58; ++id) {
+    for (uint32_t id = 0; id < kTextCount; ++id) {
       EXPECT_FALSE(texts.GetText(id).empty()) << id;
       if (lang == 0 || (id >= 23 && id <= 26)) {
         EXPECT_EQ(texts.GetText(id), builtIn.GetText(id)) << id;
@@ -120,7 +121,7 @@ TEST(LanguageRegistry, LoadLanguageFollowsCurLang) {
   EXPECT_TRUE(WorkSpace::GetResourceArchive().IsOpen());
   EXPECT_EQ(fromFile, lang < kLanguageCount);
   const TextStorage& texts = WorkSpace::Translate::GetTextStorage();
-  EXPECT_EQ(texts.Count(), 58u);
+  EXPECT_EQ(texts.Count(), kTextCount);
   EXPECT_EQ(texts.GetText(1), kCancel[lang < kLanguageCount ? lang : 0]);
   static const wchar_t* const kStems[kLanguageCount] = {L"English", L"Russian", L"German", L"France",
                                                        L"Spannish", L"Italian", L"Japan"};

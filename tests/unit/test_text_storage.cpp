@@ -22,7 +22,7 @@ TEST(TextStorage, BuiltInTableHasEveryTextStartingWithCyrillicO) {
   TextStorage texts;
   EXPECT_EQ(texts.GetText(0), L"");
   texts.LoadDefaults();
-  ASSERT_EQ(texts.Count(), 58u);
+  ASSERT_EQ(texts.Count(), kTextCount);
   EXPECT_EQ(texts.GetText(0), std::wstring(L"\u041E") + L"k");
   EXPECT_NE(texts.GetText(0), L"Ok");
   EXPECT_EQ(texts.GetText(23), L"Varnelle");
@@ -31,7 +31,7 @@ TEST(TextStorage, BuiltInTableHasEveryTextStartingWithCyrillicO) {
   EXPECT_EQ(texts.GetText(53), L"Click Add or just drag and drop files to this window.");
   EXPECT_EQ(texts.GetText(54), L"Add Folder...");
   EXPECT_EQ(texts.GetText(56), L"The file dialog could not be opened.");
-  EXPECT_EQ(texts.GetText(58), L"");
+  EXPECT_EQ(texts.GetText(WorkSpace::Translate::kTextCount), L"");
   EXPECT_EQ(texts.GetText(UINT32_MAX), L"");
 }
 
@@ -67,7 +67,7 @@ TEST(TextStorage, FileWithoutACompleteLineGivesTheBuiltInTexts) {
   for (const std::wstring& file : {std::wstring(), kBom, kBom + L"No line end", kBom + L"\r", kBom + L"x\n",
                                    std::wstring(L"\r\n")}) {
     const TextStorage texts = Loaded(file);
-    EXPECT_EQ(texts.Count(), 58u);
+    EXPECT_EQ(texts.Count(), kTextCount);
     EXPECT_EQ(texts.GetText(1), L"Cancel");
   }
 }
