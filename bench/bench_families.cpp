@@ -23,6 +23,7 @@
 #include "effects/DesktopEffect.h"
 #include "effects/ParticleSystem.h"
 #include "effects/SparksEffect.h"
+#include "tests/unit/EffectProbe.h"
 #include "resources/ZipReader.h"
 
 using Microsoft::WRL::ComPtr;
@@ -40,6 +41,7 @@ struct Scene {
   SparksEffect sparks;
   BlobsEffect blobs;
   DesktopEffect desktop;
+  const SettingsStore defaults;  // BlobsSize 80, BlobsSpeed 40, the first schemes
   What family = kBare;
 
   bool Create(int width, int height, What what) {
@@ -51,18 +53,11 @@ struct Scene {
     bool ok = true;
     switch (what) {
       case kSparks:
-        camera.LookAt(0.0f, -10.0f, 300.0f);
-        ok = sparks.InitEffect(&camera, device.Get(), rect);
-        for (int i = 0; i < 4000; ++i) StepSparks(GetParticleSystem(), SparksClock());
+        ok = sparks.Initialise({device.Get(), rect, camera, defaults, {}});
+        EffectProbe::Step(sparks, 4000);
         break;
-      case kBlobs:
-        camera.LookAt(0.0f, -1.8f, -5.0f);
-        blobs.sizeScale = 0.8f;  // the default settings: BlobsSize 80, BlobsSpeed 40
-        blobs.speedDivisor = 61000.0f;
-        blobs.Init(&camera, device.Get(), rect);
-        ok = blobs.CanDraw();
-        break;
-      case kDesktop: ok = desktop.InitEffect(&camera, device.Get(), rect); break;
+      case kBlobs: ok = blobs.Initialise({device.Get(), rect, camera, defaults, {}}); break;
+      case kDesktop: ok = desktop.Initialise({device.Get(), rect, camera, defaults, {}}); break;
       default: break;
     }
     if (!ok) std::printf("the effect could not be created\n");
@@ -94,8 +89,8 @@ struct Scene {
         bench::DrawTexturedQuad(device.Get(), quadTexture.Get(), static_cast<float>(rect.right),
                                 static_cast<float>(rect.bottom));
         break;
-      case kSparks: sparks.Draw(); break;
-      case kBlobs: blobs.Render(); break;
+      case kSparks: sparks.Draw(0.0); break;
+      case kBlobs: blobs.Draw(0.0); break;
       case kDesktop: desktop.Draw(GetFrameClock().Time()); break;
       default: break;
     }
@@ -177,8 +172,8 @@ int Shot(What what, int width, int height, double seconds, const wchar_t* out) {
   if (what == kBlobs) {
     for (int i = 0; i < BlobsEffect::kBlobs; ++i) {
       const float x = 0.55f * static_cast<float>(i % 3 - 1), y = 0.5f * static_cast<float>(i / 3 % 3 - 1);
-      scene.blobs.positions[i] = {x, y};
-      scene.blobs.velocities[i] = {static_cast<float>(17 + 23 * i) / 61000.0f, static_cast<float>(61 - 11 * i) / 61000.0f};
+      EffectProbe::positions(scene.blobs)[i] = {x, y};
+      EffectProbe::velocities(scene.blobs)[i] = {static_cast<float>(17 + 23 * i) / 61000.0f, static_cast<float>(61 - 11 * i) / 61000.0f};
     }
   }
   int frames = 0;

@@ -30,26 +30,27 @@ struct Scene {
   ComPtr<IDirect3DDevice9> device;
   ComPtr<IDirect3DTexture9> quadTexture;
   Camera camera;
-  FireEffect fire;
+  std::unique_ptr<FolderSource> folderSource;
+  std::unique_ptr<FireEffect> fire = std::make_unique<FireEffect>();
+  SettingsStore choices;
+  RECT rect{};
 
   bool Create(int width, int height, const std::vector<std::wstring>& folders) {
     hwnd = bench::MakeWindow(L"VarnelleFireBench", width, height);
     if (!bench::CreateDevice(hwnd, d3d, device)) return false;
-    RECT rc{0, 0, width, height};
-    bool ok;
-    if (folders.empty()) {
-      ok = fire.InitEffect(&camera, device.Get(), rc);
-    } else {
-      FolderSource source(folders);
-      ok = fire.InitEffect(&camera, device.Get(), rc, source);
+    rect = RECT{0, 0, width, height};
+    if (!folders.empty()) {
+      folderSource = std::make_unique<FolderSource>(folders);
+      fire = std::make_unique<FireEffect>(*folderSource);
     }
-    if (!ok) std::printf("FireEffect::InitEffect failed\n");
+    const bool ok = fire->Initialise({device.Get(), rect, camera, choices, {}});
+    if (!ok) std::printf("FireEffect::Initialise failed\n");
     bench::CreateQuadTexture(device.Get(), quadTexture);
     return ok;
   }
 
   ~Scene() {
-    fire.Release();
+    fire->Release();
     quadTexture.Reset();
     device.Reset();
     d3d.Reset();
@@ -62,11 +63,12 @@ struct Scene {
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
     device->BeginScene();
     if (what == -1)
-      bench::DrawTexturedQuad(device.Get(), quadTexture.Get(), static_cast<float>(fire.clientRect.right),
-                              static_cast<float>(fire.clientRect.bottom));
+      bench::DrawTexturedQuad(device.Get(), quadTexture.Get(), static_cast<float>(rect.right),
+                              static_cast<float>(rect.bottom));
     if (what >= 0) {
-      fire.style = what;
-      fire.Render(time >= 0.0 ? time : GetFrameClock().Time());
+      choices.Choices().selectFireEffect = what;
+      fire->ApplyChoices(choices);
+      fire->Draw(time >= 0.0 ? time : GetFrameClock().Time());
     }
     device->EndScene();
     device->Present(nullptr, nullptr, nullptr, nullptr);
@@ -81,7 +83,7 @@ void Measure(int width, int height, double seconds, const std::vector<std::wstri
   Scene scene;
   if (!scene.Create(width, height, folders)) return;
   // The first frames: the device's first presentation, then each style's first
-  // frame (its shader was built by InitEffect).
+  // frame (its shader was built by Initialise).
   for (int style = -2; style < 3; ++style) {
     const double start = bench::Now();
     scene.Frame(style);

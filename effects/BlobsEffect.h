@@ -48,10 +48,12 @@ public:
     bool operator==(const Accumulation&) const = default;
   };
 
-  void Init(Camera* camera, IDirect3DDevice9* device, RECT clientRect);
-  void Render();
+  // `accumulation` takes this recipe whatever the device offers (tests compare them).
+  explicit BlobsEffect(std::optional<Accumulation> accumulation = std::nullopt)
+      : accumulationOverride(accumulation) {}
 
-  // Takes BlobsSpeed, BlobsSize and SelectCubeMap, places the camera, then Init.
+  // Takes BlobsSpeed, BlobsSize and SelectCubeMap, places the camera, then makes the
+  // blobs and, with a device, what they are drawn with.
   bool Initialise(const SceneSetup& setup) override;
   // The world turns a step each frame.
   void UpdateCamera(Camera& camera) override { camera.Update(true); }
@@ -94,6 +96,12 @@ public:
   static float ClampSpeedDivisor(float divisor);
   static float ClampSizeScale(float scale);
 
+private:
+  friend struct EffectProbe;  // the unit tests' look inside
+
+  void Init(Camera* camera, IDirect3DDevice9* device, RECT clientRect);
+  void Render();
+
   bool initialised = false;
   IDirect3DDevice9* device = nullptr;  // borrowed from the render window
   Camera* camera = nullptr;
@@ -109,7 +117,6 @@ public:
   int32_t passMode = 2;
   int32_t targetCount = 1;
   Accumulation accumulationMode;
-  // Set before Init to take this recipe whatever the device offers (tests compare them).
   std::optional<Accumulation> accumulationOverride;
   SIZE accumulationSize{};
   Microsoft::WRL::ComPtr<IDirect3DSurface9> targetSurfaces[2][2][2];
@@ -128,7 +135,6 @@ public:
   RECT blobRects[kBlobs]{};   // window pixels
   RECT fieldRects[kBlobs]{};  // buffer pixels
 
-private:
   struct Handles {
     int light = -1;
     gfx::Effect::Param worldViewProjection, sourceBlob, normalBuffer, colorBuffer, envMap;

@@ -15,8 +15,6 @@
 // around two points circling with the frame clock.
 class DesktopEffect final : public SceneEffect {
 public:
-  bool InitEffect(Camera* camera, IDirect3DDevice9* device, RECT clientRect);
-
   bool Initialise(const SceneSetup& setup) override;
   void UpdateCamera(Camera& camera) override { camera.Update(false); }
   // The ripples at frame-clock time `time` (seconds).
@@ -33,6 +31,11 @@ public:
   // "PosOne" and "PosTwo" at clock time s.
   static void CirclingPoints(float s, D3DXVECTOR4& one, D3DXVECTOR4& two);
 
+private:
+  friend struct EffectProbe;  // the unit tests' look inside
+
+  bool InitEffect(Camera* camera, IDirect3DDevice9* device, RECT clientRect);
+
   IDirect3DDevice9* device = nullptr;  // borrowed from the render window
   Camera* camera = nullptr;
   int32_t left = 0, top = 0, right = 0, bottom = 0;
@@ -41,7 +44,6 @@ public:
   std::unique_ptr<gfx::Effect> effect;
   float screenScale = 1.21f;
 
-private:
   struct Handles {
     int technique = -1;
     gfx::Effect::Param worldViewProjection, screenScale, picture, posOne, posTwo;

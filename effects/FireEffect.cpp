@@ -31,7 +31,7 @@ bool FireEffect::Initialise(const SceneSetup& setup) {
   // The style first: only its shader is prepared before the speed test.
   ApplyChoices(setup.settings);
   textureLimit = setup.textureLimit;
-  return InitEffect(&setup.camera, setup.device, setup.clientRect);
+  return InitEffect(setup.device, setup.clientRect);
 }
 
 void FireEffect::ApplyChoices(const SettingsStore& settings) {
@@ -39,18 +39,13 @@ void FireEffect::ApplyChoices(const SettingsStore& settings) {
   if (effect) FallBackFromRefusedStyle();
 }
 
-bool FireEffect::InitEffect(Camera* cameraIn, IDirect3DDevice9* deviceIn, RECT rect) {
-  return InitEffect(cameraIn, deviceIn, rect, ResourceArchiveSource());
-}
-
-bool FireEffect::InitEffect(Camera* cameraIn, IDirect3DDevice9* deviceIn, RECT rect, EntrySource& source,
-                            gfx::ShaderMaker* shaderMaker) {
+bool FireEffect::InitEffect(IDirect3DDevice9* deviceIn, RECT rect) {
   device = deviceIn;
-  camera = cameraIn;
   clientRect = rect;
+  EntrySource& source = source_;
 
   // One style the device refuses leaves the others drawable.
-  effect = CreateEffectFromEntry(device, source, L"Resource/FireEffect.fx", {true, shaderMaker});
+  effect = CreateEffectFromEntry(device, source, L"Resource/FireEffect.fx", {true, shaderMaker_});
   if (!effect) return false;
   FindHandles();
   std::fill(std::begin(refusalSaid_), std::end(refusalSaid_), false);
@@ -105,7 +100,7 @@ void FireEffect::PrepareShaders() {
   const RECT full = clientRect;
   clientRect = RECT{0, 0, 1, 1};
   if (SUCCEEDED(device->BeginScene())) {
-    Render(0.0);
+    Draw(0.0);
     device->EndScene();
   }
   clientRect = full;
@@ -168,7 +163,7 @@ void FireEffect::FallBackFromRefusedStyle() {
   style = 0;
 }
 
-void FireEffect::Render(double time) {
+void FireEffect::Draw(double time) {
   if (!effect) return;
   // The styles run at half the frame clock's pace.
   const float t = static_cast<float>(static_cast<float>(time) * 0.5f);
@@ -186,7 +181,6 @@ void FireEffect::Render(double time) {
 }
 
 void FireEffect::Release() {
-  camera = nullptr;
   flameTarget.Reset();
   flameTexture.Reset();
   noiseVolume.Reset();

@@ -23,26 +23,33 @@ SIZE FlameTargetSize(int windowWidth, int windowHeight);
 // into a smaller target (FlameTargetSize) that is then laid over the window.
 class FireEffect final : public SceneEffect {
 public:
-  bool InitEffect(Camera* camera, IDirect3DDevice9* device, RECT clientRect);
-  // `shaderMaker` stands in for the device's shader creation (tests refuse some).
-  bool InitEffect(Camera* camera, IDirect3DDevice9* device, RECT clientRect, EntrySource& source,
-                  gfx::ShaderMaker* shaderMaker = nullptr);
-  // The flames at frame-clock time `time` (seconds).
-  void Render(double time);
+  // Its files come from `source`; `shaderMaker` stands in for the device's shader
+  // creation (tests refuse some).
+  explicit FireEffect(EntrySource& source = ResourceArchiveSource(), gfx::ShaderMaker* shaderMaker = nullptr)
+      : source_(source), shaderMaker_(shaderMaker) {}
 
   bool Initialise(const SceneSetup& setup) override;
   void ApplyChoices(const SettingsStore& settings) override;
-  void Draw(double time) override { Render(time); }
+  // The flames at frame-clock time `time` (seconds).
+  void Draw(double time) override;
   void Release() override;
 
   // 0 Fire, 1 FireBall, 2 Detonation; anything else draws nothing. A style whose
   // shader the device refused is drawn as Fire.
-  int32_t style = 1;
+  int32_t Style() const { return style; }
+
+private:
+  friend struct EffectProbe;  // the unit tests' look inside
+
+  bool InitEffect(IDirect3DDevice9* device, RECT clientRect);
+
+  EntrySource& source_;
+  gfx::ShaderMaker* shaderMaker_;
+  int32_t style = SettingsValues{}.selectFireEffect;
   // The largest flame target the device allows (0 x 0: no limit known).
   SIZE textureLimit{};
 
   IDirect3DDevice9* device = nullptr;  // borrowed from the render window
-  Camera* camera = nullptr;
   RECT clientRect{};
   std::unique_ptr<gfx::Effect> effect;
   Microsoft::WRL::ComPtr<IDirect3DTexture9> flameTexture;
@@ -68,7 +75,6 @@ public:
   float xScale = 2.5f;
   float yScale = 0.6f;
 
-private:
   // The effect's techniques and parameters, found once when it is created.
   struct Handles {
     int fire = -1, fireBall = -1, detonation = -1;

@@ -173,7 +173,3 @@ const uint16_t* ParticleSystem::BuildIndices() {
   return indices_.get();
 }
 
-ParticleSystem& GetParticleSystem() {
-  static ParticleSystem system;
-  return system;
-}

@@ -90,4 +90,3 @@ private:
   size_t indexCapacity_ = 0;  // in indices
 };
 
-ParticleSystem& GetParticleSystem();

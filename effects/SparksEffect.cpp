@@ -12,11 +12,6 @@
 #include "effects/ArchiveEntry.h"
 #include "effects/ParticleSystem.h"
 
-float& SparksClock() {
-  static float clock = 0.0f;
-  return clock;
-}
-
 void ConfigureSparksEmitter(ParticleSystem& particles) {
   particles.emitRate = 6000.0f;
   particles.speedBase = 200.0f;
@@ -51,16 +46,11 @@ void StepSparks(ParticleSystem& particles, float& clock) {
   particles.emitPosition[2] = p.z;
 }
 
-SparksEffect::SparksEffect() : particles_(&GetParticleSystem()), clock_(&SparksClock()) {}
+SparksEffect::SparksEffect(bool sumGlows) : sumGlows_(sumGlows), particles_(std::make_unique<ParticleSystem>()) {}
 
 SparksEffect::~SparksEffect() = default;
 
 bool SparksEffect::Initialise(const SceneSetup& setup) {
-  if (!ownParticles_) {
-    ownParticles_ = std::make_unique<ParticleSystem>();
-    particles_ = ownParticles_.get();
-    clock_ = &ownClock_;
-  }
   setup.camera.LookAt(0.0f, -10.0f, 300.0f);
   const bool ready = InitEffect(&setup.camera, setup.device, setup.clientRect);
   particles_->SetColorScheme(setup.settings.Choices().selectSparksEffect);
@@ -107,7 +97,7 @@ bool SparksEffect::InitEffect(Camera* cameraIn, IDirect3DDevice9* deviceIn, RECT
   platform::counters::TagTexture(texture.Get());
 
   glowTarget.Reset();
-  glowSize = GlowTargetSize(rect.right - rect.left, rect.bottom - rect.top);
+  glowSize = sumGlows_ ? GlowTargetSize(rect.right - rect.left, rect.bottom - rect.top) : SIZE{0, 0};
   // Without the target (it could not be made) the sparks go straight into the frame.
   if (glowSize.cx > 0 && SUCCEEDED(device->CreateTexture(glowSize.cx, glowSize.cy, 1, D3DUSAGE_RENDERTARGET,
                                                          D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, glowTarget.GetAddressOf(),
@@ -118,12 +108,12 @@ bool SparksEffect::InitEffect(Camera* cameraIn, IDirect3DDevice9* deviceIn, RECT
   return Ready();
 }
 
-void SparksEffect::Draw() {
+void SparksEffect::Draw(double) {
   if (!camera) return;
   D3DXMATRIX m;
   D3DXMatrixTranspose(&m, &camera->worldViewProjection);
   ParticleSystem& particles = *particles_;
-  StepSparks(particles, *clock_);
+  StepSparks(particles, clock_);
   if (!Ready()) return;  // something failed to load: nothing to draw with
 
   const ParticleVertex* vertices = particles.BuildVertices();

@@ -21,17 +21,16 @@ struct ParticleVertex;
 // channel stays full).
 class SparksEffect final : public SceneEffect {
 public:
-  SparksEffect();
+  // Without `sumGlows` the sparks go straight into the frame at any size.
+  explicit SparksEffect(bool sumGlows = true);
   ~SparksEffect() override;
-  // An empty rectangle draws straight into the frame, at any size.
-  bool InitEffect(Camera* camera, IDirect3DDevice9* device, RECT clientRect = RECT{});
-  // One step of the sparks' own clock, then the particles.
-  void Draw();
 
-  // Places the camera, then InitEffect and the colour scheme (SelectSparksEffect).
+  // Places the camera, makes what the sparks are drawn with and takes the colour
+  // scheme (SelectSparksEffect).
   bool Initialise(const SceneSetup& setup) override;
   void UpdateCamera(Camera& camera) override { camera.Update(false); }
-  void Draw(double) override { Draw(); }
+  // One step of the fountain's own clock, then the particles.
+  void Draw(double) override;
   void Release() override;
   // Everything the draw needs was created.
   bool Ready() const { return effect && texture && declaration; }
@@ -44,6 +43,11 @@ public:
   static std::vector<RECT> LitRuns(const ParticleVertex* vertices, size_t quads, const D3DXMATRIX& worldViewProjection,
                                    SIZE target);
 
+private:
+  friend struct EffectProbe;  // the unit tests' look inside
+
+  bool InitEffect(Camera* camera, IDirect3DDevice9* device, RECT clientRect);
+
   IDirect3DDevice9* device = nullptr;  // borrowed from the render window
   Camera* camera = nullptr;            // null: not initialised
   Microsoft::WRL::ComPtr<IDirect3DTexture9> texture;
@@ -52,24 +56,18 @@ public:
   Microsoft::WRL::ComPtr<IDirect3DTexture9> glowTarget;  // none: straight into the frame
   SIZE glowSize{};
   RECT clientRect{};
+  bool sumGlows_;
 
-private:
   void DrawParticles(UINT count, const ParticleVertex* vertices, const uint16_t* indices);
-  // A scene's sparks are its own (Initialise): one fountain per monitor, each
-  // stepped once a frame by its own clock. The effect driven alone (InitEffect, as
-  // the tests and benchmarks do) steps the process's shared fountain.
-  std::unique_ptr<ParticleSystem> ownParticles_;
-  float ownClock_ = 0.0f;
-  ParticleSystem* particles_;
-  float* clock_;
+  // Each scene's fountain is its own (one per monitor), stepped once a frame by its
+  // own clock.
+  std::unique_ptr<ParticleSystem> particles_;
+  float clock_ = 0.0f;
   void DrawIntoGlowTarget(UINT count, const ParticleVertex* vertices, const uint16_t* indices);
 
   int technique_ = -1;
   gfx::Effect::Param worldViewProjection_, particleTexture_;
 };
-
-// The shared fountain's simulation time: 0.001 per drawn frame.
-float& SparksClock();
 
 // The emitter values of the sparks scene, colour scheme 0 included.
 void ConfigureSparksEmitter(ParticleSystem& particles);

@@ -9,6 +9,7 @@
 #include "render/Camera.h"
 #include "effects/ArchiveEntry.h"
 #include "effects/BlobsEffect.h"
+#include "tests/unit/EffectProbe.h"
 #include "render/Window.h"
 #include "tests/unit/TestWindows.h"
 #include "tests/unit/test_families_support.h"
@@ -88,12 +89,14 @@ TEST(BlobsEffect, SpeedAndSizeFollowTheSettingsWithinTheirRange) {
     float largest = 0.0f;
     for (int run = 0; run < 20; ++run) {
       BlobsEffect blobs;
-      blobs.speedDivisor = static_cast<float>(101 - c.speed) * 1000.0f;
-      blobs.sizeScale = static_cast<float>(c.size) / 100.0f;
-      blobs.Init(nullptr, nullptr, RECT{0, 0, 64, 64});
-      EXPECT_FLOAT_EQ(blobs.sizeScale, c.scale);
+      Camera camera;
+      SettingsStore settings;
+      settings.Choices().blobsSpeed = c.speed;
+      settings.Choices().blobsSize = c.size;
+      blobs.Initialise({nullptr, RECT{0, 0, 64, 64}, camera, settings, {}});
+      EXPECT_FLOAT_EQ(EffectProbe::sizeScale(blobs), c.scale);
       for (int i = 0; i < B::kBlobs; ++i) {
-        const B::Vec2 v = blobs.velocities[i];
+        const B::Vec2 v = EffectProbe::velocities(blobs)[i];
         ASSERT_TRUE(std::isfinite(v.x) && std::isfinite(v.y));
         EXPECT_GE(v.x, 0.0f);
         EXPECT_GE(v.y, 0.0f);
@@ -107,14 +110,14 @@ TEST(BlobsEffect, SpeedAndSizeFollowTheSettingsWithinTheirRange) {
 
 TEST(BlobsEffect, TheRandomStartUsesTheGridAndTheFourColours) {
   BlobsEffect blobs;
-  blobs.speedDivisor = 61000.0f;
-  blobs.Init(nullptr, nullptr, RECT{0, 0, 64, 64});
+  Camera camera;
+  blobs.Initialise({nullptr, RECT{0, 0, 64, 64}, camera, SettingsStore{}, {}});
   const float colours[5][3] = {{0.3f, 0, 0}, {0, 0.3f, 0}, {0, 0, 0.3f}, {0.3f, 0.3f, 0}, {0.3f, 0, 0}};
   for (int i = 0; i < B::kBlobs; ++i) {
-    const B::BlobRecord& b = blobs.blobs[i];
+    const B::BlobRecord& b = EffectProbe::blobs(blobs)[i];
     EXPECT_TRUE(b.x == -1.0f || b.x == 0.0f || b.x == 1.0f);
     EXPECT_TRUE(b.y == -1.0f || b.y == 0.0f || b.y == 1.0f);
-    EXPECT_EQ(b.x, blobs.positions[i].x);
+    EXPECT_EQ(b.x, EffectProbe::positions(blobs)[i].x);
     EXPECT_EQ(b.z, 0.0f);
     EXPECT_EQ(b.w, 1.0f);
     EXPECT_EQ(b.r, colours[i][0]);
@@ -122,10 +125,10 @@ TEST(BlobsEffect, TheRandomStartUsesTheGridAndTheFourColours) {
     EXPECT_EQ(b.b, colours[i][2]);
   }
   // Nothing to draw with: no device, no effect.
-  EXPECT_TRUE(blobs.initialised);
+  EXPECT_TRUE(EffectProbe::initialised(blobs));
   EXPECT_FALSE(blobs.CanDraw());
   blobs.Update();
-  blobs.Render();
+  blobs.Draw(0.0);
   blobs.ReleaseFrameSurfaces();
 }
 
@@ -239,11 +242,20 @@ protected:
     blobs.Update();
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
     device->BeginScene();
-    blobs.Render();
+    blobs.Draw(0.0);
     device->EndScene();
     BackBufferImage image = ReadBackBuffer(device);
     blobs.ReleaseFrameSurfaces();
     return image;
+  }
+
+  // Made as a scene makes it, blobs of `size` (1..100), summed as `mode` says.
+  void Make(std::optional<B::Accumulation> mode, int size) {
+    blobs.Release();
+    blobs = BlobsEffect(mode);
+    SettingsStore settings;
+    settings.Choices().blobsSize = size;
+    blobs.Initialise({device, RECT{0, 0, 320, 240}, camera, settings, {}});
   }
 
   TestWindow window{L"BlobsFrame", 320, 240};
@@ -256,27 +268,23 @@ protected:
 TEST_F(BlobsOnDevice, InitBuildsEveryTargetOfItsMode) {
   for (const B::Accumulation mode : {B::Accumulation{false, 1}, B::Accumulation{true, 2}}) {
     SCOPED_TRACE(mode.additive);
-    blobs.Release();
-    blobs.sizeScale = 0.8f;
-    blobs.speedDivisor = 61000.0f;
-    blobs.accumulationOverride = mode;
-    blobs.Init(&camera, device, RECT{0, 0, 320, 240});
+    Make(mode, 80);
     ASSERT_TRUE(blobs.CanDraw());
-    EXPECT_TRUE(blobs.envMap);
+    EXPECT_TRUE(EffectProbe::envMap(blobs));
     B::TargetTable table;
-    B::FillTargetTable(blobs.passMode, table);
+    B::FillTargetTable(EffectProbe::passMode(blobs), table);
     // Blending writes the A pair alone (the table's second group).
     for (int g = mode.additive ? 1 : 0; g < 2; ++g)
       for (int p = 0; p < 2; ++p)
         for (int k = 0; k < 2; ++k)
-          EXPECT_EQ(blobs.targetSurfaces[g][p][k] != nullptr, table[g][p][k] != B::kNoTarget);
-    EXPECT_EQ(blobs.accumulation[B::kColorB] != nullptr, !mode.additive);
-    EXPECT_EQ(blobs.zeroTexture != nullptr, !mode.additive);
+          EXPECT_EQ(EffectProbe::targetSurfaces(blobs)[g][p][k] != nullptr, table[g][p][k] != B::kNoTarget);
+    EXPECT_EQ(EffectProbe::accumulation(blobs)[B::kColorB] != nullptr, !mode.additive);
+    EXPECT_EQ(EffectProbe::zeroTexture(blobs) != nullptr, !mode.additive);
     D3DSURFACE_DESC desc{};
-    blobs.blobTexture->GetLevelDesc(0, &desc);
-    EXPECT_EQ(desc.Format, blobs.fieldFormat);
+    EffectProbe::blobTexture(blobs)->GetLevelDesc(0, &desc);
+    EXPECT_EQ(desc.Format, EffectProbe::fieldFormat(blobs));
     EXPECT_EQ(desc.Width, 64u);
-    blobs.accumulation[B::kColorA]->GetLevelDesc(0, &desc);
+    EffectProbe::accumulation(blobs)[B::kColorA]->GetLevelDesc(0, &desc);
     EXPECT_EQ(desc.Format, D3DFMT_A16B16G16R16F);
     EXPECT_EQ(desc.Width, 320u / mode.divisor);
     EXPECT_EQ(desc.Height, 240u / mode.divisor);
@@ -287,14 +295,10 @@ TEST_F(BlobsOnDevice, BlendedHalfSizeBuffersDrawTheSameBallsAsTheFullSum) {
   // The same blobs, still, under the same camera: summed in turns at full size, and
   // added by blending into buffers of half the size.
   auto draw = [&](B::Accumulation mode) {
-    blobs.Release();
-    blobs.sizeScale = 1.0f;
-    blobs.speedDivisor = 61000.0f;
-    blobs.accumulationOverride = mode;
-    blobs.Init(&camera, device, RECT{0, 0, 320, 240});
+    Make(mode, 100);
     for (int i = 0; i < B::kBlobs; ++i) {
-      blobs.positions[i] = {0.7f * static_cast<float>(i % 3 - 1), 0.6f * static_cast<float>(i / 3 - 0.5f)};
-      blobs.velocities[i] = {0.0f, 0.0f};
+      EffectProbe::positions(blobs)[i] = {0.7f * static_cast<float>(i % 3 - 1), 0.6f * static_cast<float>(i / 3 - 0.5f)};
+      EffectProbe::velocities(blobs)[i] = {0.0f, 0.0f};
     }
     camera.angle = 100.0f;
     return Frame();
@@ -320,9 +324,7 @@ TEST_F(BlobsOnDevice, BlendedHalfSizeBuffersDrawTheSameBallsAsTheFullSum) {
 }
 
 TEST_F(BlobsOnDevice, AFrameShowsShadedBallsInTheBlobColours) {
-  blobs.sizeScale = 1.0f;
-  blobs.speedDivisor = 61000.0f;
-  blobs.Init(&camera, device, RECT{0, 0, 320, 240});
+  Make(std::nullopt, 100);
   ASSERT_TRUE(blobs.CanDraw());
   const BackBufferImage image = Frame();
   ASSERT_EQ(image.width, 320);
@@ -330,8 +332,8 @@ TEST_F(BlobsOnDevice, AFrameShowsShadedBallsInTheBlobColours) {
   EXPECT_GT(lit, image.pixels.size() / 50);
   EXPECT_LT(lit, image.pixels.size() * 3 / 4);
   // The frame's surfaces are given back after the frame; the saved targets restored.
-  for (const auto& s : blobs.frameSurfaces) EXPECT_EQ(s, nullptr);
-  EXPECT_EQ(blobs.savedDepthStencil, nullptr);
+  for (const auto& s : EffectProbe::frameSurfaces(blobs)) EXPECT_EQ(s, nullptr);
+  EXPECT_EQ(EffectProbe::savedDepthStencil(blobs), nullptr);
   Microsoft::WRL::ComPtr<IDirect3DSurface9> target, back;
   device->GetRenderTarget(0, &target);
   device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back);
@@ -342,8 +344,8 @@ TEST_F(BlobsOnDevice, AFrameShowsShadedBallsInTheBlobColours) {
 }
 
 TEST_F(BlobsOnDevice, AMissingEffectSkipsTheDrawing) {
-  blobs.Init(&camera, device, RECT{0, 0, 320, 240});
-  blobs.effect.reset();
+  Make(std::nullopt, 80);
+  EffectProbe::effect(blobs).reset();
   EXPECT_FALSE(blobs.CanDraw());
   EXPECT_EQ(Frame().CountLit(0), 0u);
 }

@@ -11,6 +11,7 @@
 #include "render/FrameClock.h"
 #include "effects/ArchiveEntry.h"
 #include "effects/DesktopEffect.h"
+#include "tests/unit/EffectProbe.h"
 #include "render/Window.h"
 #include "tests/unit/TestWindows.h"
 #include "tests/unit/test_families_support.h"
@@ -76,7 +77,7 @@ TEST(DesktopEffect, DrawingBeforeInitAndReleasingTwiceDoNothing) {
   desktop.Draw(GetFrameClock().Time());
   desktop.Release();
   desktop.Release();
-  EXPECT_EQ(desktop.camera, nullptr);
+  EXPECT_EQ(EffectProbe::camera(desktop), nullptr);
 }
 
 TEST(DesktopEffect, ThePictureIsDrawnThroughTheShader) {
@@ -96,13 +97,13 @@ TEST(DesktopEffect, ThePictureIsDrawnThroughTheShader) {
   Camera camera;
   GetFrameClock().Start();
   DesktopEffect desktop;
-  EXPECT_TRUE(desktop.InitEffect(&camera, device, RECT{0, 0, 161, 121}));
-  ASSERT_TRUE(desktop.texture);
+  EXPECT_TRUE(desktop.Initialise({device, RECT{0, 0, 161, 121}, camera, SettingsStore{}, {}}));
+  ASSERT_TRUE(EffectProbe::texture(desktop));
   D3DSURFACE_DESC desc{};
-  desktop.texture->GetLevelDesc(0, &desc);
+  EffectProbe::texture(desktop)->GetLevelDesc(0, &desc);
   EXPECT_EQ(desc.Width, 160u);
   EXPECT_EQ(desc.Height, 120u);
-  EXPECT_EQ(desktop.effect->GetTechniqueByName("TechniqueDeskTop"), 0);
+  EXPECT_EQ(EffectProbe::effect(desktop)->GetTechniqueByName("TechniqueDeskTop"), 0);
 
   device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
   device->BeginScene();
@@ -128,8 +129,8 @@ TEST(DesktopEffect, WithoutItsShaderNothingIsDrawn) {
   ASSERT_TRUE(w.Create(window.hwnd));
   Camera camera;
   DesktopEffect desktop;
-  desktop.device = w.device.Get();
-  desktop.camera = &camera;  // initialised by hand, without an effect
+  EffectProbe::device(desktop) = w.device.Get();
+  EffectProbe::camera(desktop) = &camera;  // initialised by hand, without an effect
   w.device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
   w.device->BeginScene();
   desktop.Draw(GetFrameClock().Time());
@@ -151,9 +152,9 @@ TEST(DesktopEffect, AMissingPictureLeavesTheTextureEmptyAndStillDraws) {
   ASSERT_TRUE(w.Create(window.hwnd));
   Camera camera;
   DesktopEffect desktop;
-  desktop.InitEffect(&camera, w.device.Get(), RECT{0, 0, 64, 64});
-  EXPECT_FALSE(desktop.texture);
-  EXPECT_TRUE(desktop.effect);
+  desktop.Initialise({w.device.Get(), RECT{0, 0, 64, 64}, camera, SettingsStore{}, {}});
+  EXPECT_FALSE(EffectProbe::texture(desktop));
+  EXPECT_TRUE(EffectProbe::effect(desktop));
   w.device->BeginScene();
   desktop.Draw(GetFrameClock().Time());  // an empty sampler: nothing to show, nothing to fail
   w.device->EndScene();

@@ -9,6 +9,7 @@
 #include "app/SceneManager.h"
 #include "render/FrameClock.h"
 #include "effects/FireEffect.h"
+#include "tests/unit/EffectProbe.h"
 #include "gfx/Effect.h"
 #include "platform/Counters.h"
 #include "resources/Language.h"
@@ -91,11 +92,17 @@ protected:
     fire.Release();
     w.ReleaseAll();
   }
-  Pixels Draw(int style) {
-    fire.style = style;
+  // Made as a scene makes it, with the default choices.
+  bool Init(FireEffect& f) {
+    const SettingsStore defaults;
+    return f.Initialise({device, w.clientRect, camera, defaults, {}});
+  }
+  Pixels Draw(int style) { return DrawWith(fire, style); }
+  Pixels DrawWith(FireEffect& f, int style) {
+    EffectProbe::style(f) = style;
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
     device->BeginScene();
-    fire.Render(GetFrameClock().Time());
+    f.Draw(GetFrameClock().Time());
     device->EndScene();
     return ReadBack(device);
   }
@@ -142,19 +149,19 @@ TEST(FireTarget, AThirdOfTheWindowInItsShape) {
 
 TEST(FireDefaults, ConstructorValues) {
   FireEffect f;
-  EXPECT_EQ(f.style, 1);
-  EXPECT_EQ(f.effect, nullptr);
-  EXPECT_EQ(f.colorDistribution, 2.76f);
-  EXPECT_EQ(f.flamability, 1.53f);
-  EXPECT_EQ(f.sideFadeSharpness, 0.04f);
-  EXPECT_EQ(f.yScale, 0.6f);
+  EXPECT_EQ(f.Style(), SettingsValues{}.selectFireEffect);  // one default, the settings'
+  EXPECT_EQ(EffectProbe::effect(f), nullptr);
+  EXPECT_EQ(EffectProbe::colorDistribution(f), 2.76f);
+  EXPECT_EQ(EffectProbe::flamability(f), 1.53f);
+  EXPECT_EQ(EffectProbe::sideFadeSharpness(f), 0.04f);
+  EXPECT_EQ(EffectProbe::yScale(f), 0.6f);
 }
 
 TEST_F(Flames, EachStyleDrawsWarmFlamesOfItsOwnShape) {
-  ASSERT_TRUE(fire.InitEffect(&camera, device, w.clientRect));
-  ASSERT_TRUE(fire.effect && fire.flameTexture && fire.noiseVolume);
+  ASSERT_TRUE(Init(fire));
+  ASSERT_TRUE(EffectProbe::effect(fire) && EffectProbe::flameTexture(fire) && EffectProbe::noiseVolume(fire));
   for (const char* name : {"FireEffectTechnique", "FireBallEffectTechnique", "FireDetonationEffectTechnique"})
-    EXPECT_GE(fire.effect->GetTechniqueByName(name), 0) << name;
+    EXPECT_GE(EffectProbe::effect(fire)->GetTechniqueByName(name), 0) << name;
 
   const Pixels flames = Draw(0);
   EXPECT_GT(flames.WarmShare(), 0.3);
@@ -178,17 +185,17 @@ TEST_F(Flames, EachStyleDrawsWarmFlamesOfItsOwnShape) {
 }
 
 TEST_F(Flames, ParametersChangeTheLookAsTheirNamesSay) {
-  ASSERT_TRUE(fire.InitEffect(&camera, device, w.clientRect));
+  ASSERT_TRUE(Init(fire));
   const Pixels normal = Draw(0);
-  fire.yFade = 1.2f;  // the heat dies sooner: lower flames
+  EffectProbe::yFade(fire) = 1.2f;  // the heat dies sooner: lower flames
   const Pixels lower = Draw(0);
   EXPECT_LT(lower.MeanLuma(0, 120), 0.6 * normal.MeanLuma(0, 120));
-  fire.yFade = 0.6f;
-  fire.sideFadeSharpness = 0.3f;  // a wide cold margin at each side
+  EffectProbe::yFade(fire) = 0.6f;
+  EffectProbe::sideFadeSharpness(fire) = 0.3f;  // a wide cold margin at each side
   const Pixels narrow = Draw(0);
   EXPECT_LT(Pixels::Luma(narrow.At(20, 230)), 30);
   EXPECT_LT(Pixels::Luma(narrow.At(300, 230)), 30);
-  fire.sideFadeSharpness = 0.04f;
+  EffectProbe::sideFadeSharpness(fire) = 0.04f;
 
   const auto litShare = [](const Pixels& p) {
     int lit = 0;
@@ -196,17 +203,17 @@ TEST_F(Flames, ParametersChangeTheLookAsTheirNamesSay) {
     return static_cast<double>(lit) / p.argb.size();
   };
   const double ball = litShare(Draw(1));
-  fire.spread = 0.8f;  // a smaller ball
+  EffectProbe::spread(fire) = 0.8f;  // a smaller ball
   EXPECT_LT(litShare(Draw(1)), 0.6 * ball);
-  fire.spread = 1.5f;
+  EffectProbe::spread(fire) = 1.5f;
   const double hot = Draw(1).MeanLuma(90, 150);
-  fire.colorDistribution = 1.2f;  // less heat per unit: a cooler, redder ball
+  EffectProbe::colorDistribution(fire) = 1.2f;  // less heat per unit: a cooler, redder ball
   EXPECT_LT(Draw(1).MeanLuma(90, 150), 0.7 * hot);
-  fire.colorDistribution = 2.76f;
+  EffectProbe::colorDistribution(fire) = 2.76f;
 }
 
 TEST_F(Flames, FramesHalfASecondApartDiffer) {
-  ASSERT_TRUE(fire.InitEffect(&camera, device, w.clientRect));
+  ASSERT_TRUE(Init(fire));
   for (int style = 0; style < 3; ++style) {
     const Pixels first = Draw(style);
     Sleep(500);
@@ -216,7 +223,7 @@ TEST_F(Flames, FramesHalfASecondApartDiffer) {
 }
 
 TEST_F(Flames, OtherStylesDrawNothingAndTheBlendStatesAreLeftAsSpecified) {
-  ASSERT_TRUE(fire.InitEffect(&camera, device, w.clientRect));
+  ASSERT_TRUE(Init(fire));
   for (int style : {3, -1}) {
     const Pixels none = Draw(style);
     EXPECT_EQ(none.WarmShare(), 0.0);
@@ -244,13 +251,13 @@ TEST_F(Flames, OtherStylesDrawNothingAndTheBlendStatesAreLeftAsSpecified) {
 TEST_F(Flames, ADayOfRunningTimeStillGivesFlames) {
   // The time is never wrapped: after a day t is about 43200. The shader reduces
   // its offsets itself, so the picture is still fire and still moves.
-  ASSERT_TRUE(fire.InitEffect(&camera, device, w.clientRect));
-  gfx::Effect& effect = *fire.effect;
+  ASSERT_TRUE(Init(fire));
+  gfx::Effect& effect = *EffectProbe::effect(fire);
   const auto drawAt = [&](float t) {
     effect.SetTechnique("FireEffectTechnique");
     effect.SetFloat("time_0_X", t);
-    effect.SetTexture("texNoise", fire.noiseVolume.Get());
-    effect.SetTexture("texFlame", fire.flameTexture.Get());
+    effect.SetTexture("texNoise", EffectProbe::noiseVolume(fire).Get());
+    effect.SetTexture("texFlame", EffectProbe::flameTexture(fire).Get());
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
     device->BeginScene();
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
@@ -277,40 +284,45 @@ TEST_F(Flames, ADayOfRunningTimeStillGivesFlames) {
 TEST_F(Flames, InitFailuresLeaveWhatWasCreatedForRelease) {
   PatchedArchive missingEffect;
   missingEffect.replaced[L"Resource/FireEffect.fx"] = std::nullopt;
-  EXPECT_FALSE(fire.InitEffect(&camera, device, w.clientRect, missingEffect));
-  EXPECT_EQ(fire.effect, nullptr);
-  EXPECT_EQ(fire.device, device);
-  EXPECT_EQ(Draw(0).MeanLuma(0, 240), 0.0);  // Render does nothing without the effect
+  FireEffect noEffect(missingEffect);
+  EXPECT_FALSE(Init(noEffect));
+  EXPECT_EQ(EffectProbe::effect(noEffect), nullptr);
+  EXPECT_EQ(EffectProbe::device(noEffect), device);
+  EXPECT_EQ(DrawWith(noEffect, 0).MeanLuma(0, 240), 0.0);  // nothing drawn without the effect
 
   PatchedArchive brokenEffect;
   brokenEffect.replaced[L"Resource/FireEffect.fx"] = std::string("technique T { pass P { Bogus = 1; } }");
-  EXPECT_FALSE(fire.InitEffect(&camera, device, w.clientRect, brokenEffect));
-  EXPECT_EQ(fire.effect, nullptr);
+  FireEffect broken(brokenEffect);
+  EXPECT_FALSE(Init(broken));
+  EXPECT_EQ(EffectProbe::effect(broken), nullptr);
 
   PatchedArchive emptyRamp;
   emptyRamp.replaced[L"Resource/Flame.tga"] = std::string();
-  EXPECT_FALSE(fire.InitEffect(&camera, device, w.clientRect, emptyRamp));
-  EXPECT_NE(fire.effect, nullptr);
-  EXPECT_EQ(fire.flameTexture, nullptr);
+  FireEffect noRamp(emptyRamp);
+  EXPECT_FALSE(Init(noRamp));
+  EXPECT_NE(EffectProbe::effect(noRamp), nullptr);
+  EXPECT_EQ(EffectProbe::flameTexture(noRamp), nullptr);
 
   PatchedArchive badNoise;
   badNoise.replaced[L"Resource/NoiseVolume.dds"] = std::string("DDS garbage");
-  EXPECT_FALSE(fire.InitEffect(&camera, device, w.clientRect, badNoise));
-  EXPECT_NE(fire.flameTexture, nullptr);
-  EXPECT_EQ(fire.noiseVolume, nullptr);
+  FireEffect noisy(badNoise);
+  EXPECT_FALSE(Init(noisy));
+  EXPECT_NE(EffectProbe::flameTexture(noisy), nullptr);
+  EXPECT_EQ(EffectProbe::noiseVolume(noisy), nullptr);
   // Only the noise is missing: the technique still runs (with the sampler unbound).
-  Draw(0);
+  DrawWith(noisy, 0);
 
   PatchedArchive noNoise;
   noNoise.replaced[L"Resource/NoiseVolume.dds"] = std::nullopt;
-  EXPECT_FALSE(fire.InitEffect(&camera, device, w.clientRect, noNoise));
+  FireEffect silent(noNoise);
+  EXPECT_FALSE(Init(silent));
 
-  fire.Release();
-  fire.Release();  // harmless
-  EXPECT_EQ(fire.effect, nullptr);
-  EXPECT_EQ(fire.camera, nullptr);
-  EXPECT_EQ(fire.flameTexture, nullptr);
-  EXPECT_EQ(fire.noiseVolume, nullptr);
+  for (FireEffect* f : {&noEffect, &broken, &noRamp, &noisy}) f->Release();
+  silent.Release();
+  silent.Release();  // harmless
+  EXPECT_EQ(EffectProbe::effect(silent), nullptr);
+  EXPECT_EQ(EffectProbe::flameTexture(silent), nullptr);
+  EXPECT_EQ(EffectProbe::noiseVolume(silent), nullptr);
 }
 
 // An adapter whose driver refuses one style's shader: that style is drawn as Fire,
@@ -322,23 +334,22 @@ TEST_F(Flames, ARefusedStyleFallsBackToFireAndAMissingTargetDrawsStraight) {
       return ++made == 2 ? D3DERR_INVALIDCALL : ShaderMaker::CreatePixelShader(d, tokens, shader);
     }
   } refuseFireBall;  // the file's second technique
-  fire.style = 1;
-  ASSERT_TRUE(fire.InitEffect(&camera, device, w.clientRect, ResourceArchiveSource(), &refuseFireBall));
-  EXPECT_EQ(fire.style, 0);
-  const Pixels fireDrawn = Draw(0);
-  EXPECT_GT(fireDrawn.WarmShare(), 0.3);
+  FireEffect refusing(ResourceArchiveSource(), &refuseFireBall);
   SettingsStore settings;
-  settings.Load(L"");  // the defaults
-  settings.SetValue(L"SelectFireEffect", 1);  // the dialog's preview switches to it again
-  fire.ApplyChoices(settings);
-  EXPECT_EQ(fire.style, 0);
+  settings.SetValue(L"SelectFireEffect", 1);
+  ASSERT_TRUE(refusing.Initialise({device, w.clientRect, camera, settings, {}}));
+  EXPECT_EQ(refusing.Style(), 0);
+  const Pixels fireDrawn = DrawWith(refusing, 0);
+  EXPECT_GT(fireDrawn.WarmShare(), 0.3);
+  refusing.ApplyChoices(settings);  // the dialog's preview switches to it again
+  EXPECT_EQ(refusing.Style(), 0);
   settings.SetValue(L"SelectFireEffect", 2);
-  fire.ApplyChoices(settings);
-  EXPECT_EQ(fire.style, 2);
-  EXPECT_GT(Draw(2).WarmShare(), 0.2);
+  refusing.ApplyChoices(settings);
+  EXPECT_EQ(refusing.Style(), 2);
+  EXPECT_GT(DrawWith(refusing, 2).WarmShare(), 0.2);
 
-  fire.flameTarget.Reset();
-  const Pixels straight = Draw(0);
+  EffectProbe::flameTarget(refusing).Reset();
+  const Pixels straight = DrawWith(refusing, 0);
   EXPECT_GT(straight.WarmShare(), 0.3);
   EXPECT_GT(straight.MeanLuma(180, 240), 2.0 * straight.MeanLuma(0, 60));
 }
@@ -355,10 +366,10 @@ TEST(FlamesPreview, PreviewSizedChildShowsFlamesAndNoLogo) {
   Window& w = scene.window;
   ASSERT_EQ(scenes.Init(child.hwnd, {}, SettingsStore{}), SceneStart::Built);
   auto* fire = dynamic_cast<FireEffect*>(scene.effect.get());
-  ASSERT_TRUE(fire && fire->effect);
+  ASSERT_TRUE(fire && EffectProbe::effect(*fire));
   ASSERT_TRUE(w.logoTexture) << "the logo is loaded, and must still not be drawn";
   // Two frames each: after Present the back buffer may hold either of the last two.
-  fire->style = 0;
+  EffectProbe::style(*fire) = 0;
   scenes.Update();
   scenes.DrawFrame(false);
   scenes.DrawFrame(false);
@@ -369,7 +380,7 @@ TEST(FlamesPreview, PreviewSizedChildShowsFlamesAndNoLogo) {
   EXPECT_GT(flames.MeanLuma(84, 112), 2.0 * flames.MeanLuma(0, 28));
 
   // With the flames off the frame is black all over: nothing else (no logo) is drawn.
-  fire->style = 3;
+  EffectProbe::style(*fire) = 3;
   scenes.DrawFrame(false);
   scenes.DrawFrame(false);
   const Pixels nothing = ReadBack(w.device.Get());
@@ -533,9 +544,9 @@ TEST(FlamesPreview, TextureLimitAndARebuildWithoutTheEffect) {
   EXPECT_EQ(main.window.clientRect.right, 133);  // 320 x 240 in its shape within 200 x 100
   EXPECT_EQ(main.window.clientRect.bottom, 100);
   auto* fire = dynamic_cast<FireEffect*>(main.effect.get());
-  ASSERT_TRUE(fire && fire->flameTarget);
+  ASSERT_TRUE(fire && EffectProbe::flameTarget(*fire));
   D3DSURFACE_DESC desc{};
-  fire->flameTarget->GetLevelDesc(0, &desc);
+  EffectProbe::flameTarget(*fire)->GetLevelDesc(0, &desc);
   EXPECT_LE(desc.Width, 200u);
   EXPECT_LE(desc.Height, 100u);
   scenes.Update();
