@@ -38,7 +38,8 @@ public:
   // MaxTextureWidth x MaxTextureHeight (0 x 0 when the caps cannot be read).
   virtual SIZE TextureLimit(IDirect3DDevice9* device);
   // A monitor's target (video memory may run out).
-  virtual HRESULT CreateRenderTarget(IDirect3DDevice9* device, SIZE size, D3DFORMAT format, IDirect3DSurface9** target) {
+  virtual HRESULT CreateRenderTarget(IDirect3DDevice9* device, SIZE size, D3DFORMAT format,
+                                     IDirect3DSurface9** target) {
     return device->CreateRenderTarget(size.cx, size.cy, format, D3DMULTISAMPLE_NONE, 0, FALSE, target, nullptr);
   }
 };

@@ -1,7 +1,9 @@
 // Picture backdrop benchmark on the software renderer: frames per second of the
 // bare frame (clear, present), one opaque picture, and the two-picture cross-fade,
-// at 800 x 600 and 1920 x 1080 when the screen allows, each with its frame time as
-// a ratio to the bare frame measured in the same run. Run through scripts/bench.sh.
+// at 800 x 600 and 1920 x 1080 when the screen allows, filling the screen and (with
+// portrait pictures) whole, each with its frame time as a ratio to the bare frame
+// measured in the same run; then the loader's time for one 12-megapixel photo in
+// either fit. Run through scripts/bench.sh.
 #include <windows.h>
 
 #include <cstdio>
@@ -13,7 +15,9 @@
 
 #include "render/Window.h"
 #include "bench/BenchSupport.h"
+#include "effects/PictureFit.h"
 #include "effects/UserTextures.h"
+#include "resources/PictureDecoder.h"
 
 namespace {
 template <typename T>
@@ -62,11 +66,11 @@ struct Backdrop {
   }
   // The pictures are decoded on the loader's thread: waits until they are all in
   // (one shown, or one shown and one fading in).
-  bool Load(Window& window, const std::wstring (&paths)[2], int count) {
+  bool Load(Window& window, const std::wstring (&paths)[2], int count, PictureShow show) {
     pictures = count;
     textures.SetDevice(window.device.Get());
     const RECT area = window.clientRect;
-    textures.SetPictures(std::vector<std::wstring>(paths, paths + count), area.right, area.bottom);
+    textures.SetPictures(std::vector<std::wstring>(paths, paths + count), area.right, area.bottom, show);
     textures.StartLoading();
     for (const double until = bench::Now() + 20.0; textures.Count() < count && bench::Now() < until;) {
       Frame(window.device.Get(), area);
@@ -76,7 +80,7 @@ struct Backdrop {
   }
 };
 
-void Run(int width, int height, const std::wstring (&paths)[2], double seconds) {
+void Run(int width, int height, const std::wstring (&paths)[2], double seconds, PictureShow show) {
   HWND hwnd = bench::MakeWindow(L"VarnellePicturesBench", width, height);
   Window window;
   if (!window.Create(hwnd)) {
@@ -85,7 +89,7 @@ void Run(int width, int height, const std::wstring (&paths)[2], double seconds) 
   }
   Backdrop backdrops[3];
   for (int k = 0; k < 3; ++k)
-    if (!backdrops[k].Load(window, paths, k)) std::printf("%dx%d: %d pictures did not load\n", width, height, k);
+    if (!backdrops[k].Load(window, paths, k, show)) std::printf("%dx%d: %d pictures did not load\n", width, height, k);
   // Short turns, round robin, and each kind's median: a busy moment of a shared
   // machine hits all three alike.
   constexpr int kRounds = 9;
@@ -95,13 +99,33 @@ void Run(int width, int height, const std::wstring (&paths)[2], double seconds) 
       fps[k].push_back(bench::FramesPerSecond([&] { backdrops[k].Frame(window.device.Get(), window.clientRect); },
                                               seconds / kRounds));
   const double bare = bench::Median(fps[0]), one = bench::Median(fps[1]), fade = bench::Median(fps[2]);
-  std::printf("%dx%d fps: bare %.1f  one_picture %.1f  cross_fade %.1f\n", width, height, bare, one, fade);
-  std::printf("%dx%d frame time / bare: one_picture %.2f  cross_fade %.2f\n", width, height, bare / one,
+  const char* fit = show.fit == PictureFitMode::Whole ? "whole" : "fill";
+  std::printf("%dx%d %s fps: bare %.1f  one_picture %.1f  cross_fade %.1f\n", width, height, fit, bare, one, fade);
+  std::printf("%dx%d %s frame time / bare: one_picture %.2f  cross_fade %.2f\n", width, height, fit, bare / one,
               bare / fade);
-  std::printf("%dx%d cross_fade frame time / one_picture %.2f\n", width, height, one / fade);
+  std::printf("%dx%d %s cross_fade frame time / one_picture %.2f\n", width, height, fit, one / fade);
   for (Backdrop& b : backdrops) b.textures.Detach();
   window.ReleaseAll();
   DestroyWindow(hwnd);
+}
+// The loader's work for one 12-megapixel photo (decode, turn, fit to 1920 x 1080),
+// filling the screen and whole with its blurred bars, in turns; the medians.
+void DecodeTimes(const std::wstring& photo) {
+  const ComApartment com;
+  std::vector<double> times[2];
+  for (int round = 0; round < 5; ++round)
+    for (int k = 0; k < 2; ++k) {
+      const double start = bench::Now();
+      DecodedPicture decoded;
+      if (!DecodePictureFile(photo, decoded)) {
+        std::printf("the 12 MP photo could not be decoded\n");
+        return;
+      }
+      FitPicture(decoded, 1920, 1080, k == 0 ? PictureFitMode::Fill : PictureFitMode::Whole);
+      times[k].push_back(bench::Now() - start);
+    }
+  const double fill = bench::Median(times[0]), whole = bench::Median(times[1]);
+  std::printf("decode_12mp_to_1920x1080 s: fill %.3f  whole %.3f  whole / fill %.2f\n", fill, whole, whole / fill);
 }
 }  // namespace
 
@@ -112,12 +136,21 @@ int wmain(int argc, wchar_t** argv) {
   GetTempPathW(MAX_PATH, temp);
   const std::wstring paths[2] = {WritePicture(std::wstring(temp) + L"varnelle-bench-a.bmp", 1600, 1200, 40),
                                  WritePicture(std::wstring(temp) + L"varnelle-bench-b.bmp", 1600, 1200, 200)};
-  Run(800, 600, paths, seconds);
+  // Portrait pictures on a landscape screen: the whole fit has bars to fill.
+  const std::wstring tall[2] = {WritePicture(std::wstring(temp) + L"varnelle-bench-c.bmp", 1200, 1600, 40),
+                                WritePicture(std::wstring(temp) + L"varnelle-bench-d.bmp", 1200, 1600, 200)};
+  const PictureShow fill{}, whole{PictureFitMode::Whole};
+  Run(800, 600, paths, seconds, fill);
+  Run(800, 600, tall, seconds, whole);
   const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  if (w >= 1920 && h >= 1080)
-    Run(1920, 1080, paths, seconds);
-  else
+  if (w >= 1920 && h >= 1080) {
+    Run(1920, 1080, paths, seconds, fill);
+    Run(1920, 1080, tall, seconds, whole);
+  } else {
     std::printf("screen %dx%d is too small for the 1920x1080 figures\n", w, h);
-  for (const std::wstring& p : paths) DeleteFileW(p.c_str());
+  }
+  const std::wstring photo = WritePicture(std::wstring(temp) + L"varnelle-bench-12mp.bmp", 4000, 3000, 120);
+  DecodeTimes(photo);
+  for (const std::wstring& p : {paths[0], paths[1], tall[0], tall[1], photo}) DeleteFileW(p.c_str());
   return 0;
 }

@@ -2,6 +2,7 @@
 // as, writing that store and loading the text again gives the same store.
 #include <windows.h>
 
+#include <iterator>
 #include <string>
 
 #include "FuzzSupport.h"
@@ -19,7 +20,7 @@ SettingsStore LoadedFrom(std::string_view bytes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const SettingsStore first = LoadedFrom(Bytes(data, size));
-  FUZZ_CHECK(first.Values().size() == 7);  // the six and the main-monitor switch
+  FUZZ_CHECK(first.Values().size() == std::size(kSettingsFields));  // every field, always
   for (int i = 0; i < first.ImageCount(); ++i) FUZZ_CHECK(AllUtf16Units(first.GetImage(i)));
 
   const std::string text = first.ToText();

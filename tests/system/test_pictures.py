@@ -7,6 +7,7 @@ flames' reach."""
 import os
 import shutil
 import struct
+import subprocess
 import time
 import unittest
 import zlib
@@ -95,10 +96,10 @@ class SaverCopy:
         Image.new("RGB", (64, 64), colour).save(path)
         return path
 
-    def settings(self, pictures, show_images=1, fire_style=3):
+    def settings(self, pictures, show_images=1, fire_style=3, extra=()):
         """Fire style 3 draws no flames, so the backdrop can be judged alone."""
         lines = s.standard_settings(fire_style=fire_style, show_images=show_images,
-                                    pictures=[windows_path(p) if p else "" for p in pictures])
+                                    pictures=[windows_path(p) if p else "" for p in pictures]) + list(extra)
         with open(s.settings_path(self.saver), "wb") as f:
             f.write("".join(line + "\r\n" for line in lines).encode("utf-8"))
 
@@ -160,6 +161,46 @@ class Backdrop(unittest.TestCase):
         self.assertLess(ea, 6, ("not a blend of the two pictures", a, pa))
         self.assertLess(eb, 6, ("not a blend of the two pictures", b, pb))
         self.assertGreater((pb - pa) % 2.0, 0.05, ("the fade did not move on", a, pa, b, pb))
+        self.close_saver()
+
+    def test_what_cameras_and_phones_write_shows_whole_shuffled_and_closes(self):
+        """A folder of every kind of file a photo library holds, made here with ImageMagick
+        and PIL, broken ones among them, shown whole and shuffled under the flames."""
+        folder = os.path.join(self.copy.dir, "camera")
+        os.makedirs(folder)
+        base = os.path.join(folder, "baseline.jpg")
+        magick = lambda *args: subprocess.run(["convert", *args], check=True, capture_output=True)
+        magick("-size", "640x480", "gradient:#c83c28-#2850c8", base)
+        for name, options in (("progressive.jpg", ["-interlace", "JPEG"]), ("cmyk.jpg", ["-colorspace", "CMYK"]),
+                              ("grey.jpg", ["-colorspace", "Gray"]), ("deep.png", ["-depth", "16"]),
+                              ("palette.png", ["-colors", "16", "-type", "Palette"]),
+                              ("grey-alpha.png", ["-colorspace", "Gray", "-alpha", "set", "-channel", "A",
+                                                  "-evaluate", "set", "60%"]),
+                              ("interlaced.png", ["-interlace", "PNG"]), ("plain.bmp", []), ("anim.gif", []),
+                              ("scan.tif", []), ("tiny.png", ["-resize", "16x16!"])):
+            magick(base, *options, os.path.join(folder, name))
+        # ImageMagick's default policy refuses pictures this wide: PIL makes the panorama.
+        Image.linear_gradient("L").resize((30000, 2000)).convert("RGB").save(os.path.join(folder, "panorama.jpg"))
+        stored = Image.open(base)
+        for orientation in range(1, 9):
+            exif = Image.Exif()
+            exif[0x0112] = orientation
+            stored.save(os.path.join(folder, "turned%d.jpg" % orientation), "JPEG", exif=exif.tobytes())
+        with open(base, "rb") as f:
+            whole = f.read()
+        with open(os.path.join(folder, "truncated.jpg"), "wb") as f:
+            f.write(whole[:len(whole) // 3])
+        open(os.path.join(folder, "empty.png"), "wb").close()
+        with open(os.path.join(folder, "notes.png"), "w") as f:
+            f.write("not a picture\n")
+        shutil.copy(os.path.join(folder, "tiny.png"), os.path.join(folder, "png-named.jpg"))
+        self.copy.settings([folder], fire_style=0, extra=["ShowWholePictures 1", "ShufflePictures 1"])
+        first = self.run_saver("camera-formats-1")
+        time.sleep(4.0)
+        second = s.screenshot("camera-formats-2")
+        self.assertIsNone(self.proc.poll(), "the saver ended: " + self.saver.describe())
+        # A picture (or its blurred bars) behind the flames: the top band is not black.
+        self.assertGreater(max(max(band_median(first, 0, 100)), max(band_median(second, 0, 100))), 20)
         self.close_saver()
 
     def test_cross_fade_moves_under_the_flames(self):

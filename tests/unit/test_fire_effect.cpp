@@ -404,6 +404,13 @@ SettingsStore NoPictures() {
   return settings;
 }
 
+// A monitor at (left, 0) of the window's client area, `width` x `height`.
+MonitorArea MonitorIn(HWND window, int left, int width, int height, bool primary) {
+  POINT origin{0, 0};
+  ClientToScreen(window, &origin);
+  return MonitorArea{{origin.x + left, origin.y, origin.x + left + width, origin.y + height}, primary};
+}
+
 struct ChosenGate : DeviceGate {
   HRESULT present = D3D_OK, state = D3D_OK;
   HRESULT Present(IDirect3DDevice9* device) override {
@@ -475,13 +482,9 @@ TEST(FlamesPreview, LostDeviceIsRebuiltAndDrawsFlamesAgain) {
 TEST(FlamesPreview, DisplayChangeLaysTheScenesOutAnew) {
   LoadLanguage();
   TestWindow window(L"DisplayChange", 640, 240);
-  POINT origin{0, 0};
-  ClientToScreen(window.hwnd, &origin);
-  auto monitor = [&](int left, int width, int height, bool primary) {
-    return MonitorArea{{origin.x + left, origin.y, origin.x + left + width, origin.y + height}, primary};
-  };
-  const std::vector<MonitorArea> two = {monitor(0, 320, 240, true), monitor(320, 320, 200, false)};
-  const std::vector<MonitorArea> one = {monitor(0, 640, 240, true)};
+  const std::vector<MonitorArea> two = {MonitorIn(window.hwnd, 0, 320, 240, true),
+                                        MonitorIn(window.hwnd, 320, 320, 200, false)};
+  const std::vector<MonitorArea> one = {MonitorIn(window.hwnd, 0, 640, 240, true)};
   SceneManager scenes;
   ASSERT_EQ(scenes.Init(window.hwnd, two, SettingsStore{}), SceneStart::Built);
   Window& w = scenes.GetScene().window;
@@ -529,17 +532,13 @@ struct FailingEffect : SceneEffect {
 TEST(FlamesPreview, TextureLimitAndARebuildWithoutTheEffect) {
   LoadLanguage();
   TestWindow window(L"TextureLimit", 640, 240);
-  POINT origin{0, 0};
-  ClientToScreen(window.hwnd, &origin);
-  auto monitor = [&](int left, int width, bool primary) {
-    return MonitorArea{{origin.x + left, origin.y, origin.x + left + width, origin.y + 240}, primary};
-  };
   LimitedGate gate;
   gate.limit = {200, 100};
   SceneManager scenes;
   scenes.SetDeviceGate(&gate);
-  ASSERT_EQ(scenes.Init(window.hwnd, {monitor(0, 320, true), monitor(320, 320, false)}, NoPictures()),
-            SceneStart::Built);
+  const std::vector<MonitorArea> two = {MonitorIn(window.hwnd, 0, 320, 240, true),
+                                        MonitorIn(window.hwnd, 320, 320, 240, false)};
+  ASSERT_EQ(scenes.Init(window.hwnd, two, NoPictures()), SceneStart::Built);
   Scene& main = scenes.GetScene();
   EXPECT_EQ(main.window.clientRect.right, 133);  // 320 x 240 in its shape within 200 x 100
   EXPECT_EQ(main.window.clientRect.bottom, 100);
@@ -587,10 +586,8 @@ struct TargetGate : DeviceGate {
 TEST(FlamesPreview, MonitorsWhoseTargetsCannotBeMade) {
   LoadLanguage();
   TestWindow window(L"NoTarget", 640, 240);
-  POINT origin{0, 0};
-  ClientToScreen(window.hwnd, &origin);
-  const std::vector<MonitorArea> two = {{{origin.x, origin.y, origin.x + 320, origin.y + 240}, true},
-                                        {{origin.x + 320, origin.y, origin.x + 640, origin.y + 240}, false}};
+  const std::vector<MonitorArea> two = {MonitorIn(window.hwnd, 0, 320, 240, true),
+                                        MonitorIn(window.hwnd, 320, 320, 240, false)};
   TargetGate gate;
   SceneManager scenes;
   scenes.SetDeviceGate(&gate);
