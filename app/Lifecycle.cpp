@@ -21,7 +21,7 @@ void StartRun(Lifecycle& run, HWND window, const SettingsStore* choices) {
     sceneBuilt = run.scenes.Init(window, monitors, *choices) == SceneStart::Built;
   } else {
     SettingsStore stored;
-    stored.Load(GetSettingsPath());
+    stored.Load(SettingsFileToRead(GetSettingsFiles()));
     sceneBuilt = run.scenes.Init(window, monitors, stored) == SceneStart::Built;
   }
   // Started whatever happened above: on failure it shows the error screen, so the

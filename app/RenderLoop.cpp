@@ -6,6 +6,7 @@
 
 #include "app/Lifecycle.h"
 #include "app/SceneManager.h"
+#include "platform/DpiAwareness.h"
 #include "render/CapabilityCheck.h"
 #include "render/ErrorScreen.h"
 #include "render/FrameClock.h"
@@ -182,6 +183,9 @@ private:
 
 unsigned long __stdcall RenderThreadProc(void* argument) {
   Lifecycle& run = *static_cast<Lifecycle*>(argument);
+  // Sizes read here (a device reset's back buffer) are in the window's own units:
+  // a preview child may be of another DPI awareness than the process.
+  const ScopedDpiAwarenessOf windowsKind(run.renderWindow);
   PlatformRenderLoopHost host(run);
   return RunRenderLoop(host, {run.stopRequested, run.errorScreen, run.lastFrameTime, run.scenes.HoldsFrameSurfaces()});
 }

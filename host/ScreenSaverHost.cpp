@@ -4,6 +4,7 @@
 
 #include "app/Lifecycle.h"
 #include "platform/Counters.h"
+#include "platform/DpiAwareness.h"
 #include "platform/Handles.h"
 #include "host/CommandLine.h"
 #include "ui/ConfigDialog.h"
@@ -95,11 +96,7 @@ int RunSaver(SaverRun& run, HWND parent) {
   DWORD style, exStyle = 0;
   const wchar_t* title;
   if (parent) {
-    RECT rc{};
-    GetClientRect(parent, &rc);
-    x = y = 0;
-    width = rc.right;
-    height = rc.bottom;
+    x = y = width = height = 0;  // the child is placed by CreatePreviewChild
     style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
     title = kPreviewTitle;
     host.previewMode = true;
@@ -140,7 +137,9 @@ int RunSaver(SaverRun& run, HWND parent) {
   int exitCode = 0;
   if (RegisterClassW(&cls)) {
     host.saverWindow =
-        CreateWindowExW(exStyle, kSaverClassName, title, style, x, y, width, height, parent, nullptr, host.instance, &run);
+        parent ? CreatePreviewChild(parent, kSaverClassName, host.instance, &run)
+               : CreateWindowExW(exStyle, kSaverClassName, title, style, x, y, width, height, nullptr, nullptr,
+                                 host.instance, &run);
     if (host.saverWindow) {
       if (!parent) SetForegroundWindow(host.saverWindow);
       MSG msg;
@@ -149,8 +148,7 @@ int RunSaver(SaverRun& run, HWND parent) {
         DispatchMessageW(&msg);
       }
       exitCode = static_cast<int>(msg.wParam);
-      // A quit that came before the window's end (a command line whose settings path
-      // cannot be read posts one while the window is made) leaves the render thread
+      // A quit that came before the window's end would leave the render thread
       // drawing: the window goes first, and its stop sequence ends that thread.
       if (IsWindow(host.saverWindow)) DestroyWindow(host.saverWindow);
       StopRenderThread(run.lifecycle);
@@ -161,6 +159,18 @@ int RunSaver(SaverRun& run, HWND parent) {
 }
 
 }  // namespace
+
+HWND CreatePreviewChild(HWND parent, const wchar_t* className, HINSTANCE instance, void* creationParameter) {
+  // The parent belongs to Windows' settings dialog, another process of perhaps
+  // another DPI awareness. Windows hosts a child only of its parent's kind (unless
+  // the parent asked for mixed hosting), and each kind reads sizes in its own
+  // scaling: the child is made as the parent's kind, its size read in those units.
+  const ScopedDpiAwarenessOf parentsKind(parent);
+  RECT rc{};
+  GetClientRect(parent, &rc);
+  return CreateWindowExW(0, className, kPreviewTitle, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, rc.right,
+                         rc.bottom, parent, nullptr, instance, creationParameter);
+}
 
 int ScreenSaverMain(HINSTANCE instance, const wchar_t* arguments, int) {
   platform::counters::StartPublishing();  // the soak check's figures; nothing in a normal build

@@ -10,6 +10,10 @@ constexpr wchar_t kSaverClassName[] = L"WindowsScreenSaverClass";
 constexpr wchar_t kSaverTitle[] = L"Screen Saver";
 constexpr wchar_t kPreviewTitle[] = L"Preview";
 
+// The /p window: a child over the whole client area of `parent` (a window of
+// Windows' settings dialog), made in the parent's DPI awareness and units.
+HWND CreatePreviewChild(HWND parent, const wchar_t* className, HINSTANCE instance, void* creationParameter);
+
 // The process's exit code for the given command-line arguments.
 int ScreenSaverMain(HINSTANCE instance, const wchar_t* arguments, int showCommand);
 

@@ -9,6 +9,7 @@
 // After unzip.h, whose zlib headers it needs.
 #include <iowin32.h>
 
+#include "platform/ProgramPath.h"
 #include "resources/Strings.h"
 
 namespace WorkSpace {
@@ -106,18 +107,7 @@ std::wstring GetResourceArchivePath() { return GetModuleDirectory() + L"\\Vantor
 }  // namespace WorkSpace
 
 std::wstring GetModuleDirectory() {
-  // Grown until the whole path fits: an install folder may be deeper than MAX_PATH.
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(GetModuleHandleW(nullptr), path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return {};
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    if (path.size() >= 32768) return {};
-    path.resize(path.size() * 2);
-  }
+  const std::wstring path = GetProgramPath();
   const size_t slash = path.find_last_of(L"\\/");
   return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
 }

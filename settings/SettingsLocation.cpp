@@ -1,9 +1,9 @@
 #include "settings/SettingsLocation.h"
 
 #include <windows.h>
-#include <shellapi.h>
 #include <shlobj.h>
 
+#include "platform/ProgramPath.h"
 #include "settings/SettingsStore.h"
 
 namespace {
@@ -24,6 +24,11 @@ std::wstring FileNameOf(const std::wstring& path) {
   return cut == std::wstring::npos ? path : path.substr(cut + 1);
 }
 
+std::wstring WithoutTrailingSeparators(std::wstring path) {
+  while (path.size() > 3 && IsSeparator(path.back())) path.pop_back();
+  return path;
+}
+
 bool Exists(const std::wstring& path) {
   return !path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -37,22 +42,42 @@ bool MakeFolder(const std::wstring& folder) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool SaveTo(const SettingsStore& store, const std::wstring& path) { return !path.empty() && store.Save(path); }
-
-std::wstring RoamingFolder() {
+std::wstring KnownFolder(REFKNOWNFOLDERID id) {
   PWSTR path = nullptr;
   std::wstring folder;
-  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DONT_VERIFY, nullptr, &path)) && path)
-    folder = path;
+  if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path)) && path) folder = path;
   CoTaskMemFree(path);
   return folder;
 }
+
+// Whether `path` is `folder` or lies under it, letters compared without case.
+bool IsWithin(const std::wstring& path, std::wstring folder) {
+  folder = WithoutTrailingSeparators(folder);
+  if (folder.size() < 3 || path.size() < folder.size()) return false;
+  if (CompareStringOrdinal(path.data(), static_cast<int>(folder.size()), folder.data(), static_cast<int>(folder.size()),
+                           TRUE) != CSTR_EQUAL)
+    return false;
+  return path.size() == folder.size() || IsSeparator(path[folder.size()]) || IsSeparator(folder.back());
+}
+
+// Whether this user can make a file in the folder: a hidden file made and gone at
+// once. The folder's access list alone would miss read-only media and Wine.
+bool CanMakeFileIn(const std::wstring& folder) {
+  const std::wstring probe = WithoutTrailingSeparators(folder) + L"\\.varnelle-probe-" +
+                             std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount64());
+  HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_EXISTS;
+  CloseHandle(file);
+  return true;
+}
 }  // namespace
 
-SettingsFiles SettingsFilesFor(const std::wstring& program, std::wstring roamingFolder) {
+SettingsFiles SettingsFilesFor(const std::wstring& program, std::wstring roamingFolder, SettingsHome home) {
   SettingsFiles files;
+  files.home = home;
   files.besideProgram = SettingsPathFromProgram(program);
-  while (roamingFolder.size() > 3 && IsSeparator(roamingFolder.back())) roamingFolder.pop_back();
+  roamingFolder = WithoutTrailingSeparators(roamingFolder);
   if (IsFullPath(roamingFolder)) {
     if (!IsSeparator(roamingFolder.back())) roamingFolder += L'\\';
     files.usersOwn = roamingFolder + kUsersOwnFolder + L"\\" + FileNameOf(files.besideProgram);
@@ -60,31 +85,29 @@ SettingsFiles SettingsFilesFor(const std::wstring& program, std::wstring roaming
   return files;
 }
 
+SettingsHome HomeOfFolder(const std::wstring& folder) {
+  for (REFKNOWNFOLDERID id : {FOLDERID_Windows, FOLDERID_ProgramFiles, FOLDERID_ProgramFilesX86})
+    if (IsWithin(folder, KnownFolder(id))) return SettingsHome::UsersProfile;
+  return CanMakeFileIn(folder) ? SettingsHome::BesideProgram : SettingsHome::UsersProfile;
+}
+
 std::wstring SettingsFileToRead(const SettingsFiles& files) {
-  return Exists(files.usersOwn) ? files.usersOwn : files.besideProgram;
+  if (files.home == SettingsHome::UsersProfile && Exists(files.usersOwn)) return files.usersOwn;
+  return files.besideProgram;
 }
 
 SettingsSaveResult SaveSettings(const SettingsStore& store, const SettingsFiles& files) {
-  // Saving beside the program while the user's own file exists would go unread.
-  if (Exists(files.usersOwn)) return {SaveTo(store, files.usersOwn), files.usersOwn};
-  if (SaveTo(store, files.besideProgram)) return {true, files.besideProgram};
-  if (files.usersOwn.empty()) return {false, files.besideProgram};
+  if (files.home == SettingsHome::BesideProgram)
+    return {!files.besideProgram.empty() && store.Save(files.besideProgram), files.besideProgram};
+  if (files.usersOwn.empty()) return {false, L"%APPDATA%\\" + std::wstring(kUsersOwnFolder)};
   const std::wstring folder = files.usersOwn.substr(0, files.usersOwn.find_last_of(L'\\'));
-  if (MakeFolder(folder) && SaveTo(store, files.usersOwn)) return {true, files.usersOwn};
-  return {false, files.besideProgram + L"\n\n" + files.usersOwn};
+  return {MakeFolder(folder) && store.Save(files.usersOwn), files.usersOwn};
 }
 
 SettingsFiles GetSettingsFiles() {
-  int count = 0;
-  LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (!args || count < 1) {
-    if (args) LocalFree(args);
-    PostQuitMessage(0);
-    return {};
-  }
-  const std::wstring program = args[0];
-  LocalFree(args);
-  return SettingsFilesFor(program, RoamingFolder());
+  const std::wstring program = GetProgramPath();
+  if (program.empty()) return {};  // nothing beside a program of no known place
+  const size_t slash = program.find_last_of(L"\\/");
+  const std::wstring folder = slash == std::wstring::npos ? std::wstring() : program.substr(0, slash + 1);
+  return SettingsFilesFor(program, KnownFolder(FOLDERID_RoamingAppData), HomeOfFolder(folder));
 }
-
-std::wstring GetSettingsPath() { return SettingsFileToRead(GetSettingsFiles()); }

@@ -95,6 +95,19 @@ void AddChosen(HWND dialog, const std::vector<std::wstring>& paths, ListEntryKin
   Repaint(dialog);
 }
 
+// A dialog started elevated (by the setup, or from an administrator's prompt) runs
+// above Explorer's integrity level, and Windows stops the messages of a drag from
+// there unless the window lets them through. Windows before 7 has no such barrier.
+void LetDropsThroughIntegrityBarrier(HWND dialog) {
+  using Filter = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+  const auto filter =
+      reinterpret_cast<Filter>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx")));
+  if (!filter) return;
+  constexpr UINT kCopyGlobalData = 0x0049;  // carries the dropped file list between levels
+  constexpr DWORD kAllow = 1;               // MSGFLT_ALLOW
+  for (const UINT message : {UINT{WM_DROPFILES}, UINT{WM_COPYDATA}, kCopyGlobalData}) filter(dialog, message, kAllow, nullptr);
+}
+
 BOOL OnInitDialog(HWND dialog, ConfigDialogState& state) {
   SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&state));
   SettingsStore& settings = state.settings;
@@ -102,12 +115,14 @@ BOOL OnInitDialog(HWND dialog, ConfigDialogState& state) {
   ApplyDialogTexts(dialog);
   FitSchemeRowToTexts(dialog);
   DragAcceptFiles(dialog, TRUE);
+  LetDropsThroughIntegrityBarrier(dialog);
   SubclassImageListBox(ImageList(dialog));
   for (const auto& [id, member] : {std::pair{IDC_BLOBS_SPEED, &SettingsValues::blobsSpeed},
                                    std::pair{IDC_BLOBS_SIZE, &SettingsValues::blobsSize}})
     SendDlgItemMessageW(dialog, id, TBM_SETRANGE, FALSE, MAKELPARAM(FieldOf(member).low, FieldOf(member).high));
+  state.files = GetSettingsFiles();
   if (settings.ImageCount() == 0) {
-    const std::wstring path = GetSettingsPath();
+    const std::wstring path = SettingsFileToRead(state.files);
     state.unreadableFile = settings.Load(path) == SettingsRead::Unreadable ? path : std::wstring();
   }
 
@@ -134,9 +149,8 @@ void OnOk(HWND dialog) {
                 caption.c_str(), MB_OK | MB_ICONERROR);
     return;
   }
-  // Beside the saver where it may write there, otherwise (a system-folder install,
-  // an ordinary user) in the user's own profile, silently.
-  const SettingsSaveResult result = SaveSettings(settings, GetSettingsFiles());
+  // Where the dialog read: beside a portable copy, in the profile for an installed one.
+  const SettingsSaveResult result = SaveSettings(settings, state.files);
   if (!result.saved) {
     // Closing now would lose every choice without a word: say so and stay open.
     MessageBoxW(dialog, SaveFailedMessage(CurrentLanguageIndex(), result.path).c_str(), caption.c_str(),

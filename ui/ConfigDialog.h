@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/SettingsLocation.h"
 #include "settings/SettingsStore.h"
 #include "ui/DialogRules.h"
 
@@ -28,6 +29,8 @@ struct ConfigDialogState {
   // The settings file when it exists but could not be read as the dialog opened;
   // OK then saves nothing over it.
   std::wstring unreadableFile;
+  // Where this user's choices are read from and saved to, decided as it opens.
+  SettingsFiles files;
   // Where the next file or folder dialog opens: the folder of the last choice.
   std::wstring lastFolder;
 };

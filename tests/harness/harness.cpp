@@ -15,6 +15,8 @@
 //   harness itempoint <hwnd> <id> <index>          screen point inside a list box line
 //   harness waitgone <hwnd> <timeoutMs>            gone=1 once the window is destroyed
 // Monitors:
+// Files:
+//   harness shortpath <path>   the path's short 8.3 spelling: path=
 //   harness monitors     what Windows reports: each monitor's rectangle and primary flag,
 //                        the virtual screen, and Direct3D 9's adapters with their monitor
 #include <windows.h>
@@ -288,6 +290,12 @@ int DialogCommand(int argc, wchar_t** argv) {
     return 0;
   }
   if (argc < 2) return -1;
+  if (verb == L"shortpath") {
+    wchar_t shortPath[MAX_PATH];
+    if (!GetShortPathNameW(argv[1], shortPath, MAX_PATH)) return 4;
+    PrintUtf8("path", shortPath);
+    return 0;
+  }
   HWND window = HandleArg(argv[1]);
   if (verb == L"waitgone" && argc >= 3) {
     const DWORD until = GetTickCount() + _wtoi(argv[2]);

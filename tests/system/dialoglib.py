@@ -135,7 +135,7 @@ class ConfigDialog:
     def __init__(self, saver):
         before = {w["window"] for w in top_windows()}
         # Its debugger output tells a preview's failed speed test from a failed scene.
-        self.saver = Saver(saver, "/c", cwd=os.path.dirname(saver))
+        self.saver = Saver(saver, "/c", cwd=os.path.dirname(saver) or None)
         self.proc = self.saver.proc
         self.hwnd = 0
         end = time.time() + 30

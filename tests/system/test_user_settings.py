@@ -1,7 +1,9 @@
 """Settings that belong to the user: a saver whose folder cannot be written saves
-each user's choices in that user's profile, which `/s` and `/c` then read; a file
-there wins over the one beside the saver; a writable folder keeps everything
-beside the saver; two users of one install keep their picture lists apart."""
+each user's choices in that user's profile, which `/s` and `/c` then read, the file
+beside it read only until then; a portable copy in a writable folder keeps
+everything beside itself and reads no profile file; two users of one install keep
+their picture lists apart; every spelling of the saver's path reads and writes one
+file."""
 import contextlib
 import os
 import shutil
@@ -10,8 +12,8 @@ import time
 import unittest
 
 import saverlib as s
-from dialoglib import (IDCANCEL, IDOK, REMOVE_ALL, SCHEME, ConfigDialog, SaverCopy, set_language, settings_bytes,
-                       winpath)
+from dialoglib import (IDCANCEL, IDOK, REMOVE_ALL, SCHEME, ConfigDialog, SaverCopy, harness, set_language,
+                       settings_bytes, winpath)
 from PIL import Image
 from test_pictures import band_mode
 
@@ -107,23 +109,61 @@ class UserSettingsTest(unittest.TestCase):
         self.assertEqual(self.backdrop("user-settings-own-file"), GREEN)
         self.assertEqual(self.dialog_lines(), [winpath(self.green)])
 
-    def test_users_own_file_wins_over_the_one_beside_the_saver(self):
+    def test_portable_copy_keeps_its_file_beside_itself_and_reads_no_profile(self):
+        # The profile's file belongs to an installed saver: a portable copy never reads it.
         self.copy.write_settings([winpath(self.red)], show_images=1)
-        beside = self.copy.read_settings()
         os.makedirs(os.path.dirname(self.own))
+        installed = settings_bytes([winpath(self.green)], show_images=1)
         with open(self.own, "wb") as f:
-            f.write(settings_bytes([winpath(self.green)], show_images=1))
-        self.assertEqual(self.backdrop("user-settings-own-file-wins"), GREEN)
-        # The folder is writable, yet OK saves where the next read looks.
+            f.write(installed)
+        self.assertEqual(self.backdrop("user-settings-portable"), RED)
         dialog = ConfigDialog(self.copy.saver)
         try:
-            self.assertEqual(dialog.lines(), [winpath(self.green)])
-            dialog.select(SCHEME, 1)
+            self.assertEqual(dialog.lines(), [winpath(self.red)])
+            dialog.select(SCHEME, 2)
             self.assertTrue(dialog.close(IDOK))
         finally:
             dialog.kill()
-        self.assertEqual(read(self.own), settings_bytes([winpath(self.green)], show_images=1, fire_style=1))
-        self.assertEqual(self.copy.read_settings(), beside)
+        self.assertEqual(self.copy.read_settings(), settings_bytes([winpath(self.red)], show_images=1, fire_style=2))
+        self.assertEqual(read(self.own), installed)
+
+    def test_every_spelling_of_the_path_reads_and_writes_one_file(self):
+        # A long folder and file name, so that the short 8.3 spelling differs.
+        folder = os.path.join(self.copy.folder, "Saver Folder With A Long Name")
+        os.makedirs(os.path.join(folder, "sub"))
+        saver = os.path.join(folder, "VarnelleWithALongName.scr")
+        shutil.copy(self.copy.saver, saver)
+        shutil.copy(os.path.join(self.copy.folder, "VantorelResource.dat"), folder)
+        settings = saver[:-3] + "scr.settings"
+        with open(settings, "wb") as f:
+            f.write(settings_bytes([winpath(self.red)], show_images=1))
+        short = harness("shortpath", winpath(saver))[0].get("path", "")
+        self.assertNotIn(short.lower(), ("", winpath(saver).lower()), "no short spelling to start by")
+        dotted = winpath(os.path.join(folder, "sub")) + "\\..\\VarnelleWithALongName.scr"
+
+        s.xdotool("mousemove", "400", "300")
+        shown = s.run_scene(self, lambda: s.Saver(short, "/s"),
+                            lambda saver: (time.sleep(2.5), band_mode(s.screenshot("user-settings-short-path")))[1])
+        self.assertEqual(shown, RED)
+        dialog = ConfigDialog(dotted)
+        try:
+            self.assertEqual(dialog.lines(), [winpath(self.red)])
+            dialog.command(REMOVE_ALL)
+            time.sleep(0.3)
+            dialog.choose_files(self.pictures, ["green.png"])
+            self.assertTrue(dialog.close(IDOK), "OK did not close the dialog")
+        finally:
+            dialog.kill()
+        self.assertEqual(read(settings), settings_bytes([winpath(self.green)], show_images=1))
+        dialog = ConfigDialog(short)
+        try:
+            self.assertEqual(dialog.lines(), [winpath(self.green)])
+        finally:
+            dialog.close(IDCANCEL)
+            dialog.kill()
+        self.assertEqual(sorted(os.listdir(folder)), sorted(["sub", "VantorelResource.dat",
+                                                             os.path.basename(saver), os.path.basename(settings)]))
+        self.assertFalse(os.path.lexists(os.path.dirname(self.own)), "the profile was written")
 
     def test_writable_folder_writes_nothing_to_the_profile(self):
         self.copy.write_settings([winpath(self.red)], show_images=1)
