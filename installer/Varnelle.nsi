@@ -1,7 +1,10 @@
 ; Varnelle setup: puts the saver where Windows lists screen savers, sets the
-; interface language, creates the default settings file and registers the uninstaller.
-; The default settings file in the system folder is for administrators to change;
-; the saver keeps each user's own choices in that user's profile.
+; interface language and registers the uninstaller. It writes no settings file: the
+; installed saver keeps each user's choices in that user's profile, and reads a file
+; left beside it by an earlier version only as each user's starting point.
+; The setup runs elevated, perhaps in an administrator's account whose password a
+; standard user typed: the screen-saver choice and the settings it opens belong to
+; the user whose desktop it is (the owner of the shell), not to the setup's account.
 ; On 64-bit Windows the 64-bit saver goes into the native System32, on 32-bit
 ; Windows the 32-bit one into System32.
 ;
@@ -71,6 +74,7 @@ Var SaverRunPath      ; the same saver as this setup's own process reaches it
 Var OldSaverDir       ; where an earlier version put a 32-bit saver on 64-bit Windows
 Var Native64          ; 1 when the 64-bit saver is the one installed
 Var SaverShortPath    ; its 8.3 form, as an earlier choice of screen saver may name it
+Var DesktopUserSid    ; the desktop user's SID, whose registry hive holds their choice; "" for HKCU
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -83,8 +87,8 @@ Var SaverShortPath    ; its 8.3 form, as an earlier choice of screen saver may n
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_INSTFILES
-!define MUI_FINISHPAGE_RUN "$SaverRunPath"
-!define MUI_FINISHPAGE_RUN_PARAMETERS "/c"
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_FUNCTION OpenSettingsAsDesktopUser
 !define MUI_FINISHPAGE_RUN_TEXT "$(OpenSettings)"
 !define MUI_FINISHPAGE_RUN_NOTCHECKED
 !insertmacro MUI_PAGE_FINISH
@@ -114,6 +118,34 @@ Var SaverShortPath    ; its 8.3 form, as an earlier choice of screen saver may n
   ${If} $Native64 = 1
     ${EnableX64FSRedirection}
   ${EndIf}
+!macroend
+
+; The desktop user's "Control Panel\Desktop" values (HKCU when that user is unknown).
+!macro DesktopRead out name
+  ${If} $DesktopUserSid != ""
+    ReadRegStr ${out} HKU "$DesktopUserSid\${DESKTOP_KEY}" "${name}"
+  ${Else}
+    ReadRegStr ${out} HKCU "${DESKTOP_KEY}" "${name}"
+  ${EndIf}
+!macroend
+!macro DesktopWrite name value
+  ${If} $DesktopUserSid != ""
+    WriteRegStr HKU "$DesktopUserSid\${DESKTOP_KEY}" "${name}" "${value}"
+  ${Else}
+    WriteRegStr HKCU "${DESKTOP_KEY}" "${name}" "${value}"
+  ${EndIf}
+!macroend
+!macro DesktopDelete name
+  ${If} $DesktopUserSid != ""
+    DeleteRegValue HKU "$DesktopUserSid\${DESKTOP_KEY}" "${name}"
+  ${Else}
+    DeleteRegValue HKCU "${DESKTOP_KEY}" "${name}"
+  ${EndIf}
+!macroend
+; SPI_SETSCREENSAVEACTIVE broadcast (SPIF_SENDCHANGE) so that the choice applies at
+; once; not stored (SPIF_UPDATEINIFILE), which would write the setup's own account.
+!macro BroadcastScreenSaveActive active
+  System::Call 'user32::SystemParametersInfoW(i 17, i ${active}, p 0, i 2)'
 !macroend
 
 ; CurLang index <-> installer language id. 0 en, 1 ru, 2 de, 3 fr, 4 es, 5 it, 6 jp.
@@ -185,6 +217,49 @@ Function ${un}FindSaverDir
 !endif
 FunctionEnd
 
+
+; The user whose desktop this is: the owner of the shell's process. "" when there is
+; no shell to ask, and the setup's own account stands in.
+Function ${un}FindDesktopUser
+  StrCpy $DesktopUserSid ""
+  System::Call 'user32::GetShellWindow() p .r0'
+  ${If} $0 == 0
+    Return
+  ${EndIf}
+  System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r1) i'
+  System::Call 'kernel32::OpenProcess(i 0x1000, i 0, i r1) p .r2'  ; PROCESS_QUERY_LIMITED_INFORMATION
+  ${If} $2 == 0
+    Return
+  ${EndIf}
+  System::Call 'advapi32::OpenProcessToken(p r2, i 8, *p .r3) i .r4'  ; TOKEN_QUERY
+  System::Call 'kernel32::CloseHandle(p r2)'
+  ${If} $4 == 0
+    Return
+  ${EndIf}
+  System::Call 'advapi32::GetTokenInformation(p r3, i 1, p 0, i 0, *i .r5) i'  ; TokenUser: its size
+  ${If} $5 > 0
+    System::Alloc $5
+    Pop $6
+    System::Call 'advapi32::GetTokenInformation(p r3, i 1, p r6, i r5, *i .r5) i .r4'
+    ${If} $4 <> 0
+      System::Call '*$6(p .r7)'  ; SID_AND_ATTRIBUTES.Sid
+      System::Call 'advapi32::ConvertSidToStringSidW(p r7, *p .r8) i .r4'
+      ${If} $4 <> 0
+        System::Call '*$8(&w${NSIS_MAX_STRLEN} .r9)'
+        StrCpy $DesktopUserSid $9
+        System::Call 'kernel32::LocalFree(p r8)'
+      ${EndIf}
+    ${EndIf}
+    System::Free $6
+  ${EndIf}
+  System::Call 'kernel32::CloseHandle(p r3)'
+  ; A hive that is not loaded (no such user logged on) cannot take the choice.
+  ClearErrors
+  EnumRegKey $0 HKU "$DesktopUserSid" 0
+  ${If} ${Errors}
+    StrCpy $DesktopUserSid ""
+  ${EndIf}
+FunctionEnd
 
 Function ${un}RefuseSecondSetup
   System::Call 'kernel32::CreateMutexW(p 0, i 0, w "${MUTEX}") p .r0 ?e'
@@ -267,14 +342,16 @@ Section "!$(SecSaverName)" SecSaver
   File "/oname=${ARCHIVE_FILE}" "${ARCHIVE}"
   Call MoveEarlierInstall
 
-  ; An upgrade keeps the settings file's contents; a first install starts from the defaults.
+  ; A file an earlier version left stays each user's starting point: its contents are
+  ; kept, its access list made an administrator's.
   ${If} ${FileExists} "$SaverDir\${SETTINGS_FILE}"
     Call TakeBackUsersGrant
-  ${Else}
-    Call WriteDefaultSettings
   ${EndIf}
-  ${GetSize} "$SaverDir" "/M=Varnelle.* /S=0K /G=0" $0 $1 $2
-  IntFmt $R9 "0x%08X" $0
+  StrCpy $R9 0
+  StrCpy $0 "$SaverDir\${SAVER_FILE}"
+  Call AddFileSize
+  StrCpy $0 "$SaverDir\${ARCHIVE_FILE}"
+  Call AddFileSize
   !insertmacro RedirectedFiles
 
   Call CurLangOfLanguage
@@ -282,6 +359,10 @@ Section "!$(SecSaverName)" SecSaver
 
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
+  StrCpy $0 "$INSTDIR\Uninstall.exe"
+  Call AddFileSize
+  IntOp $R9 $R9 + 1023
+  IntOp $R9 $R9 / 1024  ; kilobytes, as the list of installed apps reads it
   WriteRegStr HKLM "${UNINST_KEY}" "DisplayName" "$(ProductTitle)"
   WriteRegStr HKLM "${UNINST_KEY}" "DisplayIcon" "$SaverDir\${SAVER_FILE},0"
   WriteRegStr HKLM "${UNINST_KEY}" "DisplayVersion" "${VERSION}"
@@ -302,7 +383,7 @@ Section "$(SecCurrentName)" SecCurrent
   !insertmacro NativeFiles
   GetFullPathName /SHORT $SaverShortPath "$SaverDir\${SAVER_FILE}"
   !insertmacro RedirectedFiles
-  ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+  !insertmacro DesktopRead $0 "SCRNSAVE.EXE"
   StrCpy $1 "$SaverDir\${SAVER_FILE}"
   StrCpy $2 $SaverShortPath
   StrCpy $3 1  ; the user's choice is not Varnelle: remember it
@@ -315,14 +396,15 @@ Section "$(SecCurrentName)" SecCurrent
   ${EndIf}
   ${If} $3 = 1
     WriteRegStr HKLM "${UNINST_KEY}" "PreviousScreenSaver" $0
-    ReadRegStr $0 HKCU "${DESKTOP_KEY}" "ScreenSaveActive"
+    !insertmacro DesktopRead $0 "ScreenSaveActive"
     WriteRegStr HKLM "${UNINST_KEY}" "PreviousScreenSaveActive" $0
     WriteRegDWORD HKLM "${UNINST_KEY}" "ScreenSaverChanged" 1
+    ; Whose choice it was: the uninstaller gives it back to that user.
+    WriteRegStr HKLM "${UNINST_KEY}" "ScreenSaverUser" $DesktopUserSid
   ${EndIf}
-  WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" $1
-  WriteRegStr HKCU "${DESKTOP_KEY}" "ScreenSaveActive" "1"
-  ; SPI_SETSCREENSAVEACTIVE, stored and broadcast, so that the change applies now.
-  System::Call 'user32::SystemParametersInfoW(i 17, i 1, p 0, i 3)'
+  !insertmacro DesktopWrite "SCRNSAVE.EXE" $1
+  !insertmacro DesktopWrite "ScreenSaveActive" "1"
+  !insertmacro BroadcastScreenSaveActive 1
 SectionEnd
 
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
@@ -335,6 +417,7 @@ Function .onInit
   SetShellVarContext all
   Call RefuseSecondSetup
   Call FindSaverDir
+  Call FindDesktopUser
   ${If} $Native64 = 1
     StrCpy $INSTDIR "$PROGRAMFILES64\${PRODUCT}"
   ${EndIf}
@@ -378,6 +461,7 @@ Function un.onInit
   SetShellVarContext all
   Call un.RefuseSecondSetup
   Call un.FindSaverDir
+  Call un.FindDesktopUser
   Call un.LanguageOfRegistry
   ${If} $0 != ""
     StrCpy $LANGUAGE $0
@@ -412,10 +496,10 @@ Function MoveEarlierInstall
   Delete "$OldSaverDir\${SAVER_FILE}"
   Delete "$OldSaverDir\${ARCHIVE_FILE}"
   Delete "$OldSaverDir\${SETTINGS_FILE}.new"
-  ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+  !insertmacro DesktopRead $0 "SCRNSAVE.EXE"
   ${If} $0 == $1
   ${OrIf} $0 == $2
-    WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "$SaverDir\${SAVER_FILE}"
+    !insertmacro DesktopWrite "SCRNSAVE.EXE" "$SaverDir\${SAVER_FILE}"
   ${EndIf}
   ; Its uninstaller lived in the 32-bit Program Files; the new one replaces it.
   ${If} "$PROGRAMFILES32\${PRODUCT}" != $INSTDIR
@@ -424,23 +508,66 @@ Function MoveEarlierInstall
   ${EndIf}
 FunctionEnd
 
-; The same lines the saver writes on OK, with its defaults.
-Function WriteDefaultSettings
+; $0 a file: its size in bytes added to $R9 (nothing when it is missing).
+Function AddFileSize
   ClearErrors
-  FileOpen $0 "$SaverDir\${SETTINGS_FILE}" w
-  ${If} ${Errors}
-    DetailPrint "Cannot create $SaverDir\${SETTINGS_FILE}"
-    Return
+  FileOpen $1 $0 r
+  ${IfNot} ${Errors}
+    FileSeek $1 0 END $2
+    FileClose $1
+    IntOp $R9 $R9 + $2
   ${EndIf}
-  FileWrite $0 "#Picture Info _ begin$\r$\n"
-  FileWrite $0 "#Picture Info _ end$\r$\n"
-  FileWrite $0 "BlobsSpeed 40$\r$\n"
-  FileWrite $0 "BlobsSize 80$\r$\n"
-  FileWrite $0 "ShowImages 1$\r$\n"
-  FileWrite $0 "SelectCubeMap 0$\r$\n"
-  FileWrite $0 "SelectSparksEffect 0$\r$\n"
-  FileWrite $0 "SelectFireEffect 0$\r$\n"
-  FileClose $0
+FunctionEnd
+
+; The finish page's "open the settings": the dialog runs in the desktop user's
+; account, unelevated, as the shell would start it (the shell's own token), so that
+; it reads and saves that user's choices and takes files dragged from Explorer. Where
+; that cannot be done (no shell, no secondary logon) the setup starts it itself.
+Function OpenSettingsAsDesktopUser
+  ; The real path: whoever starts it is not this 32-bit process, which alone knows
+  ; "Sysnative".
+  StrCpy $9 '"$SaverDir\${SAVER_FILE}" /c'
+  StrCpy $8 0  ; started
+  System::Call 'user32::GetShellWindow() p .r0'
+  ${If} $0 != 0
+    System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r1) i'
+    System::Call 'kernel32::OpenProcess(i 0x1000, i 0, i r1) p .r2'
+    ${If} $2 != 0
+      ; TOKEN_ASSIGN_PRIMARY | TOKEN_DUPLICATE | TOKEN_QUERY
+      System::Call 'advapi32::OpenProcessToken(p r2, i 0xB, *p .r3) i .r4'
+      ${If} $4 <> 0
+        ; MAXIMUM_ALLOWED, SecurityImpersonation, TokenPrimary
+        System::Call 'advapi32::DuplicateTokenEx(p r3, i 0x02000000, p 0, i 2, i 1, *p .r5) i .r4'
+        ${If} $4 <> 0
+!ifdef AMD64
+          System::Alloc 104  ; STARTUPINFOW, zeroed
+          Pop $6
+          System::Call '*$6(i 104)'
+!else
+          System::Alloc 68
+          Pop $6
+          System::Call '*$6(i 68)'
+!endif
+          System::Alloc 24  ; PROCESS_INFORMATION
+          Pop $7
+          System::Call 'advapi32::CreateProcessWithTokenW(p r5, i 0, p 0, w r9, i 0, p 0, p 0, p r6, p r7) i .r8'
+          ${If} $8 <> 0
+            System::Call '*$7(p .r0, p .r1)'
+            System::Call 'kernel32::CloseHandle(p r0)'
+            System::Call 'kernel32::CloseHandle(p r1)'
+          ${EndIf}
+          System::Free $6
+          System::Free $7
+          System::Call 'kernel32::CloseHandle(p r5)'
+        ${EndIf}
+        System::Call 'kernel32::CloseHandle(p r3)'
+      ${EndIf}
+      System::Call 'kernel32::CloseHandle(p r2)'
+    ${EndIf}
+  ${EndIf}
+  ${If} $8 = 0
+    Exec '"$SaverRunPath" /c'
+  ${EndIf}
 FunctionEnd
 
 ; Earlier versions let the Users group change this file, so that any account could
@@ -468,8 +595,18 @@ Section "Uninstall"
   ; Give the user back the screen saver Varnelle replaced, unless they have chosen
   ; another one since.
   ReadRegDWORD $0 HKLM "${UNINST_KEY}" "ScreenSaverChanged"
+  ; The user whose choice the install changed, while that user's hive is loaded;
+  ; otherwise the desktop's user.
+  ReadRegStr $1 HKLM "${UNINST_KEY}" "ScreenSaverUser"
+  ${If} $1 != ""
+    ClearErrors
+    EnumRegKey $2 HKU "$1" 0
+    ${IfNot} ${Errors}
+      StrCpy $DesktopUserSid $1
+    ${EndIf}
+  ${EndIf}
   ${If} $0 = 1
-    ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+    !insertmacro DesktopRead $0 "SCRNSAVE.EXE"
     StrCpy $1 "$SaverDir\${SAVER_FILE}"
     StrCpy $2 $SaverShortPath
     ${If} $2 == ""
@@ -479,15 +616,21 @@ Section "Uninstall"
     ${OrIf} $0 == $2
       ReadRegStr $0 HKLM "${UNINST_KEY}" "PreviousScreenSaver"
       ${If} $0 == ""
-        DeleteRegValue HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+        !insertmacro DesktopDelete "SCRNSAVE.EXE"
       ${Else}
-        WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" $0
+        !insertmacro DesktopWrite "SCRNSAVE.EXE" $0
       ${EndIf}
       ReadRegStr $0 HKLM "${UNINST_KEY}" "PreviousScreenSaveActive"
       ${If} $0 == ""
-        DeleteRegValue HKCU "${DESKTOP_KEY}" "ScreenSaveActive"
+        !insertmacro DesktopDelete "ScreenSaveActive"
+        !insertmacro BroadcastScreenSaveActive 0
       ${Else}
-        WriteRegStr HKCU "${DESKTOP_KEY}" "ScreenSaveActive" $0
+        !insertmacro DesktopWrite "ScreenSaveActive" $0
+        ${If} $0 == 0
+          !insertmacro BroadcastScreenSaveActive 0
+        ${Else}
+          !insertmacro BroadcastScreenSaveActive 1
+        ${EndIf}
       ${EndIf}
     ${EndIf}
   ${EndIf}
@@ -496,8 +639,8 @@ Section "Uninstall"
   Delete "$SaverDir\${SAVER_FILE}"
   Delete "$SaverDir\${ARCHIVE_FILE}"
   Delete "$SaverDir\${SETTINGS_FILE}.new"   ; left by a save that was cut short
-  ; Only the default settings file of the system folder may go: the files users
-  ; saved in their own profiles are their data and stay.
+  ; Only a settings file an earlier version left in the system folder may go: the
+  ; files users saved in their own profiles are their data and stay.
   ${If} ${FileExists} "$SaverDir\${SETTINGS_FILE}"
     MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "$(DeleteSettings)" /SD IDNO IDNO keep_settings
     Delete "$SaverDir\${SETTINGS_FILE}"

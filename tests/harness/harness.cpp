@@ -15,13 +15,17 @@
 //   harness itempoint <hwnd> <id> <index>          screen point inside a list box line
 //   harness waitgone <hwnd> <timeoutMs>            gone=1 once the window is destroyed
 // Monitors:
-// Files:
+// Files and the desktop:
 //   harness shortpath <path>   the path's short 8.3 spelling: path=
+//   harness shell <holdMs>     stands in for the desktop's shell (Wine has none): a window
+//                              of this process is the shell window while it holds; prints
+//                              its hwnd= and this process's user sid=
 //   harness monitors     what Windows reports: each monitor's rectangle and primary flag,
 //                        the virtual screen, and Direct3D 9's adapters with their monitor
 #include <windows.h>
 #include <commctrl.h>
 #include <d3d9.h>
+#include <sddl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -290,6 +294,35 @@ int DialogCommand(int argc, wchar_t** argv) {
     return 0;
   }
   if (argc < 2) return -1;
+  if (verb == L"shell") {
+    HWND shell = CreateWindowExW(0, L"STATIC", L"shell", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    // Not in the SDK's headers: user32 exports it for the shell itself.
+    using SetShellWindowFn = BOOL(WINAPI*)(HWND);
+    const auto setShellWindow = reinterpret_cast<SetShellWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetShellWindow")));
+    if (!shell || !setShellWindow || !setShellWindow(shell)) return 4;
+    std::printf("hwnd=%lu\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(shell)));
+    HANDLE token = nullptr;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+      alignas(8) BYTE user[256];
+      DWORD size = 0;
+      LPWSTR sid = nullptr;
+      if (GetTokenInformation(token, TokenUser, user, sizeof user, &size) &&
+          ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid)) {
+        PrintUtf8("sid", sid);
+        LocalFree(sid);
+      }
+      CloseHandle(token);
+    }
+    std::fflush(stdout);
+    const DWORD until = GetTickCount() + _wtoi(argv[1]);
+    MSG msg;
+    while (GetTickCount() < until) {
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+      Sleep(20);
+    }
+    return 0;
+  }
   if (verb == L"shortpath") {
     wchar_t shortPath[MAX_PATH];
     if (!GetShortPathNameW(argv[1], shortPath, MAX_PATH)) return 4;

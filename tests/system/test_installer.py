@@ -42,7 +42,7 @@ PREVIOUS_SAVER = "C:\\windows\\system32\\Previous.scr"
 EARLIER_GRANT_MODE = 0o775
 DEFAULT_SETTINGS = (b"#Picture Info _ begin\r\n#Picture Info _ end\r\nBlobsSpeed 40\r\nBlobsSize 80\r\n"
                     b"ShowImages 1\r\nSelectCubeMap 0\r\nSelectSparksEffect 0\r\nSelectFireEffect 0\r\n")
-SHOW_IMAGES_CHECKBOX, SCHEME_COMBO, OK_BUTTON = 1004, 1009, 1
+SHOW_IMAGES_CHECKBOX, SCHEME_COMBO, OK_BUTTON, PICTURE_LIST = 1004, 1009, 1, 1001
 NEXT_BUTTON, CANCEL_BUTTON, YES_BUTTON = 1, 2, 6
 FINISH_CHECKBOX = 1203  # "Open Varnelle settings", only on the finish page
 
@@ -90,6 +90,27 @@ def harness(*args, timeout=30):
     """Runs a harness subcommand; its key=value lines as a dict."""
     _, out = s.run_wine(s.HARNESS, *args, timeout=timeout)
     return dict(line.split("=", 1) for line in out.replace("\r", "").splitlines() if "=" in line)
+
+
+class DesktopShell:
+    """The harness as the desktop's shell window, which Wine lacks: the setup then finds
+    the desktop's user through it (the owner of the shell) and starts the settings
+    with that user's token."""
+
+    def __init__(self):
+        self.proc = s.wine(s.HARNESS, "shell", "600000", stdout=subprocess.PIPE)
+        lines = {}
+        while "sid" not in lines:
+            line = self.proc.stdout.readline().decode("utf-8", "replace").strip()
+            if not line:
+                raise AssertionError("the harness did not become the shell window")
+            key, _, value = line.partition("=")
+            lines[key] = value
+        self.sid = lines["sid"]
+
+    def end(self):
+        s.kill(self.proc)
+        self.proc.stdout.close()
 
 
 def find_dialog(title, timeout_ms=20000):
@@ -219,28 +240,39 @@ class InstallerTest(unittest.TestCase):
         finally:
             saver.end()
 
-    def configure_installed_saver(self, language, fire_style):
-        """Opens the installed saver's dialog, checks its language, picks a style, presses OK."""
-        p = s.wine(SAVER_WIN, "/c", stdout=subprocess.DEVNULL)
+    def configure_installed_saver(self, language, fire_style, started=None, pictures=None):
+        """Opens the installed saver's dialog (or finds the one `started` opened), checks its
+        language and picture list, picks a style, presses OK."""
+        p = None if started else s.wine(SAVER_WIN, "/c", stdout=subprocess.DEVNULL)
         try:
             dialog = find_dialog(archive_text(language, 23))
             self.assertIsNotNone(dialog, "no configuration dialog")
             controls = harness("controls", dialog)
             self.assertEqual(controls.get("ctl.%d.text" % SHOW_IMAGES_CHECKBOX), archive_text(language, 5))
+            if pictures is not None:
+                lines = [controls.get("ctl.%d.item.%d" % (PICTURE_LIST, i)) for i in range(len(pictures) + 1)]
+                self.assertEqual(lines, pictures + [None])
             harness("select", dialog, str(SCHEME_COMBO), str(fire_style))
             harness("command", dialog, str(OK_BUTTON))
-            self.assertTrue(s.wait_exit(p, 15), "the dialog did not close on OK")
+            self.assertTrue(harness("waitgone", dialog, "15000").get("gone") == "1", "the dialog did not close on OK")
+            if p:
+                self.assertTrue(s.wait_exit(p, 15), "the dialog's process did not end")
         finally:
-            s.kill(p)
+            if p:
+                s.kill(p)
+
+    def assert_size_counts_every_file(self):
+        files = (INSTALLED_SAVER, INSTALLED_ARCHIVE, UNINSTALLER)
+        kilobytes = (sum(os.path.getsize(f) for f in files) + 1023) // 1024
+        self.assertEqual(reg_query(UNINSTALL_KEY, "EstimatedSize"), ("REG_DWORD", "0x%x" % kilobytes))
 
 
 class SilentInstall(InstallerTest):
     def test_install_run_configure_and_uninstall(self):
         self.assertEqual(install("/LANG=jp"), 0)
         self.assert_installed(cur_lang=6)
-        with open(INSTALLED_SETTINGS, "rb") as f:
-            self.assertEqual(f.read(), DEFAULT_SETTINGS)
-        self.assert_grants_users_nothing(INSTALLED_SETTINGS)
+        self.assertFalse(os.path.exists(INSTALLED_SETTINGS), "the setup wrote a settings file into the system folder")
+        self.assert_size_counts_every_file()
 
         uninstall_cmd = '"C:\\Program Files\\Varnelle\\Uninstall.exe"'
         self.assertEqual(reg_query(UNINSTALL_KEY, "UninstallString"), ("REG_SZ", uninstall_cmd))
@@ -253,21 +285,20 @@ class SilentInstall(InstallerTest):
         self.assertEqual(reg_query(DESKTOP_KEY, "ScreenSaveActive"), ("REG_SZ", "1"))
 
         self.run_installed_saver_full_screen()
-        self.configure_installed_saver("jp", fire_style=2)
-        with open(INSTALLED_SETTINGS, "rb") as f:
-            self.assertIn(b"SelectFireEffect 2\r\n", f.read())
-
-        # A user's own settings are that user's data: no uninstaller touches them.
+        # The installed saver's dialog (this prefix's account is an administrator) saves
+        # in the user's profile, never beside itself.
         own = s.users_own_settings(INSTALLED_SAVER)
-        os.makedirs(os.path.dirname(own), exist_ok=True)
+        shutil.rmtree(os.path.dirname(own), True)
         self.addCleanup(shutil.rmtree, os.path.dirname(own), True)
-        with open(own, "wb") as f:
-            f.write(DEFAULT_SETTINGS.replace(b"SelectFireEffect 0", b"SelectFireEffect 1"))
+        self.configure_installed_saver("jp", fire_style=2)
+        self.assertFalse(os.path.exists(INSTALLED_SETTINGS), "the dialog saved into the system folder")
+        with open(own, "rb") as f:
+            self.assertIn(b"SelectFireEffect 2\r\n", f.read())
         kept = sha(own)
 
+        # A user's own settings are that user's data: no uninstaller touches them.
         self.assertTrue(uninstall_silently(), "the uninstaller left its folder")
         self.assert_uninstalled()
-        self.assertTrue(os.path.exists(INSTALLED_SETTINGS), "a silent uninstall deleted the settings file")
         self.assertEqual(sha(own), kept, "the uninstaller touched a user's own settings")
         self.assertEqual(reg_query(DESKTOP_KEY, "SCRNSAVE.EXE"), ("REG_SZ", PREVIOUS_SAVER))
         self.assertEqual(reg_query(DESKTOP_KEY, "ScreenSaveActive"), ("REG_SZ", "0"))
@@ -291,6 +322,17 @@ class SilentInstall(InstallerTest):
         self.assert_installed(cur_lang=2)
         self.assertEqual(sha(INSTALLED_SETTINGS), kept)
         self.assert_grants_users_nothing(INSTALLED_SETTINGS)
+
+        # The earlier file is each user's starting point until the user saves.
+        own = s.users_own_settings(INSTALLED_SAVER)
+        shutil.rmtree(os.path.dirname(own), True)
+        self.addCleanup(shutil.rmtree, os.path.dirname(own), True)
+        self.configure_installed_saver("de", fire_style=2, pictures=["C:\\pics\\a.png"])
+        with open(own, "rb") as f:
+            saved = f.read()
+        self.assertIn(b"C:\\pics\\a.png\r\n", saved)
+        self.assertIn(b"SelectFireEffect 2\r\n", saved)
+        self.assertEqual(sha(INSTALLED_SETTINGS), kept, "the earlier file was changed")
 
         # An upgrade over the installed one: new language, same settings, and the
         # screen saver to give back is still the one from before the first install.
@@ -356,8 +398,9 @@ class SilentInstall(InstallerTest):
 
 
 class WizardPages(InstallerTest):
-    def walk_install(self, language_name, tag, setup_title):
-        """Runs the wizard through every page, with screenshots; returns when it has ended."""
+    def walk_install(self, language_name, tag, setup_title, open_settings=False):
+        """Runs the wizard through every page, with screenshots; returns when it has ended
+        (having asked the finish page to open the settings, when told)."""
         p = s.wine(SETUP, stdout=subprocess.DEVNULL)
         try:
             page = find_dialog("Installer Language")
@@ -379,16 +422,40 @@ class WizardPages(InstallerTest):
             self.assertTrue(wait_until(lambda: self.showing(wizard, FINISH_CHECKBOX), 30), "no finish page")
             time.sleep(0.5)
             s.screenshot("installer_%s_3_finish" % tag)
+            if open_settings:
+                # A click on the box, as a user gives it (the box lies in the page, a child dialog).
+                left, top, right, bottom = map(int, harness("controls", wizard)["ctl.%d.rect" % FINISH_CHECKBOX].split(","))
+                s.xdotool("mousemove", str(left + 6), str((top + bottom) // 2), "click", "1")
+                self.assertTrue(wait_until(lambda: harness("controls", wizard).get("ctl.%d.check" % FINISH_CHECKBOX)
+                                           == "1", 5), "the finish page's box did not take the click")
             harness("command", wizard, str(NEXT_BUTTON))
             self.assertTrue(s.wait_exit(p, 20), "Finish did not end the setup")
         finally:
             s.kill(p)
 
     def test_english_and_japanese_wizards(self):
-        self.walk_install("English", "en", "Varnelle Setup")
+        own = s.users_own_settings(INSTALLED_SAVER)
+        shutil.rmtree(os.path.dirname(own), True)
+        self.addCleanup(shutil.rmtree, os.path.dirname(own), True)
+        shell = DesktopShell()
+        self.addCleanup(shell.end)
+        self.walk_install("English", "en", "Varnelle Setup", open_settings=True)
         self.assert_installed(cur_lang=0)
+        # The choice was made in the desktop user's hive (Wine's only user: the same as HKCU).
+        self.assertEqual(reg_query(UNINSTALL_KEY, "ScreenSaverUser"), ("REG_SZ", shell.sid))
         self.assertEqual(reg_query(UNINSTALL_KEY, "DisplayName"), ("REG_SZ", "Varnelle Screen Saver"))
         self.assertEqual(reg_query(DESKTOP_KEY, "SCRNSAVE.EXE"), ("REG_SZ", SAVER_WIN))
+        # The finish page's "open the settings" opened the installed saver's dialog, which
+        # saves in the user's profile.
+        self.configure_installed_saver("en", fire_style=1, started=True, pictures=[])
+        with open(own, "rb") as f:
+            self.assertIn(b"SelectFireEffect 1\r\n", f.read())
+        self.assertFalse(os.path.exists(INSTALLED_SETTINGS))
+
+        # A settings file an earlier version left beside the saver, which the
+        # uninstaller offers to delete.
+        with open(INSTALLED_SETTINGS, "wb") as f:
+            f.write(DEFAULT_SETTINGS)
 
         # Over the English install, in Japanese; then the uninstaller, which asks
         # about the settings file and deletes it when told yes.
