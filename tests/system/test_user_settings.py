@@ -73,7 +73,7 @@ class UserSettingsTest(unittest.TestCase):
         remove_users_own_folder(self.own)
         self.addCleanup(remove_users_own_folder, self.own)
 
-    def backdrop(self, shot_name):
+    def backdrop(self, shot_name, saver=None):
         """The commonest colour above the flames' reach while `/s` runs."""
         s.xdotool("mousemove", "400", "300")
 
@@ -81,7 +81,19 @@ class UserSettingsTest(unittest.TestCase):
             time.sleep(2.5)
             return band_mode(s.screenshot(shot_name))
 
-        return s.run_scene(self, lambda: s.Saver(self.copy.saver, "/s"), shoot, linger=2)
+        return s.run_scene(self, lambda: s.Saver(saver or self.copy.saver, "/s"), shoot, linger=2)
+
+    def swap_red_for_green(self, saver):
+        """In the dialog, whose list is the red picture: the green one instead, and OK."""
+        dialog = ConfigDialog(saver)
+        try:
+            self.assertEqual(dialog.lines(), [winpath(self.red)])
+            dialog.command(REMOVE_ALL)
+            time.sleep(0.3)
+            dialog.choose_files(self.pictures, ["green.png"])
+            self.assertTrue(dialog.close(IDOK), "OK did not close the dialog")
+        finally:
+            dialog.kill()
 
     def dialog_lines(self):
         dialog = ConfigDialog(self.copy.saver)
@@ -95,15 +107,7 @@ class UserSettingsTest(unittest.TestCase):
         self.copy.write_settings([winpath(self.red)], show_images=1)
         beside = self.copy.read_settings()
         lock_folder(self, self.copy.folder)
-        dialog = ConfigDialog(self.copy.saver)
-        try:
-            self.assertEqual(dialog.lines(), [winpath(self.red)])
-            dialog.command(REMOVE_ALL)
-            time.sleep(0.3)
-            dialog.choose_files(self.pictures, ["green.png"])
-            self.assertTrue(dialog.close(IDOK), "OK did not close the dialog")
-        finally:
-            dialog.kill()
+        self.swap_red_for_green(self.copy.saver)
         self.assertEqual(read(self.own), settings_bytes([winpath(self.green)], show_images=1))
         self.assertEqual(self.copy.read_settings(), beside)
         self.assertEqual(self.backdrop("user-settings-own-file"), GREEN)
@@ -141,19 +145,8 @@ class UserSettingsTest(unittest.TestCase):
         self.assertNotIn(short.lower(), ("", winpath(saver).lower()), "no short spelling to start by")
         dotted = winpath(os.path.join(folder, "sub")) + "\\..\\VarnelleWithALongName.scr"
 
-        s.xdotool("mousemove", "400", "300")
-        shown = s.run_scene(self, lambda: s.Saver(short, "/s"),
-                            lambda saver: (time.sleep(2.5), band_mode(s.screenshot("user-settings-short-path")))[1])
-        self.assertEqual(shown, RED)
-        dialog = ConfigDialog(dotted)
-        try:
-            self.assertEqual(dialog.lines(), [winpath(self.red)])
-            dialog.command(REMOVE_ALL)
-            time.sleep(0.3)
-            dialog.choose_files(self.pictures, ["green.png"])
-            self.assertTrue(dialog.close(IDOK), "OK did not close the dialog")
-        finally:
-            dialog.kill()
+        self.assertEqual(self.backdrop("user-settings-short-path", short), RED)
+        self.swap_red_for_green(dotted)
         self.assertEqual(read(settings), settings_bytes([winpath(self.green)], show_images=1))
         dialog = ConfigDialog(short)
         try:
