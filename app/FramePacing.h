@@ -18,10 +18,14 @@ double FrameInterval(unsigned refreshHz, bool speedTest);
 struct PaceDecision {
   bool draw;            // draw now
   double sleepSeconds;  // otherwise, how long until the frame is due
+  double frameTime;     // when drawing: the time to keep as this frame's
 };
 
 // A frame is due `interval` after the last one. A loop that Present has already
 // held until the vertical blank reaches it within a hair of its due time, sooner
 // by the rounding of an integer refresh rate (59 Hz reported for 59.94 Hz): within
 // 1/32 of the interval it draws at once rather than sleeping past the blank.
+// A sleep that overran by up to 1/8 of the interval counts the frame as drawn when
+// it was due, so the timer's lateness does not lower the rate; a later frame (a
+// slow one, or the first) counts from now.
 PaceDecision DecideFrame(double interval, double lastFrameTime, double now);

@@ -103,7 +103,7 @@ int RunFrames(RenderLoopHost& host, RenderLoopState s) {
         host.Wait(pace.sleepSeconds);
         continue;
       }
-      s.lastFrameTime = t;
+      s.lastFrameTime = pace.frameTime;
       host.UpdateScene();
       if (checking) {
         lost = !host.DrawFrame(true);
