@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "app/RenderLoop.h"
+#include "platform/StartupTrace.h"
 #include "render/CapabilityCheck.h"
 #include "resources/Language.h"
 #include "settings/SettingsLocation.h"
@@ -43,8 +44,11 @@ void StartRun(Lifecycle& run, HWND window, const SettingsStore* choices) {
   run.renderWindow = window;
   const std::vector<MonitorArea> monitors = run.readMonitors();
   run.refreshHz.store(HighestRefreshRate(monitors), std::memory_order_relaxed);
+  TraceStartStep(L"monitors");
   bool sceneBuilt = false;
-  if (!CheckSystemRequirements()) {
+  const bool capable = CheckSystemRequirements();
+  TraceStartStep(L"adapter-check");
+  if (!capable) {
     run.scenes.PlaceMonitors(window, monitors);  // the error screen on every monitor
     OutputDebugStringW(L"Failed system requirements. ScreenSaverProc()\n");
   } else if (choices) {
@@ -52,6 +56,7 @@ void StartRun(Lifecycle& run, HWND window, const SettingsStore* choices) {
   } else {
     SettingsStore stored;
     stored.Load(GetSettingsPath());
+    TraceStartStep(L"settings");
     sceneBuilt = run.scenes.Init(window, monitors, stored) == SceneStart::Built;
   }
   // Started whatever happened above: on failure it shows the error screen, so the
@@ -88,6 +93,7 @@ void OnDisplayChange(Lifecycle& run, HWND window) {
 LRESULT ScreenSaverProc(Lifecycle& run, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
+      TraceStartStep(L"window");
       LoadLanguage();
       StartRun(run, hwnd, nullptr);
       return 0;

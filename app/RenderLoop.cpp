@@ -8,6 +8,7 @@
 #include "app/FramePacing.h"
 #include "app/Lifecycle.h"
 #include "app/SceneManager.h"
+#include "platform/StartupTrace.h"
 #include "render/CapabilityCheck.h"
 #include "render/ErrorScreen.h"
 #include "render/FrameClock.h"
@@ -59,7 +60,9 @@ int RunFrames(RenderLoopHost& host, RenderLoopState s) {
   bool lost = false;
   int32_t frameCount = 0;
 
-  if (!host.CheckSystemRequirements()) {
+  const bool capable = host.CheckSystemRequirements();
+  TraceStartStep(L"thread-check");
+  if (!capable) {
     s.errorScreen = true;
     host.ShowErrorScreen();
     return 0;
@@ -107,6 +110,7 @@ int RunFrames(RenderLoopHost& host, RenderLoopState s) {
       host.UpdateScene();
       if (checking) {
         lost = !host.DrawFrame(true);
+        TraceFirstFrame();
         if (s.releaseFrameSurfaces) host.ReleaseFrameSurfaces();
         // Two views of the same second: the raw counter including the frame just
         // presented, then the frame clock taken before it.

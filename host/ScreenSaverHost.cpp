@@ -5,6 +5,7 @@
 #include "app/Lifecycle.h"
 #include "platform/Counters.h"
 #include "platform/Handles.h"
+#include "platform/StartupTrace.h"
 #include "host/CommandLine.h"
 #include "ui/ConfigDialog.h"
 
@@ -163,6 +164,7 @@ int RunSaver(SaverRun& run, HWND parent) {
 }  // namespace
 
 int ScreenSaverMain(HINSTANCE instance, const wchar_t* arguments, int) {
+  TraceStartStep(L"process");
   platform::counters::StartPublishing();  // the soak check's figures; nothing in a normal build
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES};
   InitCommonControlsEx(&icc);
