@@ -1,8 +1,10 @@
 """What the flames cost at rest: the processor time of the saver's process (and of
 the Xvfb and wineserver that serve it) over a few seconds after the start, in cores,
 on private 320x240 and 800x600 screens. Each size is measured in turns: the saver
-paced (as it runs), unpaced (VARNELLE_REFRESH_HZ=1000, the loop's old 1 ms minimum
-between frames) or the saver of another build given as a second folder, the
+paced (as it runs); unpaced (VARNELLE_REFRESH_HZ=1000: frames as fast as the device
+takes them, as before, but without the old loop's polling of the clock between
+them, so it is below the old cost) or the saver of another build given as a
+second folder (the old cost itself); the
 minimal device program clearing and presenting 60 frames a second (what any paced
 Direct3D 9 loop costs here), and the saver paced with Wine's command-stream thread
 off (WINE_D3D_CONFIG=csmt=0): under Wine that thread spins for several milliseconds
