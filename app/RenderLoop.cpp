@@ -195,7 +195,8 @@ class PlatformRenderLoopHost final : public RenderLoopHost {
 public:
   explicit PlatformRenderLoopHost(Lifecycle& run) : run_(run) {
     // VARNELLE_REFRESH_HZ stands in for the display's rate: the benchmark's
-    // unpaced figure (1000, the loop's old 1 ms minimum) and a slow display.
+    // unpaced figure (1000: frames as fast as the device takes them) and a slow
+    // display tried by hand.
     wchar_t value[16];
     if (GetEnvironmentVariableW(L"VARNELLE_REFRESH_HZ", value, 16) - 1u < 15u) forcedHz_ = wcstoul(value, nullptr, 10);
   }
