@@ -32,6 +32,17 @@ struct Lifecycle {
   std::atomic<bool> displayChanged{false};
   // Where the monitors come from; the tests choose their own.
   std::vector<MonitorArea> (*readMonitors)() = ReadMonitors;
+  // The highest refresh rate of the monitors drawn (0: unknown), for the pacing;
+  // written at the start and by the render thread when it lays the scenes out anew.
+  std::atomic<unsigned> refreshHz{0};
+  // The console's display state as Windows last said it: while it is off the render
+  // thread draws nothing.
+  std::atomic<bool> displayOff{false};
+  // Wakes the render thread from its waits (the pace, the display off): set on a
+  // stop and on a change of the display state. Auto-reset; the thread looks at the
+  // flags after every wake.
+  platform::UniqueKernelHandle wake;
+  HPOWERNOTIFY displayNotification = nullptr;
 
   Lifecycle() = default;
   Lifecycle(const Lifecycle&) = delete;
@@ -52,6 +63,10 @@ LRESULT ScreenSaverProc(Lifecycle& run, HWND hwnd, UINT message, WPARAM wParam, 
 void StartRun(Lifecycle& run, HWND window, const SettingsStore* choices);
 // Stop sequence: ask the render thread to end, wait for it, release the scene.
 void StopRenderThread(Lifecycle& run);
+// WM_POWERBROADCAST: the console's display state (off, on, dimmed) sets the run's
+// flag and wakes the render thread. True when the message was that; it neither
+// closes the run nor counts as input.
+bool OnPowerBroadcast(Lifecycle& run, WPARAM event, LPARAM setting);
 // WM_DISPLAYCHANGE on a top-level saver or preview window: the window is moved over
 // the new virtual screen and the render thread told to lay the scenes out anew.
 void OnDisplayChange(Lifecycle& run, HWND window);

@@ -23,6 +23,16 @@ public:
   // Whether the display changed since the last call.
   virtual bool DisplayChanged() = 0;
   virtual void Pause(unsigned milliseconds) = 0;
+  // The highest refresh rate of the monitors drawn, in Hz; 0 when unknown.
+  virtual unsigned RefreshRate() = 0;
+  // Sleeps without using the processor until `seconds` have passed, or sooner when
+  // a stop or a change of the display state wakes it.
+  virtual void Wait(double seconds) = 0;
+  // Whether the display is off; nothing is drawn then.
+  virtual bool DisplayOff() = 0;
+  // Sleeps without using the processor until the display is on again or a stop
+  // comes (it may return sooner; the loop asks again).
+  virtual void WaitForDisplay() = 0;
   virtual void ReleaseFrameSurfaces() = 0;  // only for families that hold per-frame targets
   virtual void Report(const wchar_t* line) = 0;  // debugger output
 };
@@ -35,10 +45,13 @@ struct RenderLoopState {
 };
 
 // The render thread's body: capability re-check, the one-second start-up speed
-// test on blanked frames (at least 20 frames), then frames paced by a 1 ms
-// minimum interval until a stop is requested. A display change rebuilds the scene
-// over the new monitors; a lost device is polled every kDevicePollMilliseconds
-// until it can be made again, then rebuilt.
+// test on blanked frames (at least 20 frames), then frames until a stop is
+// requested. Frames come no faster than the display's refresh rate (FramePacing.h),
+// the loop sleeping until the next is due, so a driver that does not wait for the
+// vertical blank does not make it spin. While the display is off it draws nothing
+// and sleeps until it is on again. A display change rebuilds the scene over the new
+// monitors; a lost device is polled every kDevicePollMilliseconds until it can be
+// made again, then rebuilt.
 constexpr unsigned kDevicePollMilliseconds = 100;
 int RunRenderLoop(RenderLoopHost& host, RenderLoopState state);
 

@@ -5,6 +5,7 @@
 
 #include "app/EffectFamilies.h"
 #include "platform/Counters.h"
+#include "platform/StartupTrace.h"
 #include "render/FrameClock.h"
 
 namespace {
@@ -191,6 +192,7 @@ bool SceneManager::InitEffects() {
   for (auto& scene : scenes_) {
     Window& w = scene->window;
     w.Init();
+    TraceStartStep(L"logo");
     scene->camera.Reset(w.clientRect.right, w.clientRect.bottom, 1.0f, 1000.0f);
     if (scene->effect)
       all = scene->effect->Initialise({w.device.Get(), w.clientRect, scene->camera, scene->settings, textureLimit_}) &&
@@ -205,14 +207,17 @@ SceneManager::Made SceneManager::Make(const wchar_t* operation) {
   ReleaseDeviceObjects();
   Place(std::vector<MonitorArea>(monitors_), mainMonitorOnly_);
   if (!Attach()) return Made::NoDevice;
+  TraceStartStep(L"device");
   const auto missing = std::count_if(scenes_.begin(), scenes_.end(), [](const auto& scene) { return !scene->target; });
   if (spans_ && static_cast<size_t>(missing) == scenes_.size()) return Made::NoTarget;
   for (auto& scene : scenes_) {
     scene->pictures.SetDevice(scene->window.device.Get());
     LoadPicturesOf(*scene);
   }
+  TraceStartStep(L"pictures");
   // Without its effect a scene still draws its pictures and logo.
   if (!InitEffects()) Say(L"Failed create effect.", operation);
+  TraceStartStep(L"effects");
   return spans_ && missing > 0 ? Made::TargetMissing : Made::All;
 }
 

@@ -55,6 +55,8 @@ bool ApplyClosingRules(HostState& s, HostPlatform& p, HWND window, UINT message,
         p.PostClose(window);
       } else if (IsResumeEvent(wParam)) {
         if (!(lParam & 1)) p.PostClose(window);
+      } else if (wParam == PBT_POWERSETTINGCHANGE) {
+        // A power setting the run asked to hear (the display's state): not the user.
       } else if (wParam == 10) {
         const BYTE status = p.AcLineStatus();
         const bool changed = status != s.acLineStatus;

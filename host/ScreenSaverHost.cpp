@@ -6,6 +6,7 @@
 #include "platform/Counters.h"
 #include "platform/DpiAwareness.h"
 #include "platform/Handles.h"
+#include "platform/StartupTrace.h"
 #include "host/CommandLine.h"
 #include "ui/ConfigDialog.h"
 
@@ -173,6 +174,7 @@ HWND CreatePreviewChild(HWND parent, const wchar_t* className, HINSTANCE instanc
 }
 
 int ScreenSaverMain(HINSTANCE instance, const wchar_t* arguments, int) {
+  TraceStartStep(L"process");
   platform::counters::StartPublishing();  // the soak check's figures; nothing in a normal build
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES};
   InitCommonControlsEx(&icc);

@@ -4,11 +4,14 @@
 
 namespace {
 BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
-  MONITORINFO info{};
+  MONITORINFOEXW info{};
   info.cbSize = sizeof(info);
   if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+  DEVMODEW mode{};
+  mode.dmSize = sizeof(mode);
+  const unsigned hz = EnumDisplaySettingsW(info.szDevice, ENUM_CURRENT_SETTINGS, &mode) ? mode.dmDisplayFrequency : 0;
   reinterpret_cast<std::vector<MonitorArea>*>(list)->push_back(
-      {info.rcMonitor, (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
+      {info.rcMonitor, (info.dwFlags & MONITORINFOF_PRIMARY) != 0, hz});
   return TRUE;
 }
 
@@ -36,6 +39,12 @@ std::vector<MonitorArea> ReadMonitors() {
   std::vector<MonitorArea> monitors;
   EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
   return OrderMonitors(std::move(monitors));
+}
+
+unsigned HighestRefreshRate(const std::vector<MonitorArea>& monitors) {
+  unsigned hz = 0;
+  for (const MonitorArea& m : monitors) hz = std::max(hz, m.refreshHz);
+  return hz;
 }
 
 RECT MonitorInWindow(const MonitorArea& monitor, POINT origin, SIZE window) {

@@ -9,11 +9,15 @@
 struct MonitorArea {
   RECT rect{};
   bool primary = false;
+  unsigned refreshHz = 0;  // its display mode's rate; 0 when it does not say
 };
 
 // The monitors Windows reports, the main one first, the others left to right and
 // top to bottom: the order in which they take the pictures.
 std::vector<MonitorArea> ReadMonitors();
+
+// The highest refresh rate among them; 0 when none says.
+unsigned HighestRefreshRate(const std::vector<MonitorArea>& monitors);
 
 // The main one first, then by position; monitors that overlap the main one wholly
 // (a mirrored display) are dropped, since they show the same pixels.

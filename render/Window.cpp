@@ -1,6 +1,7 @@
 #include "render/Window.h"
 
 #include "platform/Counters.h"
+#include "platform/StartupTrace.h"
 #include "render/MonitorLayout.h"
 #include "resources/ZipReader.h"
 
@@ -33,6 +34,7 @@ bool Window::Create(HWND window) {
                                     &pp, device.ReleaseAndGetAddressOf())))
     return false;
   CountCreated(device.Get());
+  TraceStartStep(L"d3d-device");
 
   device->SetRenderState(D3DRS_LIGHTING, FALSE);
   device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);

@@ -10,6 +10,7 @@
 #include "resources/TextStorage.h"
 #include "resources/ZipReader.h"
 #include "platform/Registry.h"
+#include "platform/StartupTrace.h"
 
 using WorkSpace::ZipReader;
 using WorkSpace::Translate::TextStorage;
@@ -45,5 +46,8 @@ bool LoadLanguage() {
   ZipReader& archive = WorkSpace::GetResourceArchive();
   // A missing archive is not an error here: the texts fall back to English.
   archive.Open(WorkSpace::GetResourceArchivePath(), WorkSpace::kResourcePassword);
-  return LoadLanguageInto(archive, WorkSpace::Translate::GetTextStorage());
+  TraceStartStep(L"archive");
+  const bool loaded = LoadLanguageInto(archive, WorkSpace::Translate::GetTextStorage());
+  TraceStartStep(L"language");
+  return loaded;
 }

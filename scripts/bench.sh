@@ -2,7 +2,8 @@
 # Builds and runs every benchmark under Wine on a private 1920x1080 Xvfb screen, for
 # each architecture this machine runs (ARCH=x64 or ARCH=x86 for one alone); each
 # benchmark's output is labelled with its architecture. BENCH_ONLY=regex runs the
-# benchmarks whose names match (bench_fire, bench_families, ..., startup).
+# benchmarks whose names match (bench_fire, bench_families, ..., startup, rest);
+# BENCH_REST_BEFORE=BIN_DIR sets the rest cost beside another build's saver.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 source "$ROOT/scripts/arch.sh"
@@ -50,6 +51,10 @@ PY
     if [[ -z ${BENCH_ONLY:-} || startup =~ $BENCH_ONLY ]]; then
       echo "== $arch startup"
       /usr/bin/python3 "$ROOT/scripts/bench_startup.py" "$ARCH_BIN_DIR"
+    fi
+    if [[ -z ${BENCH_ONLY:-} || rest =~ $BENCH_ONLY ]]; then
+      echo "== $arch rest"
+      /usr/bin/python3 "$ROOT/scripts/bench_rest.py" "$ARCH_BIN_DIR" ${BENCH_REST_BEFORE:+"$BENCH_REST_BEFORE"}
     fi
   )
 done

@@ -1,6 +1,9 @@
 """Start-up of the saver measured from outside: from the moment `wine Varnelle.scr /s`
 is started to the first lit pixel on the screen, which is the end of the blanked
-speed-test second (its frames are drawn in full, then cleared). Each run starts the
+speed-test second (its frames are drawn in full, then cleared). From inside, the
+steps the saver says on its debugger output up to its first frame, beside the same
+of a minimal program that makes a window and a Direct3D 9 device and presents one
+lit frame (bench/first_present.cpp), which is what any saver pays here. Each run starts the
 saver from a folder of its own with the default settings (flames, no pictures) on a
 private 800x600 screen, watches a strip at the bottom of the screen through Xlib
 about every millisecond, then closes the saver with a key. Also times Wine starting
@@ -8,6 +11,7 @@ a program that does nothing, the part of the figure that is not the saver's.
 Usage (inside scripts/bench.sh's Wine environment): bench_startup.py BIN_DIR [runs]"""
 import ctypes
 import os
+import re
 import shutil
 import statistics
 import subprocess
@@ -28,12 +32,13 @@ class XImage(ctypes.Structure):
 class Screen:
     """A private Xvfb screen and a way to read a few of its pixels quickly."""
 
-    def __init__(self):
+    def __init__(self, width=WIDTH, height=HEIGHT):
+        self.width, self.height = width, height
         self.display = None
         for n in range(160, 200):
             if os.path.exists("/tmp/.X11-unix/X%d" % n) or os.path.exists("/tmp/.X%d-lock" % n):
                 continue
-            self.proc = subprocess.Popen(["Xvfb", ":%d" % n, "-screen", "0", "%dx%dx24" % (WIDTH, HEIGHT),
+            self.proc = subprocess.Popen(["Xvfb", ":%d" % n, "-screen", "0", "%dx%dx24" % (width, height),
                                           "-nolisten", "tcp"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             for _ in range(100):
                 if os.path.exists("/tmp/.X11-unix/X%d" % n):
@@ -63,7 +68,7 @@ class Screen:
 
     def lit(self):
         """Whether a strip across the bottom middle of the screen has a lit pixel."""
-        w, h, left, top = 64, 4, WIDTH // 2 - 32, HEIGHT - 40
+        w, h, left, top = 64, 4, self.width // 2 - 32, self.height - 40
         image = self.x.XGetImage(self.conn, self.root, left, top, w, h, 0xFFFFFF, 2)  # ZPixmap
         if not image:
             return False
@@ -84,15 +89,29 @@ class Screen:
         self.proc.wait()
 
 
-def one_run(bin_dir, screen):
+STEP = re.compile(r'OutputDebugString[AW] "Start-up: ([\w-]+) ([0-9.]+) s\.')
+# The saver's steps in the order it says them (platform/StartupTrace.h): each is
+# reported as the time since the one before.
+SAVER_STEPS = ("process", "window", "archive", "language", "monitors", "adapter-check", "settings", "d3d-device",
+               "device", "pictures", "logo", "effects", "thread-check", "first-frame")
+
+
+def one_run(program, screen, args=()):
+    """Starts `program` (the saver, or the minimal device program) from a folder of
+    its own; returns (seconds to the first lit pixel or None, {step: seconds since
+    the process was created} from its debugger output)."""
     folder = tempfile.mkdtemp(prefix="varnelle-startup-")
     try:
-        for name in ("Varnelle.scr", "VantorelResource.dat"):
-            shutil.copy(os.path.join(bin_dir, name), folder)
-        env = dict(os.environ, DISPLAY=screen.display)
+        names = [os.path.basename(program)]
+        if names[0].endswith(".scr"):
+            names.append("VantorelResource.dat")
+        for name in names:
+            shutil.copy(os.path.join(os.path.dirname(program), name), folder)
+        env = dict(os.environ, DISPLAY=screen.display, WINEDEBUG="-all,warn+seh")
+        log_path = os.path.join(folder, "wine.log")
         start = time.monotonic()
-        log = open(os.path.join(folder, "wine.log"), "w")
-        proc = subprocess.Popen(["wine", os.path.join(folder, "Varnelle.scr"), "/s"], cwd=folder, env=env,
+        log = open(log_path, "w")
+        proc = subprocess.Popen(["wine", os.path.join(folder, names[0]), *args], cwd=folder, env=env,
                                 stdin=subprocess.DEVNULL, stdout=log, stderr=log)
         seen = None
         while time.monotonic() - start < 30 and proc.poll() is None:
@@ -107,10 +126,16 @@ def one_run(bin_dir, screen):
             proc.kill()
             proc.wait()
         log.close()
+        steps = {}
+        with open(log_path, errors="replace") as f:
+            lines = f.readlines()
+        for line in lines:
+            m = STEP.search(line)
+            if m and m.group(1) not in steps:
+                steps[m.group(1)] = float(m.group(2))
         if seen is None:
-            with open(os.path.join(folder, "wine.log")) as f:
-                print("".join([l for l in f if "fixme" not in l][-15:]))
-        return seen
+            print("".join([l for l in lines if "fixme" not in l][-15:]))
+        return seen, steps
     finally:
         shutil.rmtree(folder, ignore_errors=True)
 
@@ -134,28 +159,59 @@ def restart_wine():
 def main():
     bin_dir = sys.argv[1]
     runs = int(sys.argv[2]) if len(sys.argv) > 2 else 5
+    saver = os.path.join(bin_dir, "Varnelle.scr")
+    minimal = os.path.join(bin_dir, "first_present.exe")
     screen = Screen()
     restart_wine()
     try:
         # The first starts in a prefix do more (its registry, its fonts): one of
-        # each, uncounted.
+        # each, uncounted. Then the three in turns, so that a busy moment weighs
+        # on all of them alike.
         wine_alone(screen)
-        one_run(bin_dir, screen)
-        starts = [one_run(bin_dir, screen) for _ in range(runs)]
-        empties = [wine_alone(screen) for _ in range(runs)]
+        one_run(saver, screen, ("/s",))
+        one_run(minimal, screen)
+        starts, bares, empties = [], [], []
+        for _ in range(runs):
+            starts.append(one_run(saver, screen, ("/s",)))
+            bares.append(one_run(minimal, screen))
+            empties.append(wine_alone(screen))
     finally:
         restart_wine()
         screen.close()
-    seen = [s for s in starts if s is not None]
-    print("startup: runs %s s" % " ".join("%.3f" % s if s is not None else "none" for s in starts))
+    seen = [s for s, _ in starts if s is not None]
+    print("startup: runs %s s" % " ".join("%.3f" % s if s is not None else "none" for s, _ in starts))
     if len(seen) < runs:
         print("startup: %d of %d runs showed nothing within 30 s" % (runs - len(seen), runs))
         return 1
+    saver_first = [t["first-frame"] for _, t in starts if "first-frame" in t]
+    bare_first = [t["first-frame"] for _, t in bares if "first-frame" in t]
+    bare_seen = [s for s, _ in bares if s is not None]
+    if len(saver_first) < runs or len(bare_first) < runs or len(bare_seen) < runs:
+        print("startup: a run did not say its first frame (saver %d, minimal device program %d of %d)"
+              % (len(saver_first), len(bare_first), runs))
+        return 1
     total, empty = statistics.median(seen), statistics.median(empties)
+    first, bare = statistics.median(saver_first), statistics.median(bare_first)
     print("startup: process start to the end of the blanked second %.3f s (median of %d, %dx%d)"
           % (total, runs, WIDTH, HEIGHT))
     print("startup: beyond the blanked second %.3f s; Wine starting an empty program %.3f s; "
           "beyond both %.3f s" % (total - BLANKED, empty, total - BLANKED - empty))
+    print("startup: first frame, from the process's creation: minimal device program %.3f s (lit on the screen "
+          "%.3f s after its start), saver %.3f s; the saver's own work %.3f s beyond it (ratio %.2f)"
+          % (bare, statistics.median(bare_seen), first, first - bare, first / bare))
+    parts = []
+    for k, step in enumerate(SAVER_STEPS):
+        if k == 0:
+            times = [t[step] for _, t in starts if step in t]
+        else:
+            before = SAVER_STEPS[k - 1]
+            times = [t[step] - t[before] for _, t in starts if step in t and before in t]
+        if times:
+            parts.append("%s %.3f" % (step, statistics.median(times)))
+    print("startup: the saver's steps (s, each after the one before): " + ", ".join(parts))
+    bare_device = [t["d3d-device"] - t["window"] for _, t in bares if "d3d-device" in t and "window" in t]
+    if bare_device:
+        print("startup: the minimal program's device takes %.3f s" % statistics.median(bare_device))
     return 0
 
 

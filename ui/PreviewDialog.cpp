@@ -75,6 +75,12 @@ INT_PTR PreviewMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_DISPLAYCHANGE:
       if (PreviewRun* run = RunOf(dialog)) OnDisplayChange(run->lifecycle, dialog);
       return FALSE;
+    case WM_POWERBROADCAST:
+      if (PreviewRun* run = RunOf(dialog); run && OnPowerBroadcast(run->lifecycle, wParam, lParam)) {
+        SetWindowLongPtrW(dialog, DWLP_MSGRESULT, TRUE);
+        return TRUE;
+      }
+      return FALSE;
     case WM_COMMAND:
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN: return ClosesPreview(message, wParam) ? Close(dialog, CloseResult(message, wParam)) : FALSE;

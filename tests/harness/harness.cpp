@@ -14,6 +14,8 @@
 //   harness settext <hwnd> <id> <text>             WM_SETTEXT on the control
 //   harness itempoint <hwnd> <id> <index>          screen point inside a list box line
 //   harness waitgone <hwnd> <timeoutMs>            gone=1 once the window is destroyed
+//   harness displaystate <hwnd> <0|1|2>            sends the console display state (off, on, dimmed)
+//                                                  as Windows does: sent=, result= (1: taken)
 // Monitors:
 // Files and the desktop:
 //   harness shortpath <path>   the path's short 8.3 spelling: path=
@@ -344,6 +346,34 @@ int DialogCommand(int argc, wchar_t** argv) {
     // What Windows sends when monitors come, go or change mode; Wine's own layout
     // stays as its session started.
     PostMessageW(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
+    return 0;
+  }
+  if (verb == L"displaystate" && argc >= 3) {
+    // What Windows sends a window that asked to hear the console's display state
+    // (0 off, 1 on, 2 dimmed): the setting lies in the window's own process.
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+    struct {
+      GUID guid;
+      DWORD length;
+      DWORD value;
+    } setting{{0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}},
+              sizeof(DWORD),
+              static_cast<DWORD>(_wtoi(argv[2]))};
+    void* remote = process ? VirtualAllocEx(process, nullptr, sizeof setting, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)
+                           : nullptr;
+    if (!remote || !WriteProcessMemory(process, remote, &setting, sizeof setting, nullptr)) {
+      std::printf("error=nomemory\n");
+      if (process) CloseHandle(process);
+      return 3;
+    }
+    DWORD_PTR result = 0;
+    const LRESULT sent = SendMessageTimeoutW(window, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE,
+                                             reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 5000, &result);
+    std::printf("sent=%d\nresult=%lu\n", sent != 0, static_cast<unsigned long>(result));
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
     return 0;
   }
   if (verb == L"controls") {

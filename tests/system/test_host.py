@@ -3,6 +3,8 @@ window and its closing rules, one full-screen saver at a time, the preview child
 import time
 import unittest
 
+from PIL import ImageChops
+
 import saverlib as s
 
 
@@ -81,6 +83,44 @@ class FullScreen(unittest.TestCase):
         finally:
             s.kill(p)
             time.sleep(2)  # Wine keeps a destroyed full-screen window for a moment
+
+
+class DisplayOff(unittest.TestCase):
+    """Windows says the display went off: the saver stops drawing but stays, and the
+    user's key still closes it. The state is sent as Windows sends it (the harness
+    writes the setting into the saver's process)."""
+
+    def send_state(self, value):
+        code, out = s.run_wine(s.HARNESS, "displaystate", self.hwnd, str(value), timeout=30)
+        self.assertIn("result=1", out, "the saver did not take the display state %d: %s" % (value, out))
+
+    def moving(self, name):
+        a = s.screenshot(name + "-a")
+        time.sleep(0.6)
+        return ImageChops.difference(a, s.screenshot(name + "-b")).getbbox() is not None
+
+    def test_nothing_is_drawn_while_the_display_is_off_and_a_key_still_closes_it(self):
+        def shoot(saver):
+            time.sleep(2.0)  # past the blanked second
+            if saver.speed_test_failed():
+                return
+            code, out = s.run_wine(s.HARNESS, "find", "-", "Screen Saver", "5000", timeout=30)
+            self.assertEqual(code, 0, out)
+            self.hwnd = out.split("=", 1)[1].strip()
+            self.assertTrue(self.moving("display-on-before"), "the flames did not move: " + saver.describe())
+            self.send_state(0)
+            time.sleep(0.3)
+            self.assertFalse(self.moving("display-off"), "frames were drawn while the display was off")
+            self.assertIsNone(saver.proc.poll(), "the display going off closed the saver")
+            self.send_state(2)  # dimmed: seen, so drawn
+            time.sleep(0.3)
+            self.assertTrue(self.moving("display-dimmed"), "no frames once the display was dimmed")
+            self.send_state(0)
+            time.sleep(0.3)
+            self.assertIn("Display off: drawing stops. OnPowerBroadcast()", saver.debug_output())
+            # run_scene now presses a key and wants exit code 0 while the display is off.
+
+        s.run_scene(self, lambda: s.Saver(s.SAVER, "/s"), shoot)
 
 
 class Preview(unittest.TestCase):

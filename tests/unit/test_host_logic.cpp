@@ -112,6 +112,8 @@ TEST(HostClosingRules, ActivationAndPowerEvents) {
   EXPECT_EQ(b.platform.closes, 2);
   b.Send(WM_POWERBROADCAST, 9);  // any other event
   EXPECT_EQ(b.platform.closes, 3);
+  b.Send(WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, 0x1234);  // the display went off: not input
+  EXPECT_EQ(b.platform.closes, 3);
 }
 
 TEST(HostClosingRules, PowerStatusChangeClosesOnlyWhenTheLineChanged) {

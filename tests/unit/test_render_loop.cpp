@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/Lifecycle.h"
 #include "app/RenderLoop.h"
 
 namespace {
@@ -36,8 +37,20 @@ public:
   int polls = 0, pauses = 0, rebuilds = 0;
   unsigned pausedMilliseconds = 0;
   bool changed = false;
+  // The display: a rate fast enough that pacing holds no frame of the older tests
+  // back, and its power state, switched off before the frame `offAtFrame` and on
+  // again after `offWaits` waits for it.
+  unsigned refreshHz = 1000;
+  int offAtFrame = -1, offWaits = 0, displayWaits = 0;
+  bool off = false;
+  int waits = 0, clockReads = 0;
+  double waited = 0.0;
+  std::vector<double> frameTimes;  // the clock at each drawn frame
 
-  double ClockTime() override { return now; }
+  double ClockTime() override {
+    ++clockReads;
+    return now;
+  }
   int64_t CounterFrequency() override { return 1000; }
   int64_t CounterTicks() override { return ticks; }
   bool CheckSystemRequirements() override { return capable; }
@@ -46,12 +59,15 @@ public:
   bool DrawFrame(bool blank) override {
     if (drawn == throwAtFrame) throw std::bad_alloc();
     calls.push_back(blank ? "blank" : "draw");
+    if (off) calls.push_back("drawn while off");
+    frameTimes.push_back(now);
     ++drawn;
     if (blank) ++blanked;
     now += frameSeconds;
     ticks += static_cast<int64_t>(frameSeconds * 1000.0 + 0.5);
     if (stopAfterFrames >= 0 && drawn >= stopAfterFrames) stop->store(true);
     for (int after : displayChangeAfter) changed = changed || after == drawn;
+    if (drawn == offAtFrame) off = true;
     return drawn != loseAtFrame;
   }
   bool DeviceCanBeMade() override { return ++polls > lostPolls; }
@@ -67,6 +83,21 @@ public:
     pausedMilliseconds += milliseconds;
     now += milliseconds / 1000.0;  // the injected clock: a pause is time passing
     ticks += milliseconds;
+  }
+  unsigned RefreshRate() override { return refreshHz; }
+  void Wait(double seconds) override {
+    ++waits;
+    waited += seconds;
+    now += seconds;
+    ticks += static_cast<int64_t>(seconds * 1000.0 + 0.5);
+  }
+  bool DisplayOff() override { return off; }
+  void WaitForDisplay() override {
+    // Ten seconds with the display off pass in each wait.
+    ++displayWaits;
+    now += 10.0;
+    ticks += 10000;
+    if (displayWaits >= offWaits) off = false;
   }
   void ReleaseFrameSurfaces() override { calls.push_back("release"); }
   std::vector<std::wstring> reports;
@@ -165,29 +196,116 @@ TEST(RenderLoop, TwentiethFramePresentedJustAfterTheSecondFails) {
   EXPECT_EQ(host.drawn, 20);
 }
 
-TEST(RenderLoop, NoFrameWithinOneMillisecondOfTheLast) {
+// A clock that does not move: the loop sleeps towards the due frame, each sleep
+// after one look at the clock, and draws nothing (no update either) before it.
+TEST(RenderLoop, NoFrameBeforeItIsDue) {
   class StillClock : public ScriptedHost {
   public:
-    int reads = 0;
     std::atomic<bool>* stopFlag = nullptr;
     double ClockTime() override {
-      if (++reads > 50) stopFlag->store(true);
+      if (++clockReads > 50) stopFlag->store(true);
       return now;  // never advances by itself
     }
-    bool DrawFrame(bool blank) override {
-      ++drawn;
-      (void)blank;
-      return true;
+    void Wait(double seconds) override {
+      ++waits;
+      waited += seconds;
     }
   };
   std::atomic<bool> stop{false};
   bool errorScreen = false;
-  double last = 0.0005;  // within 1 ms of the clock's 0.0
+  double last = -0.01;  // the last frame was 10 ms ago
   StillClock host;
+  host.refreshHz = 60;
   host.stopFlag = &stop;
   RunRenderLoop(host, {stop, errorScreen, last, false});
   EXPECT_EQ(host.drawn, 0);
-  EXPECT_TRUE(host.calls.empty());  // no update either
+  EXPECT_TRUE(host.calls.empty());
+  EXPECT_GE(host.waits, 20);  // one wait per look, past the start's two
+  EXPECT_NEAR(host.waited / host.waits, 1.0 / 60 - 0.01, 1e-9);  // until it is due
+}
+
+// Paced to the display whatever the driver does: frames that take 2 ms on a 60 Hz
+// display come 1/60 s apart, each after one sleep and at most two looks at the
+// clock, whether the rate is read from the display or unknown (0, 1: 60 Hz); a 144
+// Hz display gets 144 a second. A display slower than the speed test's minimum
+// gets 30 frames a second in the test's second, so the test judges the machine,
+// then its own rate.
+TEST(RenderLoop, FramesComeAtTheDisplaysRateAndTheLoopSleepsBetweenThem) {
+  for (unsigned hz : {60u, 0u, 1u, 144u}) {
+    Loop l;
+    l.host.refreshHz = hz;
+    l.host.frameSeconds = 0.002;
+    l.host.stopAfterFrames = 300;
+    l.Run();
+    const double interval = 1.0 / (hz > 1 ? hz : 60);
+    ASSERT_EQ(l.host.drawn, 300) << hz;
+    for (size_t i = 1; i < l.host.frameTimes.size(); ++i)
+      ASSERT_GE(l.host.frameTimes[i] - l.host.frameTimes[i - 1], interval * (1 - 1.0 / 32) - 1e-9) << hz << " " << i;
+    EXPECT_NEAR(l.host.frameTimes.back() - l.host.frameTimes.front(), 299 * interval, 1e-6) << hz;
+    EXPECT_LE(l.host.waits, 301) << hz;
+    EXPECT_LE(l.host.clockReads, 2 * 300 + 4) << hz;
+    EXPECT_EQ(l.host.errorScreens, 0) << hz;
+    EXPECT_NEAR(l.host.blanked, hz > 1 ? hz : 60, 2) << hz;
+  }
+
+  Loop slow;
+  slow.host.refreshHz = 12;
+  slow.host.frameSeconds = 0.002;
+  slow.host.stopAfterFrames = 60;
+  slow.Run();
+  EXPECT_EQ(slow.host.errorScreens, 0);
+  EXPECT_NEAR(slow.host.blanked, 31, 1);
+  EXPECT_NEAR(slow.host.frameTimes.back() - slow.host.frameTimes[slow.host.blanked], (59 - slow.host.blanked) / 12.0, 1e-6);
+
+  // Present holding the loop until the blank (vertical sync on): a frame due within
+  // a hair is drawn at once, so a 59.94 Hz display that says 59 misses no blank.
+  Loop held;
+  held.host.refreshHz = 59;
+  held.host.frameSeconds = 1001.0 / 60000;
+  held.host.stopAfterFrames = 120;
+  held.Run();
+  EXPECT_EQ(held.host.waits, 0);
+}
+
+// The display switched off: no frame is drawn (nor the scene updated) until it is
+// on again, the loop sleeping on it meanwhile, and the saver goes on afterwards;
+// off inside the first second, the speed test starts again once it is on.
+TEST(RenderLoop, NothingIsDrawnWhileTheDisplayIsOff) {
+  for (int offAt : {150, 10}) {
+    Loop l;
+    l.host.refreshHz = 60;
+    l.host.offAtFrame = offAt;
+    l.host.offWaits = 3;
+    l.host.stopAfterFrames = 200;
+    l.Run();
+    EXPECT_EQ(l.host.drawn, 200) << offAt;
+    EXPECT_EQ(l.host.displayWaits, 3) << offAt;
+    EXPECT_EQ(std::count(l.host.calls.begin(), l.host.calls.end(), "drawn while off"), 0) << offAt;
+    // Thirty seconds passed between the two frames either side of the dark.
+    EXPECT_NEAR(l.host.frameTimes[offAt] - l.host.frameTimes[offAt - 1], 30.0, 0.1) << offAt;
+    EXPECT_EQ(l.host.errorScreens, 0) << offAt;
+    EXPECT_TRUE(l.host.reports.empty()) << offAt;
+    EXPECT_GE(l.host.blanked, offAt == 10 ? 10 + 60 : 60) << offAt;
+  }
+
+  // A stop while the display is off ends the loop without drawing again.
+  class StopInTheDark : public ScriptedHost {
+  public:
+    void WaitForDisplay() override {
+      ++displayWaits;
+      stop->store(true);
+    }
+  };
+  std::atomic<bool> stop{false};
+  bool errorScreen = false;
+  double last = -1.0;
+  StopInTheDark dark;
+  dark.stop = &stop;
+  dark.offAtFrame = 100;
+  RunRenderLoop(dark, {stop, errorScreen, last, false});
+  EXPECT_EQ(dark.drawn, 100);
+  EXPECT_EQ(dark.displayWaits, 1);
+  EXPECT_EQ(dark.errorScreens, 0);
 }
 
 TEST(RenderLoop, StopDuringSpeedTestEndsWithoutErrorScreen) {
@@ -334,4 +452,56 @@ TEST(RenderLoop, ALossOrChangeInTheFirstSecondRestartsTheSpeedTest) {
   EXPECT_FALSE(errorScreen);
   EXPECT_EQ(changed.errorScreens, 0);
   EXPECT_EQ(changed.drawn, 200);
+}
+
+namespace {
+int g_hostCalls = 0;
+LRESULT CALLBACK CountingHostProc(HWND, UINT, WPARAM, LPARAM) {
+  ++g_hostCalls;
+  return 0;
+}
+
+// What Windows sends with PBT_POWERSETTINGCHANGE: the setting's GUID and its value.
+struct PowerSetting {
+  GUID guid;
+  DWORD length = sizeof(DWORD);
+  DWORD value;
+};
+constexpr GUID kDisplayState{0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+}  // namespace
+
+// The console's display state reaches the run as Windows sends it to the window:
+// off (0) sets the flag the render thread sleeps on and wakes it, dimmed (2) and
+// on (1) clear it and wake it again; none of it reaches the host's closing rules.
+// Another power setting or event is left to them.
+TEST(DisplayState, TheWindowsNotificationSwitchesTheRunsDrawing) {
+  Lifecycle run;
+  run.wake.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+  run.defaultProc = CountingHostProc;
+  g_hostCalls = 0;
+  auto send = [&](DWORD value, const GUID& guid = kDisplayState) {
+    PowerSetting setting{guid, sizeof(DWORD), value};
+    return ScreenSaverProc(run, nullptr, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&setting));
+  };
+  auto woken = [&] { return WaitForSingleObject(run.wake.get(), 0) == WAIT_OBJECT_0; };
+
+  EXPECT_EQ(send(0), TRUE);
+  EXPECT_TRUE(run.displayOff.load());
+  EXPECT_TRUE(woken());
+  EXPECT_EQ(send(0), TRUE);  // said again: nothing changes, no wake
+  EXPECT_FALSE(woken());
+  EXPECT_EQ(send(2), TRUE);  // dimmed is still seen
+  EXPECT_FALSE(run.displayOff.load());
+  EXPECT_TRUE(woken());
+  send(0);
+  send(1);
+  EXPECT_FALSE(run.displayOff.load());
+  EXPECT_TRUE(woken());
+  EXPECT_EQ(g_hostCalls, 0);
+
+  const GUID other{0x02731015, 0x4510, 0x4526, {0x99, 0xe6, 0xe5, 0xa1, 0x7e, 0xbd, 0x1a, 0xea}};
+  send(0, other);
+  EXPECT_FALSE(run.displayOff.load());
+  ScreenSaverProc(run, nullptr, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+  EXPECT_EQ(g_hostCalls, 2);
 }
