@@ -15,8 +15,15 @@ def main(path):
     except OSError:
         print("unittest cases: no ctest log at %s" % path)
         return 0
-    outcomes = re.findall(r" \.\.\. (ok|FAIL|ERROR|skipped (['\"])(.*?)\2|expected failure|unexpected success)$",
-                          text, re.M)
+    outcome = r"(ok|FAIL|ERROR|skipped (['\"])(.*?)\2|expected failure|unexpected success)$"
+    outcomes = []
+    waiting = False  # a case's " ... " line whose outcome a warning pushed to a line of its own
+    for line in text.splitlines():
+        found = re.search(r" \.\.\. " + outcome, line)
+        alone = waiting and re.match(outcome, line)
+        if found or alone:
+            outcomes.append((found or alone).groups())
+        waiting = bool(not found and " ... " in line) or (waiting and not alone)
     counts = collections.Counter()
     reasons = collections.Counter()
     for outcome, _, reason in outcomes:
