@@ -18,7 +18,7 @@ import sys
 import tempfile
 import time
 
-from bench_startup import Screen, restart_wine
+from bench_startup import Screen, close_with_a_key, restart_wine
 
 SIZES = ((320, 240), (800, 600))
 SETTLE, MEASURE, TURNS = 2.5, 4.0, 2
@@ -70,12 +70,7 @@ def one_run(bin_dir, screen, env_extra, program="Varnelle.scr", args=("/s",)):
         after = [cpu_seconds(p) for p in pids]
         elapsed = time.monotonic() - start
         alive = proc.poll() is None
-        subprocess.run(["xdotool", "key", "space"], env=env, stderr=subprocess.DEVNULL)
-        try:
-            proc.wait(10)
-        except subprocess.TimeoutExpired:
-            proc.kill()
-            proc.wait()
+        close_with_a_key(proc, env)
         if not alive or None in before or None in after:
             return None
         cores = [(a - b) / elapsed for a, b in zip(after, before)]

@@ -119,12 +119,7 @@ def one_run(program, screen, args=()):
                 seen = time.monotonic() - start
                 break
             time.sleep(0.001)
-        subprocess.run(["xdotool", "key", "space"], env=env, stderr=subprocess.DEVNULL)
-        try:
-            proc.wait(10)
-        except subprocess.TimeoutExpired:
-            proc.kill()
-            proc.wait()
+        close_with_a_key(proc, env)
         log.close()
         steps = {}
         with open(log_path, errors="replace") as f:
@@ -146,6 +141,16 @@ def wine_alone(screen):
     subprocess.run(["wine", "cmd", "/c", "exit"], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL, timeout=60)
     return time.monotonic() - start
+
+
+def close_with_a_key(proc, env):
+    """A key press on the screen of `env`, as a user closes the saver; killed when it stays."""
+    subprocess.run(["xdotool", "key", "space"], env=env, stderr=subprocess.DEVNULL)
+    try:
+        proc.wait(10)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        proc.wait()
 
 
 def restart_wine():
