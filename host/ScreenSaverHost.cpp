@@ -47,7 +47,7 @@ public:
   }
   HMODULE LoadPasswordLibrary() override { return LoadLibraryW(L"PASSWORD.CPL"); }
   VerifyPasswordFn FindVerifyPassword(HMODULE library) override {
-    return reinterpret_cast<VerifyPasswordFn>(reinterpret_cast<void*>(GetProcAddress(library, "VerifyScreenSavePwd")));
+    return platform::ModuleFunction<VerifyPasswordFn>(library, "VerifyScreenSavePwd");
   }
   void FreePasswordLibrary(HMODULE library) override { FreeLibrary(library); }
   void SetScreenSaverRunning(bool running) override {
@@ -61,9 +61,7 @@ Win32HostPlatform g_platform;
 using ImmAssociateContextFn = HIMC(WINAPI*)(HWND, HIMC);
 ImmAssociateContextFn FindImmAssociateContext() {
   // Only when the input-method library is already part of the process.
-  HMODULE imm = GetModuleHandleW(L"IMM32.DLL");
-  if (!imm) return nullptr;
-  return reinterpret_cast<ImmAssociateContextFn>(reinterpret_cast<void*>(GetProcAddress(imm, "ImmAssociateContext")));
+  return platform::ModuleFunction<ImmAssociateContextFn>(GetModuleHandleW(L"IMM32.DLL"), "ImmAssociateContext");
 }
 
 bool IsLegacyPasswordPlatform() {
@@ -84,8 +82,7 @@ int ChangePassword(uint32_t handle) {
   if (!parent || !IsWindow(parent)) parent = GetForegroundWindow();
   if (const platform::UniqueModule mpr{LoadLibraryW(L"MPR.DLL")}) {
     using PwdChangePasswordFn = DWORD(WINAPI*)(LPCWSTR, HWND, DWORD, void*);
-    auto change =
-        reinterpret_cast<PwdChangePasswordFn>(reinterpret_cast<void*>(GetProcAddress(mpr.get(), "PwdChangePasswordW")));
+    const auto change = platform::ModuleFunction<PwdChangePasswordFn>(mpr.get(), "PwdChangePasswordW");
     if (change) change(L"SCRSAVE", parent, 0, nullptr);
   }
   return 0;
@@ -93,14 +90,9 @@ int ChangePassword(uint32_t handle) {
 
 int RunSaver(SaverRun& run, HWND parent) {
   HostState& host = run.host;
-  int x, y, width, height;
-  DWORD style, exStyle = 0;
-  const wchar_t* title;
+  int x = 0, y = 0, width = 0, height = 0;  // the full-screen window's place
   if (parent) {
-    x = y = width = height = 0;  // the child is placed by CreatePreviewChild
-    style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
-    title = kPreviewTitle;
-    host.previewMode = true;
+    host.previewMode = true;  // the child is made and placed by CreatePreviewChild
   } else {
     x = GetSystemMetrics(SM_XVIRTUALSCREEN);
     y = GetSystemMetrics(SM_YVIRTUALSCREEN);
@@ -115,9 +107,6 @@ int RunSaver(SaverRun& run, HWND parent) {
       width = box.right - box.left;
       height = box.bottom - box.top;
     }
-    style = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
-    exStyle = WS_EX_TOPMOST;
-    title = kSaverTitle;
     // One full-screen saver at a time.
     if (HWND running = FindWindowW(kSaverClassName, kSaverTitle)) {
       SetForegroundWindow(running);
@@ -139,8 +128,9 @@ int RunSaver(SaverRun& run, HWND parent) {
   if (RegisterClassW(&cls)) {
     host.saverWindow =
         parent ? CreatePreviewChild(parent, kSaverClassName, host.instance, &run)
-               : CreateWindowExW(exStyle, kSaverClassName, title, style, x, y, width, height, nullptr, nullptr,
-                                 host.instance, &run);
+               : CreateWindowExW(WS_EX_TOPMOST, kSaverClassName, kSaverTitle,
+                                 WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, x, y, width, height,
+                                 nullptr, nullptr, host.instance, &run);
     if (host.saverWindow) {
       if (!parent) SetForegroundWindow(host.saverWindow);
       MSG msg;

@@ -220,20 +220,31 @@ FunctionEnd
 
 ; The user whose desktop this is: the owner of the shell's process. "" when there is
 ; no shell to ask, and the setup's own account stands in.
-Function ${un}FindDesktopUser
-  StrCpy $DesktopUserSid ""
-  System::Call 'user32::GetShellWindow() p .r0'
-  ${If} $0 == 0
+; $0 the access wanted -> $3 the token of the shell's process (the desktop user's),
+; 0 when there is no shell to ask or it refuses.
+Function ${un}OpenShellToken
+  StrCpy $3 0
+  System::Call 'user32::GetShellWindow() p .r1'
+  ${If} $1 == 0
     Return
   ${EndIf}
-  System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r1) i'
+  System::Call 'user32::GetWindowThreadProcessId(p r1, *i .r1) i'
   System::Call 'kernel32::OpenProcess(i 0x1000, i 0, i r1) p .r2'  ; PROCESS_QUERY_LIMITED_INFORMATION
   ${If} $2 == 0
     Return
   ${EndIf}
-  System::Call 'advapi32::OpenProcessToken(p r2, i 8, *p .r3) i .r4'  ; TOKEN_QUERY
+  System::Call 'advapi32::OpenProcessToken(p r2, i r0, *p .r3) i .r4'
   System::Call 'kernel32::CloseHandle(p r2)'
   ${If} $4 == 0
+    StrCpy $3 0
+  ${EndIf}
+FunctionEnd
+
+Function ${un}FindDesktopUser
+  StrCpy $DesktopUserSid ""
+  StrCpy $0 8  ; TOKEN_QUERY
+  Call ${un}OpenShellToken
+  ${If} $3 == 0
     Return
   ${EndIf}
   System::Call 'advapi32::GetTokenInformation(p r3, i 1, p 0, i 0, *i .r5) i'  ; TokenUser: its size
@@ -523,47 +534,39 @@ FunctionEnd
 ; account, unelevated, as the shell would start it (the shell's own token), so that
 ; it reads and saves that user's choices and takes files dragged from Explorer. Where
 ; that cannot be done (no shell, no secondary logon) the setup starts it itself.
+; STARTUPINFOW's size in this setup's process, its first member.
+!ifdef AMD64
+!define STARTUPINFO_SIZE 104
+!else
+!define STARTUPINFO_SIZE 68
+!endif
 Function OpenSettingsAsDesktopUser
   ; The real path: whoever starts it is not this 32-bit process, which alone knows
   ; "Sysnative".
   StrCpy $9 '"$SaverDir\${SAVER_FILE}" /c'
   StrCpy $8 0  ; started
-  System::Call 'user32::GetShellWindow() p .r0'
-  ${If} $0 != 0
-    System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r1) i'
-    System::Call 'kernel32::OpenProcess(i 0x1000, i 0, i r1) p .r2'
-    ${If} $2 != 0
-      ; TOKEN_ASSIGN_PRIMARY | TOKEN_DUPLICATE | TOKEN_QUERY
-      System::Call 'advapi32::OpenProcessToken(p r2, i 0xB, *p .r3) i .r4'
-      ${If} $4 <> 0
-        ; MAXIMUM_ALLOWED, SecurityImpersonation, TokenPrimary
-        System::Call 'advapi32::DuplicateTokenEx(p r3, i 0x02000000, p 0, i 2, i 1, *p .r5) i .r4'
-        ${If} $4 <> 0
-!ifdef AMD64
-          System::Alloc 104  ; STARTUPINFOW, zeroed
-          Pop $6
-          System::Call '*$6(i 104)'
-!else
-          System::Alloc 68
-          Pop $6
-          System::Call '*$6(i 68)'
-!endif
-          System::Alloc 24  ; PROCESS_INFORMATION
-          Pop $7
-          System::Call 'advapi32::CreateProcessWithTokenW(p r5, i 0, p 0, w r9, i 0, p 0, p 0, p r6, p r7) i .r8'
-          ${If} $8 <> 0
-            System::Call '*$7(p .r0, p .r1)'
-            System::Call 'kernel32::CloseHandle(p r0)'
-            System::Call 'kernel32::CloseHandle(p r1)'
-          ${EndIf}
-          System::Free $6
-          System::Free $7
-          System::Call 'kernel32::CloseHandle(p r5)'
-        ${EndIf}
-        System::Call 'kernel32::CloseHandle(p r3)'
+  StrCpy $0 0xB  ; TOKEN_ASSIGN_PRIMARY | TOKEN_DUPLICATE | TOKEN_QUERY
+  Call OpenShellToken
+  ${If} $3 != 0
+    ; MAXIMUM_ALLOWED, SecurityImpersonation, TokenPrimary
+    System::Call 'advapi32::DuplicateTokenEx(p r3, i 0x02000000, p 0, i 2, i 1, *p .r5) i .r4'
+    ${If} $4 <> 0
+      System::Alloc ${STARTUPINFO_SIZE}  ; zeroed
+      Pop $6
+      System::Call '*$6(i ${STARTUPINFO_SIZE})'
+      System::Alloc 24  ; PROCESS_INFORMATION
+      Pop $7
+      System::Call 'advapi32::CreateProcessWithTokenW(p r5, i 0, p 0, w r9, i 0, p 0, p 0, p r6, p r7) i .r8'
+      ${If} $8 <> 0
+        System::Call '*$7(p .r0, p .r1)'
+        System::Call 'kernel32::CloseHandle(p r0)'
+        System::Call 'kernel32::CloseHandle(p r1)'
       ${EndIf}
-      System::Call 'kernel32::CloseHandle(p r2)'
+      System::Free $6
+      System::Free $7
+      System::Call 'kernel32::CloseHandle(p r5)'
     ${EndIf}
+    System::Call 'kernel32::CloseHandle(p r3)'
   ${EndIf}
   ${If} $8 = 0
     Exec '"$SaverRunPath" /c'
@@ -621,17 +624,17 @@ Section "Uninstall"
         !insertmacro DesktopWrite "SCRNSAVE.EXE" $0
       ${EndIf}
       ReadRegStr $0 HKLM "${UNINST_KEY}" "PreviousScreenSaveActive"
+      StrCpy $1 1
       ${If} $0 == ""
         !insertmacro DesktopDelete "ScreenSaveActive"
-        !insertmacro BroadcastScreenSaveActive 0
+        StrCpy $1 0
       ${Else}
         !insertmacro DesktopWrite "ScreenSaveActive" $0
         ${If} $0 == 0
-          !insertmacro BroadcastScreenSaveActive 0
-        ${Else}
-          !insertmacro BroadcastScreenSaveActive 1
+          StrCpy $1 0
         ${EndIf}
       ${EndIf}
+      !insertmacro BroadcastScreenSaveActive $1
     ${EndIf}
   ${EndIf}
 

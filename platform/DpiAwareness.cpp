@@ -1,25 +1,19 @@
 #include "platform/DpiAwareness.h"
 
-namespace {
-using AwarenessContext = void*;
-using GetWindowContextFn = AwarenessContext(WINAPI*)(HWND);
-using SetThreadContextFn = AwarenessContext(WINAPI*)(AwarenessContext);
+#include "platform/Handles.h"
 
-template <class Fn>
-Fn User32Function(const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
-}
+namespace {
+using GetWindowContextFn = void*(WINAPI*)(HWND);
 }  // namespace
 
 ScopedDpiAwarenessOf::ScopedDpiAwarenessOf(HWND window) {
-  const auto getWindowContext = User32Function<GetWindowContextFn>("GetWindowDpiAwarenessContext");
-  const auto setThreadContext = User32Function<SetThreadContextFn>("SetThreadDpiAwarenessContext");
-  if (!getWindowContext || !setThreadContext || !window) return;
-  if (const AwarenessContext context = getWindowContext(window)) previous_ = setThreadContext(context);
+  const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  const auto getWindowContext = platform::ModuleFunction<GetWindowContextFn>(user32, "GetWindowDpiAwarenessContext");
+  setThreadContext_ = platform::ModuleFunction<SetThreadContextFn>(user32, "SetThreadDpiAwarenessContext");
+  if (!getWindowContext || !setThreadContext_ || !window) return;
+  if (void* const context = getWindowContext(window)) previous_ = setThreadContext_(context);
 }
 
 ScopedDpiAwarenessOf::~ScopedDpiAwarenessOf() {
-  if (!previous_) return;
-  if (const auto setThreadContext = User32Function<SetThreadContextFn>("SetThreadDpiAwarenessContext"))
-    setThreadContext(previous_);
+  if (previous_) setThreadContext_(previous_);
 }

@@ -12,5 +12,7 @@ public:
   ScopedDpiAwarenessOf& operator=(const ScopedDpiAwarenessOf&) = delete;
 
 private:
+  using SetThreadContextFn = void*(WINAPI*)(void*);
+  SetThreadContextFn setThreadContext_ = nullptr;
   void* previous_ = nullptr;  // the thread's DPI_AWARENESS_CONTEXT before
 };

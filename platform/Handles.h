@@ -11,6 +11,13 @@
 
 namespace platform {
 
+// A function of a loaded module, looked up by name and typed; null when the module
+// is missing or this Windows lacks the function.
+template <typename Fn>
+Fn ModuleFunction(HMODULE module, const char* name) {
+  return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
 // A handle of type H closed by Close::operator(); Invalid is the empty value.
 // Close::kKind names the count the handle is live in (platform/Counters.h).
 template <typename H, typename Close, H Invalid = H{}>

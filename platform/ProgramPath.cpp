@@ -5,12 +5,6 @@
 namespace {
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
-bool SameText(const std::wstring& a, const std::wstring& b) {
-  return a.size() == b.size() &&
-         CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
-             CSTR_EQUAL;
-}
-
 // Calls `get(buffer, size)`, which returns the length it needs or wrote, until the
 // whole text fits; "" on failure.
 template <class Get>
@@ -38,17 +32,28 @@ bool RunsUnderWow64() {
 }
 }  // namespace
 
+bool IsWithinFolder(const std::wstring& path, const std::wstring& folder) {
+  size_t length = folder.size();
+  while (length > 3 && IsSeparator(folder[length - 1])) --length;  // "C:\" keeps its own
+  if (length < 3 || path.size() < length) return false;
+  if (CompareStringOrdinal(path.data(), static_cast<int>(length), folder.data(), static_cast<int>(length), TRUE) !=
+      CSTR_EQUAL)
+    return false;
+  return path.size() == length || IsSeparator(path[length]) || IsSeparator(folder[length - 1]);
+}
+
+std::wstring FolderOf(const std::wstring& path) {
+  const size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+}
+
 std::wstring NativeSystemPath(const std::wstring& path, const std::wstring& windowsFolder,
                               const std::wstring& systemFolder) {
-  std::wstring windows = windowsFolder;
-  while (!windows.empty() && IsSeparator(windows.back())) windows.pop_back();
-  static constexpr wchar_t kSysnative[] = L"Sysnative";
-  const size_t folderEnd = windows.size() + 1 + (sizeof kSysnative / sizeof kSysnative[0] - 1);
-  if (windows.empty() || systemFolder.empty() || path.size() < folderEnd) return path;
-  if (!SameText(path.substr(0, windows.size()), windows) || !IsSeparator(path[windows.size()])) return path;
-  if (!SameText(path.substr(windows.size() + 1, folderEnd - windows.size() - 1), kSysnative)) return path;
-  if (path.size() > folderEnd && !IsSeparator(path[folderEnd])) return path;  // "Sysnative2"
-  return systemFolder + path.substr(folderEnd);
+  std::wstring sysnative = windowsFolder;
+  while (!sysnative.empty() && IsSeparator(sysnative.back())) sysnative.pop_back();
+  sysnative += L"\\Sysnative";
+  if (windowsFolder.empty() || systemFolder.empty() || !IsWithinFolder(path, sysnative)) return path;
+  return systemFolder + path.substr(sysnative.size());
 }
 
 std::wstring GetProgramPath() {

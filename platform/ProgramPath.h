@@ -12,3 +12,10 @@ std::wstring GetProgramPath();
 // process the name does not exist, so a path handed over by one is spelled anew.
 std::wstring NativeSystemPath(const std::wstring& path, const std::wstring& windowsFolder,
                               const std::wstring& systemFolder);
+
+// Whether `path` is `folder` or lies under it, letters compared without case and
+// separators at the folder's end ignored.
+bool IsWithinFolder(const std::wstring& path, const std::wstring& folder);
+
+// The folder of a file's path, ending with a separator; "" for a bare name.
+std::wstring FolderOf(const std::wstring& path);

@@ -106,8 +106,4 @@ ZipReader& GetResourceArchive() {
 std::wstring GetResourceArchivePath() { return GetModuleDirectory() + L"\\VantorelResource.dat"; }
 }  // namespace WorkSpace
 
-std::wstring GetModuleDirectory() {
-  const std::wstring path = GetProgramPath();
-  const size_t slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
-}
+std::wstring GetModuleDirectory() { return FolderOf(GetProgramPath()); }

@@ -50,16 +50,6 @@ std::wstring KnownFolder(REFKNOWNFOLDERID id) {
   return folder;
 }
 
-// Whether `path` is `folder` or lies under it, letters compared without case.
-bool IsWithin(const std::wstring& path, std::wstring folder) {
-  folder = WithoutTrailingSeparators(folder);
-  if (folder.size() < 3 || path.size() < folder.size()) return false;
-  if (CompareStringOrdinal(path.data(), static_cast<int>(folder.size()), folder.data(), static_cast<int>(folder.size()),
-                           TRUE) != CSTR_EQUAL)
-    return false;
-  return path.size() == folder.size() || IsSeparator(path[folder.size()]) || IsSeparator(folder.back());
-}
-
 // Whether this user can make a file in the folder: a hidden file made and gone at
 // once. The folder's access list alone would miss read-only media and Wine.
 bool CanMakeFileIn(const std::wstring& folder) {
@@ -87,7 +77,7 @@ SettingsFiles SettingsFilesFor(const std::wstring& program, std::wstring roaming
 
 SettingsHome HomeOfFolder(const std::wstring& folder) {
   for (REFKNOWNFOLDERID id : {FOLDERID_Windows, FOLDERID_ProgramFiles, FOLDERID_ProgramFilesX86})
-    if (IsWithin(folder, KnownFolder(id))) return SettingsHome::UsersProfile;
+    if (IsWithinFolder(folder, KnownFolder(id))) return SettingsHome::UsersProfile;
   return CanMakeFileIn(folder) ? SettingsHome::BesideProgram : SettingsHome::UsersProfile;
 }
 
@@ -107,7 +97,5 @@ SettingsSaveResult SaveSettings(const SettingsStore& store, const SettingsFiles&
 SettingsFiles GetSettingsFiles() {
   const std::wstring program = GetProgramPath();
   if (program.empty()) return {};  // nothing beside a program of no known place
-  const size_t slash = program.find_last_of(L"\\/");
-  const std::wstring folder = slash == std::wstring::npos ? std::wstring() : program.substr(0, slash + 1);
-  return SettingsFilesFor(program, KnownFolder(FOLDERID_RoamingAppData), HomeOfFolder(folder));
+  return SettingsFilesFor(program, KnownFolder(FOLDERID_RoamingAppData), HomeOfFolder(FolderOf(program)));
 }

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "platform/Handles.h"
 #include "res/resource.h"
 #include "resources/Language.h"
 #include "resources/LanguageTables.h"
@@ -100,8 +101,7 @@ void AddChosen(HWND dialog, const std::vector<std::wstring>& paths, ListEntryKin
 // there unless the window lets them through. Windows before 7 has no such barrier.
 void LetDropsThroughIntegrityBarrier(HWND dialog) {
   using Filter = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
-  const auto filter =
-      reinterpret_cast<Filter>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx")));
+  const auto filter = platform::ModuleFunction<Filter>(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx");
   if (!filter) return;
   constexpr UINT kCopyGlobalData = 0x0049;  // carries the dropped file list between levels
   constexpr DWORD kAllow = 1;               // MSGFLT_ALLOW

@@ -35,6 +35,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Handles.h"
+
 namespace {
 struct ChildSearch {
   HWND parent;
@@ -300,8 +302,8 @@ int DialogCommand(int argc, wchar_t** argv) {
     HWND shell = CreateWindowExW(0, L"STATIC", L"shell", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     // Not in the SDK's headers: user32 exports it for the shell itself.
     using SetShellWindowFn = BOOL(WINAPI*)(HWND);
-    const auto setShellWindow = reinterpret_cast<SetShellWindowFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetShellWindow")));
+    const auto setShellWindow =
+        platform::ModuleFunction<SetShellWindowFn>(GetModuleHandleW(L"user32.dll"), "SetShellWindow");
     if (!shell || !setShellWindow || !setShellWindow(shell)) return 4;
     std::printf("hwnd=%lu\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(shell)));
     HANDLE token = nullptr;

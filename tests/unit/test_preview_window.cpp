@@ -3,12 +3,13 @@
 #include <windows.h>
 
 #include "host/ScreenSaverHost.h"
+#include "platform/Handles.h"
 
 namespace {
 using Context = void*;
 template <class Fn>
 Fn User32(const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+  return platform::ModuleFunction<Fn>(GetModuleHandleW(L"user32.dll"), name);
 }
 const auto SetThreadKind = User32<Context(WINAPI*)(Context)>("SetThreadDpiAwarenessContext");
 const auto GetThreadKind = User32<Context(WINAPI*)()>("GetThreadDpiAwarenessContext");
